@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+
+class Database;
+
+// Hands out "yyyymmddhhmmss" keys (optionally behind a prefix) that are not yet used in the
+// table and not handed out before by this generator: when the second is taken, the next free
+// second is used, so two saves within one second never share a key.
+class TimestampKeyGenerator
+{
+public:
+    explicit TimestampKeyGenerator(Database &db);
+
+    QString next(const QString &table, const QString &column, const QString &prefix = QString(),
+                 const QDateTime &now = QDateTime::currentDateTime());
+
+private:
+    bool inUse(const QString &table, const QString &column, const QString &key);
+
+    Database &m_db;
+    QHash<QString, QDateTime> m_lastIssued;
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QUrl>
+
+// The pages the help menu and the About window open. They ship inside the program, so help
+// works without a network connection.
+struct HelpPages
+{
+    static QUrl operatingHelp();
+    static QUrl homePage();
+    static QUrl releaseNotes();
+};

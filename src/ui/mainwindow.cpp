@@ -1,0 +1,208 @@
+#include "ui/mainwindow.h"
+
+#include "app/clinicsettings.h"
+#include "app/exitbackup.h"
+#include "ui/aboutwindow.h"
+#include "ui/helppages.h"
+#include "ui/helpviewer.h"
+#include "ui/placeholderwindow.h"
+#include "ui/settingswindow.h"
+#include "ui/twips.h"
+
+#include <QCloseEvent>
+#include <QDate>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+
+namespace {
+
+const QSize PrescriptionSize = twipsSize(15000, 10000);
+const QSize WorkingWindowSize = twipsSize(11625, 8730);
+
+} // namespace
+
+MainWindow::MainWindow(const MainWindowContext &context, QWidget *parent)
+    : QMainWindow(parent)
+    , m_context(context)
+    , m_area(new QMdiArea(this))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("QuillonV8.0"));
+    setMinimumSize(twipsSize(15630, 10950));
+    m_area->setObjectName(QStringLiteral("mdiArea"));
+    m_area->setBackground(QColor(144, 163, 178));
+    setCentralWidget(m_area);
+    buildMenus();
+}
+
+void MainWindow::buildMenus()
+{
+    QMenuBar *bar = menuBar();
+    addItem(nullptr, QStringLiteral("综合设置(S)"), {}, [this] { openSettings(); });
+    addItem(nullptr, QStringLiteral("药物维护(Y)"), {}, [this] {
+        openPlaceholder(QStringLiteral("Form3"), QStringLiteral("药物维护"), WorkingWindowSize);
+    });
+
+    QMenu *templates = bar->addMenu(QStringLiteral("模板维护(M)"));
+    addItem(templates, QStringLiteral("人个组套\\中药方剂"), QKeySequence(QStringLiteral("Ctrl+C")),
+            [this] { openTemplates(QStringLiteral("个人组套")); });
+    addItem(templates, QStringLiteral("病历模板维护"), QKeySequence(QStringLiteral("Ctrl+H")),
+            [this] { openTemplates(QStringLiteral("病历模板")); });
+    addItem(templates, QStringLiteral("添加常用地址"), QKeySequence(QStringLiteral("Ctrl+F")), [this] {
+        openPlaceholder(QStringLiteral("Form6"), QStringLiteral("添加常用地址"), twipsSize(6000, 6000));
+    });
+    addItem(templates, QStringLiteral("添加常用诊断"), QKeySequence(QStringLiteral("Ctrl+G")), [this] {
+        openPlaceholder(QStringLiteral("Form5"), QStringLiteral("诊断名称维护"), twipsSize(6000, 6000));
+    });
+
+    addItem(nullptr, QStringLiteral("处方录入(C)"), {}, [this] { showPrescriptionWindow(); });
+    addItem(nullptr, QStringLiteral("门诊病历(B)"), {}, [this] {
+        openPlaceholder(QStringLiteral("Form14"), QStringLiteral("门诊病历"), WorkingWindowSize);
+    });
+    addItem(nullptr, QStringLiteral("业务统计(T)"), {}, [this] {
+        openPlaceholder(QStringLiteral("Form12"), QStringLiteral("统计"), twipsSize(6000, 4000));
+    });
+    addItem(nullptr, QStringLiteral("门诊日志(Z)"), {}, [this] {
+        openPlaceholder(QStringLiteral("Form7"), QStringLiteral("门诊日志"), WorkingWindowSize);
+    });
+    addItem(nullptr, QStringLiteral("用药统计(J)"), {}, [this] {
+        openPlaceholder(QStringLiteral("Form13"), QStringLiteral("用药统计"), WorkingWindowSize);
+    });
+
+    QMenu *help = bar->addMenu(QStringLiteral("操作帮助(H)"));
+    addItem(help, QStringLiteral("操作帮助"), QKeySequence(QStringLiteral("Ctrl+M")),
+            [this] { openHelp(HelpPages::operatingHelp()); });
+    addItem(help, QStringLiteral("访问作者主页"), QKeySequence(QStringLiteral("Ctrl+U")),
+            [this] { openHelp(HelpPages::homePage()); });
+    addItem(help, QStringLiteral("版本信息"), QKeySequence(QStringLiteral("Ctrl+R")), [this] { openAbout(); });
+}
+
+QAction *MainWindow::addItem(QMenu *menu, const QString &caption, const QKeySequence &shortcut, std::function<void()> action)
+{
+    // A top-level item without a submenu acts when clicked, like the items of a submenu.
+    QAction *item = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
+    item->setObjectName(caption);
+    if (!shortcut.isEmpty())
+        item->setShortcut(shortcut);
+    connect(item, &QAction::triggered, this, std::move(action));
+    return item;
+}
+
+SettingsWindow *MainWindow::settingsWindow() const
+{
+    return m_settingsWindow;
+}
+
+HelpViewer *MainWindow::helpViewer() const
+{
+    return m_helpViewer;
+}
+
+QWidget *MainWindow::childWindow(const QString &objectName) const
+{
+    for (QMdiSubWindow *sub : m_area->subWindowList()) {
+        if (sub->widget() && sub->widget()->objectName() == objectName)
+            return sub->widget();
+    }
+    return nullptr;
+}
+
+QWidget *MainWindow::openChild(const QString &objectName, const std::function<QWidget *()> &create)
+{
+    for (QMdiSubWindow *sub : m_area->subWindowList()) {
+        if (sub->widget() && sub->widget()->objectName() == objectName) {
+            sub->close();
+            delete sub;
+        }
+    }
+    QWidget *widget = create();
+    QMdiSubWindow *sub = m_area->addSubWindow(widget);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->adjustSize();
+    sub->move(childWindowPosition(m_area->viewport()->size(), sub->size()));
+    sub->show();
+    m_area->setActiveSubWindow(sub);
+    return widget;
+}
+
+QWidget *MainWindow::openPlaceholder(const QString &objectName, const QString &caption, const QSize &size)
+{
+    return openChild(objectName, [&] { return new PlaceholderWindow(objectName, caption, size); });
+}
+
+void MainWindow::openTemplates(const QString &category)
+{
+    QWidget *window = openPlaceholder(QStringLiteral("Form4"), QStringLiteral("个人组套/中药方剂/病历模板维护"),
+                                      WorkingWindowSize);
+    static_cast<PlaceholderWindow *>(window)->setCategory(category);
+}
+
+void MainWindow::showPrescriptionWindow()
+{
+    if (!m_prescription) {
+        auto *window = new PlaceholderWindow(QStringLiteral("Form2"), QStringLiteral("处方录入"), PrescriptionSize);
+        m_prescription = m_area->addSubWindow(window);
+        // It stays loaded for the whole run: closing only hides it, so a half-entered sheet is kept.
+        m_prescription->setAttribute(Qt::WA_DeleteOnClose, false);
+        m_prescription->adjustSize();
+        centrePrescriptionWindow();
+    }
+    m_prescription->show();
+    m_prescription->raise();
+    m_area->setActiveSubWindow(m_prescription);
+}
+
+void MainWindow::centrePrescriptionWindow()
+{
+    if (m_prescription)
+        m_prescription->move(childWindowPosition(m_area->viewport()->size(), m_prescription->size()));
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    if (m_closing)
+        return;
+    if (!m_prescription)
+        showPrescriptionWindow();
+    centrePrescriptionWindow();
+}
+
+void MainWindow::openSettings()
+{
+    delete m_settingsWindow;
+    m_settingsWindow = new SettingsWindow(*m_context.settings, m_context.values.startupPrinterName, this);
+    m_settingsWindow->show();
+}
+
+void MainWindow::openAbout()
+{
+    openChild(QStringLiteral("Form10"), [this] {
+        auto *about = new AboutWindow;
+        connect(about, &AboutWindow::linkRequested, this, &MainWindow::openHelp);
+        return about;
+    });
+}
+
+void MainWindow::openHelp(const QUrl &url)
+{
+    if (!m_helpViewer)
+        m_helpViewer = new HelpViewer(this);
+    m_helpViewer->open(url);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    m_closing = true;
+    if (m_prescription)
+        m_prescription->hide();
+    hide();
+    const QStringList failures = ExitBackup::run(m_context.values.mainDataPath, m_context.values.statsDataPath,
+                                                 m_context.backupRoot, QDate::currentDate());
+    if (!failures.isEmpty())
+        QMessageBox::warning(nullptr, QStringLiteral("提示"), failures.join(QLatin1Char('\n')));
+    event->accept();
+    emit finished();
+}

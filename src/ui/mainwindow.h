@@ -1,0 +1,69 @@
+#pragma once
+
+#include "app/startupvalues.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <functional>
+
+class ClinicSettings;
+class Database;
+class HelpViewer;
+class QMdiArea;
+class QMdiSubWindow;
+class SettingsWindow;
+
+// What the main window and its child windows work on.
+struct MainWindowContext
+{
+    StartupValues values;
+    Database *mainDb = nullptr;
+    Database *statsDb = nullptr;
+    ClinicSettings *settings = nullptr;
+    QString backupRoot;
+};
+
+// The frame of the program: a multiple-document window whose menus open the working windows.
+// Closing it backs the databases up and ends the program.
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(const MainWindowContext &context, QWidget *parent = nullptr);
+
+    QMdiArea *mdiArea() const { return m_area; }
+    // The child window with this object name ("Form2", "Form3" …), or null.
+    QWidget *childWindow(const QString &objectName) const;
+    SettingsWindow *settingsWindow() const;
+    HelpViewer *helpViewer() const;
+
+signals:
+    // After the exit backup; the application ends on it.
+    void finished();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildMenus();
+    QAction *addItem(QMenu *menu, const QString &caption, const QKeySequence &shortcut, std::function<void()> action);
+    // Discards an open instance of the window, then shows a fresh one.
+    QWidget *openChild(const QString &objectName, const std::function<QWidget *()> &create);
+    QWidget *openPlaceholder(const QString &objectName, const QString &caption, const QSize &size);
+    void openTemplates(const QString &category);
+    void showPrescriptionWindow();
+    void centrePrescriptionWindow();
+    void openSettings();
+    void openAbout();
+    void openHelp(const QUrl &url);
+
+    MainWindowContext m_context;
+    QMdiArea *m_area;
+    QPointer<QMdiSubWindow> m_prescription;
+    QPointer<SettingsWindow> m_settingsWindow;
+    QPointer<HelpViewer> m_helpViewer;
+    bool m_closing = false;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QHash>
+#include <QWidget>
+
+class ClinicSettings;
+class QComboBox;
+class QLineEdit;
+
+// The window "综合设置": edits the settings row. While it is open its fields are the settings
+// in force; save stores them, cancel or closing drops the edits.
+class SettingsWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    SettingsWindow(ClinicSettings &settings, const QString &startupPrinterName, QWidget *parent = nullptr);
+
+    // The field bound to a column of 设置 (a QLineEdit or QComboBox), for the window's users and tests.
+    QWidget *field(const QString &column) const { return m_fields.value(column); }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QLineEdit *addLine(const QString &column);
+    QComboBox *addCombo(const QString &column, const QStringList &items, const QString &emptyFallback);
+    void load();
+    void save();
+    void changePassword();
+
+    ClinicSettings &m_settings;
+    QString m_startupPrinterName;
+    QHash<QString, QWidget *> m_fields;
+    QLineEdit *m_oldPassword = nullptr;
+    QLineEdit *m_newPassword = nullptr;
+    bool m_loading = false;
+    bool m_saved = false;
+};

@@ -1,0 +1,20 @@
+#include "ui/twips.h"
+
+#include <QtGlobal>
+
+int twips(int value)
+{
+    return qRound(value / 15.0);
+}
+
+QSize twipsSize(int width, int height)
+{
+    return QSize(twips(width), twips(height));
+}
+
+QPoint childWindowPosition(const QSize &area, const QSize &own)
+{
+    const int left = (area.width() - own.width()) / 2 - twips(150);
+    const int top = (area.height() - own.height()) / 2 - twips(450);
+    return QPoint(qMax(0, left), qMax(0, top));
+}

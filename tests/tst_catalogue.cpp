@@ -1,0 +1,155 @@
+#include "testdatabase.h"
+
+#include "text/pinyininitials.h"
+
+#include <QRegularExpression>
+
+// The catalogue a new clinic picks from on its first day.
+class TestCatalogue : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void countsPerCategory_data();
+    void countsPerCategory();
+    void everyRowIsConsistent();
+    void typicalRows_data();
+    void typicalRows();
+    void westernLinesPriceByName();
+
+private:
+    TestDatabase *m_main = nullptr;
+    QSqlDatabase m_db;
+};
+
+void TestCatalogue::initTestCase()
+{
+    m_main = new TestDatabase(DatabaseKind::Main);
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("catalogue"));
+    m_db.setDatabaseName(m_main->path());
+    QVERIFY(m_db.open());
+    QCOMPARE(column(m_db, u"select count(*) from 商品"_qs), QStringList{u"800"_qs});
+}
+
+void TestCatalogue::cleanupTestCase()
+{
+    m_db.close();
+    delete m_main;
+}
+
+void TestCatalogue::countsPerCategory_data()
+{
+    QTest::addColumn<QString>("category");
+    QTest::addColumn<int>("count");
+    QTest::newRow("herbs") << u"中药"_qs << 304;
+    const QList<QPair<QString, int>> western = {{u"其他"_qs, 71},   {u"抗生素"_qs, 67}, {u"中成药"_qs, 60},
+                                                {u"心血管"_qs, 55}, {u"消化"_qs, 51},   {u"外用"_qs, 45},
+                                                {u"维生素激素"_qs, 36}, {u"呼吸"_qs, 31}, {u"输液"_qs, 19},
+                                                {u"解热镇痛"_qs, 17}, {u"神经"_qs, 17},   {u"内分泌"_qs, 11}};
+    for (const auto &[sub, count] : western)
+        QTest::newRow(qPrintable(sub)) << u"西成药\u00b7"_qs + sub << count;
+    QTest::newRow("usages") << u"用法"_qs << 10;
+    QTest::newRow("charges") << u"收费项目"_qs << 6;
+}
+
+void TestCatalogue::countsPerCategory()
+{
+    QFETCH(QString, category);
+    QFETCH(int, count);
+    QCOMPARE(column(m_db, u"select count(*) from 商品 where 分类 = ?"_qs, {category}), QStringList{QString::number(count)});
+}
+
+void TestCatalogue::everyRowIsConsistent()
+{
+    static const QRegularExpression price(QStringLiteral(R"(^\d+\.\d{3}$)"));
+    static const QStringList herbUnits = {u"g"_qs, u"枚"_qs, u"条"_qs, u"个"_qs};
+    QSqlQuery query(m_db);
+    QVERIFY(query.exec(u"select ID号, 名称, 拼音, 查询, 单价, 单位, 分类, 常用量, 用法 from 商品"_qs));
+    QSet<QString> keys;
+    QSet<QString> namesInCategory;
+    while (query.next()) {
+        const QString key = query.value(0).toString();
+        const QString name = query.value(1).toString();
+        const QString initials = query.value(2).toString();
+        const QString category = query.value(6).toString();
+        const QString where = category + u" / "_qs + name;
+        QVERIFY2(!keys.contains(key), qPrintable(where));
+        keys.insert(key);
+        QVERIFY2(!namesInCategory.contains(category + u'\t' + name), qPrintable(u"duplicate "_qs + where));
+        namesInCategory.insert(category + u'\t' + name);
+        QCOMPARE(initials, pinyinInitials(name));
+        QCOMPARE(query.value(3).toString(), name + initials + initialsDigitCode(initials));
+        const QString unitPrice = query.value(4).toString();
+        QVERIFY2(unitPrice.isEmpty() || price.match(unitPrice).hasMatch(), qPrintable(where));
+        if (category == u"中药"_qs) {
+            QVERIFY2(herbUnits.contains(query.value(5).toString()), qPrintable(where));
+            QCOMPARE(query.value(7).toString(), u"10"_qs);
+        }
+        if (category != u"用法"_qs)
+            QVERIFY2(!name.contains(u' '), qPrintable(u"space in "_qs + where));
+        // The infusion card finds injections by the route named in their usage.
+        if (name.contains(u"注射液"_qs) || name.startsWith(u"注射用"_qs)) {
+            const QString usage = query.value(8).toString();
+            QVERIFY2(usage.contains(u"注射"_qs) || usage.contains(u"滴注"_qs), qPrintable(where));
+        }
+    }
+    QCOMPARE(keys.size(), 800);
+}
+
+void TestCatalogue::typicalRows_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("expected"); // 单位, 常用量, 单价, 分类, 斗位, 拼音, 查询
+    QTest::newRow("saline") << u"0.9%氯化钠注射液"_qs
+                            << QStringList{u"瓶"_qs, u"250ml×1瓶"_qs, u"3.500"_qs, u"西成药·输液"_qs, QString(),
+                                           u"09lhnzsy"_qs, u"0.9%氯化钠注射液09lhnzsy324757"_qs};
+    // The initials are computed from the whole stored name, processing note included.
+    QTest::newRow("donkey-hide gelatin") << u"阿胶{烊化}"_qs
+                                         << QStringList{u"g"_qs, u"10"_qs, u"1.200"_qs, u"中药"_qs, u"A2"_qs,
+                                                        u"ajyh"_qs, u"阿胶{烊化}ajyh1372"_qs};
+    QTest::newRow("registration fee") << u"挂号费"_qs
+                                      << QStringList{u"次"_qs, u"1次"_qs, u"15.000"_qs, u"收费项目"_qs, QString(),
+                                                     u"ghf"_qs, u"挂号费ghf222"_qs};
+}
+
+void TestCatalogue::typicalRows()
+{
+    QFETCH(QString, name);
+    QFETCH(QStringList, expected);
+    QSqlQuery query(m_db);
+    query.prepare(u"select 单位, 常用量, 单价, 分类, 斗位, 拼音, 查询 from 商品 where 名称 = ?"_qs);
+    query.addBindValue(name);
+    QVERIFY(query.exec());
+    QVERIFY(query.next());
+    QStringList actual;
+    for (int i = 0; i < 7; ++i)
+        actual << query.value(i).toString();
+    QCOMPARE(actual, expected);
+    QVERIFY(!query.next());
+}
+
+void TestCatalogue::westernLinesPriceByName()
+{
+    // Picking a drug writes "name spec" with brackets shown; pricing takes the text before the first
+    // space, turns brackets back into braces and looks the name up exactly.
+    QSqlQuery query(m_db);
+    QVERIFY(query.exec(u"select 名称, 常用量 from 商品 where 分类 like '西成药%'"_qs));
+    int checked = 0;
+    while (query.next()) {
+        const QString stored = query.value(0).toString();
+        QString shown = stored;
+        shown.replace(u'{', u'[').replace(u'}', u']');
+        const QString line = shown + u' ' + query.value(1).toString();
+        QString looked = line.left(line.indexOf(u' '));
+        looked.replace(u'[', u'{').replace(u']', u'}');
+        QCOMPARE(looked, stored);
+        QCOMPARE(column(m_db, u"select count(*) from 商品 where 名称 = ?"_qs, {looked}).value(0).toInt() >= 1, true);
+        ++checked;
+    }
+    QCOMPARE(checked, 480);
+}
+
+QTEST_GUILESS_MAIN(TestCatalogue)
+#include "tst_catalogue.moc"

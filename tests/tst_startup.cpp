@@ -1,0 +1,244 @@
+#include "app/createfolderpath.h"
+#include "app/installationprefix.h"
+#include "app/startuproutine.h"
+#include "data/database.h"
+#include "data/settingsrepository.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+// Start-up on temporary folders standing for drive C:, drive D: and another computer's share.
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void createFolderPathKeepsLeadingSpaces();
+    void dataFolderChoice_data();
+    void dataFolderChoice();
+    void firstStartCreatesBothFiles();
+    void deletingOnlyStatisticsRecreatesOnlyIt();
+    void computerNameFile_data();
+    void computerNameFile();
+    void remoteShareLackingStatistics();
+    void foreignMainFileStopsWithoutTouchingIt();
+    void unusableDataFolderStops();
+    void installationPrefixIsStable();
+
+private:
+    DriveLayout drives() const;
+
+    QTemporaryDir *m_root = nullptr;
+    bool m_withD = false;
+};
+
+void TestStartup::init()
+{
+    m_root = new QTemporaryDir;
+    for (const QString &folder : {u"C"_qs, u"D"_qs, u"net"_qs})
+        QDir(m_root->path()).mkdir(folder);
+    m_withD = false;
+}
+
+void TestStartup::cleanup()
+{
+    delete m_root;
+}
+
+DriveLayout TestStartup::drives() const
+{
+    DriveLayout layout;
+    layout.cRoot = m_root->filePath(u"C"_qs);
+    layout.dRoot = m_withD ? m_root->filePath(u"D"_qs) : QString();
+    layout.networkRoot = m_root->filePath(u"net"_qs);
+    return layout;
+}
+
+void TestStartup::createFolderPathKeepsLeadingSpaces()
+{
+    const QString backup = m_root->filePath(u"C"_qs) + u"\\电子处方数据库备份\\ 星期一"_qs;
+    QVERIFY(createFolderPath(backup));
+    QVERIFY(QFileInfo(m_root->filePath(u"C/电子处方数据库备份/ 星期一"_qs)).isDir());
+    QVERIFY(!QFileInfo::exists(m_root->filePath(u"C/电子处方数据库备份/星期一"_qs)));
+    // A path whose folders all exist changes nothing on disk.
+    writeFile(m_root->filePath(u"C/电子处方数据库备份/ 星期一/数据库.dat"_qs), "copy");
+    QVERIFY(createFolderPath(backup + u"\\"_qs));
+    QCOMPARE(QDir(m_root->filePath(u"C/电子处方数据库备份/ 星期一"_qs)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+             QStringList{u"数据库.dat"_qs});
+}
+
+void TestStartup::dataFolderChoice_data()
+{
+    QTest::addColumn<bool>("withD");
+    QTest::addColumn<bool>("dHasEntry");
+    QTest::addColumn<bool>("cHasData");
+    QTest::addColumn<QString>("expectedDrive");
+    QTest::newRow("no drive D:") << false << false << false << u"C"_qs;
+    QTest::newRow("empty drive D: counts as absent") << true << false << false << u"C"_qs;
+    QTest::newRow("non-empty drive D:") << true << true << false << u"D"_qs;
+    QTest::newRow("non-empty D: wins over earlier data on C:") << true << true << true << u"D"_qs;
+}
+
+void TestStartup::dataFolderChoice()
+{
+    QFETCH(bool, withD);
+    QFETCH(bool, dHasEntry);
+    QFETCH(bool, cHasData);
+    QFETCH(QString, expectedDrive);
+    if (cHasData)
+        QVERIFY(StartupRoutine::run(drives(), QString(), u"TEST"_qs).canRun());
+    m_withD = withD;
+    if (dHasEntry)
+        QDir(m_root->filePath(u"D"_qs)).mkdir(u"照片"_qs);
+    const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
+    QVERIFY2(result.canRun(), qPrintable(result.fatalError));
+    const QString expected = m_root->filePath(expectedDrive + u"/电子处方数据库"_qs);
+    QCOMPARE(result.values.dataFolder, expected);
+    QCOMPARE(result.values.mainDataPath, expected + u"/数据库.dat"_qs);
+    QCOMPARE(result.values.statsDataPath, expected + u"/用药统计.dat"_qs);
+    QVERIFY(result.values.mainDb.contains(result.values.mainDataPath));
+    QVERIFY(result.values.statsDb.contains(result.values.statsDataPath));
+    QVERIFY(result.notices.isEmpty());
+}
+
+void TestStartup::firstStartCreatesBothFiles()
+{
+    const StartupResult result = StartupRoutine::run(drives(), u"办公室打印机"_qs, u"WXYZ"_qs);
+    QVERIFY2(result.canRun(), qPrintable(result.fatalError));
+    QCOMPARE(result.values.password, u"905"_qs);
+    QCOMPARE(result.values.startupPrinterName, u"办公室打印机"_qs);
+    QCOMPARE(result.values.installationPrefix, u"WXYZ"_qs);
+    QCOMPARE(QDir(result.values.dataFolder).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{u"数据库.dat"_qs, u"用药统计.dat"_qs}));
+}
+
+void TestStartup::deletingOnlyStatisticsRecreatesOnlyIt()
+{
+    StartupResult first = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
+    QVERIFY(first.canRun());
+    {
+        Database main(first.values.mainDataPath);
+        QVERIFY(SettingsRepository(main).setPassword(u"Secret"_qs).ok);
+    }
+    QVERIFY(QFile::remove(first.values.statsDataPath));
+    const StartupResult second = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
+    QVERIFY(second.canRun());
+    QVERIFY(QFileInfo::exists(second.values.statsDataPath));
+    QCOMPARE(second.values.password, u"Secret"_qs);
+}
+
+void TestStartup::computerNameFile_data()
+{
+    QTest::addColumn<QByteArray>("nameLine");
+    QTest::addColumn<bool>("shareExists");
+    QTest::addColumn<bool>("remote");
+    QTest::newRow("reachable computer") << QByteArray("  前台电脑 \r\n第二行\r\n") << true << true;
+    QTest::newRow("computer switched off") << QByteArray("前台电脑\r\n") << false << false;
+    QTest::newRow("blank name line") << QByteArray("   \r\n前台电脑\r\n") << true << false;
+    QTest::newRow("empty file") << QByteArray() << true << false;
+}
+
+void TestStartup::computerNameFile()
+{
+    QFETCH(QByteArray, nameLine);
+    QFETCH(bool, shareExists);
+    QFETCH(bool, remote);
+    const QString share = m_root->filePath(u"net/前台电脑/电子处方数据库"_qs);
+    if (shareExists) {
+        DriveLayout other;
+        other.cRoot = m_root->filePath(u"net/前台电脑"_qs);
+        QVERIFY(StartupRoutine::run(other, QString(), u"HOST"_qs).canRun());
+        Database shared(share + u"/数据库.dat"_qs);
+        QVERIFY(SettingsRepository(shared).setPassword(u"remote"_qs).ok);
+    }
+    writeFile(m_root->filePath(u"C/电子处方数据库/计算机名.txt"_qs), nameLine);
+
+    const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
+    QVERIFY2(result.canRun(), qPrintable(result.fatalError));
+    const QString local = m_root->filePath(u"C/电子处方数据库"_qs);
+    QCOMPARE(result.values.dataFolder, local);
+    // The local files are created on every start, wherever the data then lives.
+    QVERIFY(QFileInfo::exists(local + u"/数据库.dat"_qs));
+    if (remote) {
+        QVERIFY(result.notices.isEmpty());
+        QCOMPARE(result.values.mainDataPath, share + u"/数据库.dat"_qs);
+        QCOMPARE(result.values.statsDataPath, share + u"/用药统计.dat"_qs);
+        QCOMPARE(result.values.password, u"remote"_qs);
+    } else {
+        QCOMPARE(result.notices, QStringList{u"无法连接远程数据库，患者数据将保存在本地数据库！"_qs});
+        QCOMPARE(result.values.mainDataPath, local + u"/数据库.dat"_qs);
+        QCOMPARE(result.values.password, u"905"_qs);
+    }
+}
+
+void TestStartup::remoteShareLackingStatistics()
+{
+    DriveLayout other;
+    other.cRoot = m_root->filePath(u"net/药房"_qs);
+    QVERIFY(StartupRoutine::run(other, QString(), u"HOST"_qs).canRun());
+    const QString share = m_root->filePath(u"net/药房/电子处方数据库"_qs);
+    QVERIFY(QFile::remove(share + u"/用药统计.dat"_qs));
+    writeFile(m_root->filePath(u"C/电子处方数据库/计算机名.txt"_qs), "药房");
+
+    const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
+    QVERIFY(result.canRun());
+    QCOMPARE(result.values.mainDataPath, share + u"/数据库.dat"_qs);
+    QCOMPARE(result.values.statsDataPath, share + u"/用药统计.dat"_qs);
+    // The share is not written to by another computer's start-up.
+    QVERIFY(!QFileInfo::exists(result.values.statsDataPath));
+}
+
+void TestStartup::foreignMainFileStopsWithoutTouchingIt()
+{
+    const QString path = m_root->filePath(u"C/电子处方数据库/数据库.dat"_qs);
+    const QByteArray content("这不是数据库\r\n");
+    writeFile(path, content);
+    const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
+    QVERIFY(!result.canRun());
+    QVERIFY2(result.fatalError.contains(QDir::toNativeSeparators(path)), qPrintable(result.fatalError));
+    QCOMPARE(readFile(path), content);
+}
+
+void TestStartup::unusableDataFolderStops()
+{
+    // A file where the data folder should be: the folder cannot be created.
+    writeFile(m_root->filePath(u"C/电子处方数据库"_qs), "blocking");
+    const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
+    QVERIFY(!result.canRun());
+    QVERIFY(result.fatalError.contains(u"无法创建数据文件夹"_qs));
+    QCOMPARE(readFile(m_root->filePath(u"C/电子处方数据库"_qs)), QByteArray("blocking"));
+}
+
+void TestStartup::installationPrefixIsStable()
+{
+    QCOMPARE(installationPrefix("machine-1"), installationPrefix("machine-1"));
+    QVERIFY(installationPrefix("machine-1") != installationPrefix("machine-2"));
+    QCOMPARE(installationPrefix().size(), 4);
+    QCOMPARE(installationPrefix(), installationPrefix());
+}
+
+QTEST_GUILESS_MAIN(TestStartup)
+#include "tst_startup.moc"

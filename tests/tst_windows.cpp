@@ -1,0 +1,309 @@
+#include "messageboxcatcher.h"
+#include "testdatabase.h"
+
+#include "app/clinicsettings.h"
+#include "app/exitbackup.h"
+#include "app/loginwindow.h"
+#include "data/database.h"
+#include "data/settingsrepository.h"
+#include "ui/helpviewer.h"
+#include "ui/mainwindow.h"
+#include "ui/settingswindow.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPointer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTextBrowser>
+
+// The windows as a user meets them: login, the main window's menus, settings and the exit.
+class TestWindows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void loginHintFollowsStoredPassword();
+    void loginRetriesThenAccepts();
+    void loginCancelEndsTheProgram_data();
+    void loginCancelEndsTheProgram();
+    void menuBarAsTabled();
+    void menuOpensFreshWindow_data();
+    void menuOpensFreshWindow();
+    void prescriptionWindowIsKept();
+    void templateWindowCategory();
+    void helpOpensShippedPages();
+    void settingsCancelThenSave();
+    void passwordChangeInSettingsWindow();
+    void closingBacksUp();
+
+private:
+    QAction *action(const QString &caption) const;
+
+    TestDatabase *m_file = nullptr;
+    Database *m_db = nullptr;
+    ClinicSettings *m_settings = nullptr;
+    QTemporaryDir *m_backup = nullptr;
+    MainWindow *m_main = nullptr;
+};
+
+void TestWindows::init()
+{
+    m_file = new TestDatabase;
+    m_db = new Database(m_file->path());
+    m_settings = new ClinicSettings(*m_db);
+    m_backup = new QTemporaryDir;
+    MainWindowContext context;
+    context.values.mainDataPath = m_file->path();
+    context.values.statsDataPath = m_file->folder() + u"/用药统计.dat"_qs;
+    context.values.startupPrinterName = u"诊室打印机"_qs;
+    context.mainDb = m_db;
+    context.settings = m_settings;
+    context.backupRoot = m_backup->path();
+    m_main = new MainWindow(context);
+    m_main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_main));
+}
+
+void TestWindows::cleanup()
+{
+    delete m_main;
+    delete m_backup;
+    delete m_settings;
+    delete m_db;
+    delete m_file;
+}
+
+QAction *TestWindows::action(const QString &caption) const
+{
+    return m_main->findChild<QAction *>(caption);
+}
+
+void TestWindows::loginHintFollowsStoredPassword()
+{
+    LoginWindow initial(u"905"_qs);
+    initial.show();
+    QCOMPARE(initial.windowTitle(), u"登录"_qs);
+    QVERIFY(initial.findChild<QLabel *>(u"hintLabel"_qs)->isVisible());
+    QCOMPARE(initial.findChild<QLabel *>(u"hintLabel"_qs)->text(), u"(原始密码：905)"_qs);
+    LoginWindow changed(u"Neu1"_qs);
+    changed.show();
+    QVERIFY(!changed.findChild<QLabel *>(u"hintLabel"_qs)->isVisible());
+}
+
+void TestWindows::loginRetriesThenAccepts()
+{
+    LoginWindow login(u"AbC9"_qs);
+    QSignalSpy loggedIn(&login, &LoginWindow::loggedIn);
+    QSignalSpy cancelled(&login, &LoginWindow::cancelled);
+    login.show();
+    auto *entry = login.findChild<QLineEdit *>(u"passwordEdit"_qs);
+    QCOMPARE(entry->echoMode(), QLineEdit::Password);
+    MessageBoxCatcher catcher;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        entry->setText(u"wrong"_qs);
+        QTest::keyClick(entry, Qt::Key_Return);
+    }
+    QCOMPARE(catcher.texts(), QStringList(3, u"密码错误！"_qs));
+    QCOMPARE(entry->text(), u"wrong"_qs);
+    QVERIFY(login.isVisible());
+    entry->setText(u" abc9 "_qs);
+    QTest::keyClick(entry, Qt::Key_Enter);
+    QCOMPARE(loggedIn.count(), 1);
+    QCOMPARE(entry->text(), u" abc9 "_qs);
+    QVERIFY(!login.isVisible());
+    QCOMPARE(cancelled.count(), 0);
+}
+
+void TestWindows::loginCancelEndsTheProgram_data()
+{
+    QTest::addColumn<bool>("closeBox");
+    QTest::newRow("cancel button") << false;
+    QTest::newRow("close box") << true;
+}
+
+void TestWindows::loginCancelEndsTheProgram()
+{
+    QFETCH(bool, closeBox);
+    LoginWindow login(u"905"_qs);
+    QSignalSpy cancelled(&login, &LoginWindow::cancelled);
+    login.show();
+    if (closeBox)
+        login.close();
+    else
+        login.findChild<QPushButton *>(u"cancelButton"_qs)->click();
+    QCOMPARE(cancelled.count(), 1);
+}
+
+void TestWindows::menuBarAsTabled()
+{
+    QCOMPARE(m_main->windowTitle(), u"QuillonV8.0"_qs);
+    QStringList captions;
+    for (QAction *item : m_main->menuBar()->actions())
+        captions << item->text();
+    QCOMPARE(captions, (QStringList{u"综合设置(S)"_qs, u"药物维护(Y)"_qs, u"模板维护(M)"_qs, u"处方录入(C)"_qs, u"门诊病历(B)"_qs,
+                                    u"业务统计(T)"_qs, u"门诊日志(Z)"_qs, u"用药统计(J)"_qs, u"操作帮助(H)"_qs}));
+    const QList<QPair<QString, QString>> shortcuts = {{u"人个组套\\中药方剂"_qs, u"Ctrl+C"_qs}, {u"病历模板维护"_qs, u"Ctrl+H"_qs},
+                                                      {u"添加常用地址"_qs, u"Ctrl+F"_qs}, {u"添加常用诊断"_qs, u"Ctrl+G"_qs},
+                                                      {u"操作帮助"_qs, u"Ctrl+M"_qs}, {u"访问作者主页"_qs, u"Ctrl+U"_qs},
+                                                      {u"版本信息"_qs, u"Ctrl+R"_qs}};
+    for (const auto &[caption, keys] : shortcuts) {
+        QVERIFY2(action(caption), qPrintable(caption));
+        QCOMPARE(action(caption)->shortcut(), QKeySequence(keys));
+    }
+    QVERIFY(m_main->minimumSize().width() >= 1042 && m_main->minimumSize().height() >= 730);
+}
+
+void TestWindows::menuOpensFreshWindow_data()
+{
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("form");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("drugs") << u"药物维护(Y)"_qs << u"Form3"_qs << u"药物维护"_qs;
+    QTest::newRow("templates") << u"人个组套\\中药方剂"_qs << u"Form4"_qs << u"个人组套/中药方剂/病历模板维护"_qs;
+    QTest::newRow("addresses") << u"添加常用地址"_qs << u"Form6"_qs << u"添加常用地址"_qs;
+    QTest::newRow("diagnoses") << u"添加常用诊断"_qs << u"Form5"_qs << u"诊断名称维护"_qs;
+    QTest::newRow("medical record") << u"门诊病历(B)"_qs << u"Form14"_qs << u"门诊病历"_qs;
+    QTest::newRow("workload") << u"业务统计(T)"_qs << u"Form12"_qs << u"统计"_qs;
+    QTest::newRow("log") << u"门诊日志(Z)"_qs << u"Form7"_qs << u"门诊日志"_qs;
+    QTest::newRow("drug usage") << u"用药统计(J)"_qs << u"Form13"_qs << u"用药统计"_qs;
+    QTest::newRow("about") << u"版本信息"_qs << u"Form10"_qs << u"关于"_qs;
+}
+
+void TestWindows::menuOpensFreshWindow()
+{
+    QFETCH(QString, caption);
+    QFETCH(QString, form);
+    QFETCH(QString, title);
+    action(caption)->trigger();
+    QPointer<QWidget> first = m_main->childWindow(form);
+    QVERIFY(first);
+    QCOMPARE(first->windowTitle(), title);
+    QVERIFY(first->isVisible());
+    action(caption)->trigger();
+    QVERIFY(!first);
+    QWidget *second = m_main->childWindow(form);
+    QVERIFY(second && second->isVisible());
+    int instances = 0;
+    for (QMdiSubWindow *sub : m_main->mdiArea()->subWindowList())
+        instances += sub->widget()->objectName() == form;
+    QCOMPARE(instances, 1);
+}
+
+void TestWindows::prescriptionWindowIsKept()
+{
+    // The first resize created it, so it is the first thing seen after logging in.
+    QPointer<QWidget> prescription = m_main->childWindow(u"Form2"_qs);
+    QVERIFY(prescription && prescription->isVisible());
+    QVERIFY(prescription->windowTitle().endsWith(u"处方录入"_qs));
+    action(u"药物维护(Y)"_qs)->trigger();
+    action(u"处方录入(C)"_qs)->trigger();
+    QCOMPARE(m_main->childWindow(u"Form2"_qs), prescription.data());
+    QCOMPARE(m_main->mdiArea()->activeSubWindow()->widget(), prescription.data());
+}
+
+void TestWindows::templateWindowCategory()
+{
+    action(u"病历模板维护"_qs)->trigger();
+    QCOMPARE(m_main->childWindow(u"Form4"_qs)->property("category").toString(), u"病历模板"_qs);
+    action(u"人个组套\\中药方剂"_qs)->trigger();
+    QCOMPARE(m_main->childWindow(u"Form4"_qs)->property("category").toString(), u"个人组套"_qs);
+}
+
+void TestWindows::helpOpensShippedPages()
+{
+    action(u"操作帮助"_qs)->trigger();
+    HelpViewer *viewer = m_main->helpViewer();
+    QVERIFY(viewer && viewer->isVisible());
+    QCOMPARE(viewer->currentUrl().scheme(), u"qrc"_qs);
+    const QString text = viewer->findChild<QTextBrowser *>()->toPlainText();
+    for (const QString &topic : {u"登录"_qs, u"划价"_qs, u"拼音"_qs, u"备份"_qs})
+        QVERIFY2(text.contains(topic), qPrintable(topic));
+    action(u"访问作者主页"_qs)->trigger();
+    QVERIFY(viewer->findChild<QTextBrowser *>()->toPlainText().contains(u"Quillon"_qs));
+}
+
+void TestWindows::settingsCancelThenSave()
+{
+    action(u"综合设置(S)"_qs)->trigger();
+    QPointer<SettingsWindow> window = m_main->settingsWindow();
+    QVERIFY(window && window->isVisible() && window->isWindow());
+    QCOMPARE(window->objectName(), u"Form8"_qs);
+    auto *organisation = qobject_cast<QLineEdit *>(window->field(u"单位名称"_qs));
+    QCOMPARE(organisation->text(), u"青山镇卫生院"_qs);
+    QCOMPARE(qobject_cast<QComboBox *>(window->field(u"处方打印机"_qs))->currentText(), u"诊室打印机"_qs);
+    organisation->setText(u"河西村卫生室"_qs);
+    // Unsaved edits are the settings in force while the window is open.
+    QCOMPARE(m_settings->value(u"单位名称"_qs), u"河西村卫生室"_qs);
+    window->findChild<QPushButton *>(u"cancelButton"_qs)->click();
+    QTRY_VERIFY(!window);
+    QCOMPARE(m_settings->value(u"单位名称"_qs), u"青山镇卫生院"_qs);
+    QCOMPARE(SettingsRepository(*m_db).load()->value(u"单位名称"_qs), u"青山镇卫生院"_qs);
+
+    QSignalSpy saved(m_settings, &ClinicSettings::organisationNameSaved);
+    action(u"综合设置(S)"_qs)->trigger();
+    window = m_main->settingsWindow();
+    qobject_cast<QLineEdit *>(window->field(u"单位名称"_qs))->setText(u"O'Hara 诊所"_qs);
+    qobject_cast<QLineEdit *>(window->field(u"上边距"_qs))->setText(u"25"_qs);
+    window->findChild<QPushButton *>(u"saveButton"_qs)->click();
+    QTRY_VERIFY(!window);
+    QCOMPARE(saved.count(), 1);
+    const auto stored = SettingsRepository(*m_db).load();
+    QCOMPARE(stored->value(u"单位名称"_qs), u"O'Hara 诊所"_qs);
+    QCOMPARE(stored->value(u"上边距"_qs), u"25"_qs);
+    // The printers shown are stored even if untouched.
+    for (const QString &printer : {u"处方打印机"_qs, u"打印机2"_qs, u"打印机3"_qs})
+        QCOMPARE(stored->value(printer), u"诊室打印机"_qs);
+
+    // A refused save keeps the window open with what was typed.
+    action(u"综合设置(S)"_qs)->trigger();
+    window = m_main->settingsWindow();
+    qobject_cast<QLineEdit *>(window->field(u"左边距"_qs))->setText(u"12345678901"_qs);
+    MessageBoxCatcher catcher;
+    window->findChild<QPushButton *>(u"saveButton"_qs)->click();
+    QTRY_COMPARE(catcher.texts().size(), 1);
+    QVERIFY(window && window->isVisible());
+    QCOMPARE(qobject_cast<QLineEdit *>(window->field(u"左边距"_qs))->text(), u"12345678901"_qs);
+}
+
+void TestWindows::passwordChangeInSettingsWindow()
+{
+    action(u"综合设置(S)"_qs)->trigger();
+    QPointer<SettingsWindow> window = m_main->settingsWindow();
+    auto *oldBox = window->findChild<QLineEdit *>(u"oldPassword"_qs);
+    auto *newBox = window->findChild<QLineEdit *>(u"newPassword"_qs);
+    auto *change = window->findChild<QPushButton *>(u"changePasswordButton"_qs);
+    MessageBoxCatcher catcher;
+    change->click();
+    oldBox->setText(u"906"_qs);
+    newBox->setText(u"abc"_qs);
+    change->click();
+    QVERIFY(window && window->isVisible());
+    oldBox->setText(u"905"_qs);
+    newBox->setText(u" Neu1 "_qs);
+    change->click();
+    QTRY_VERIFY(!window);
+    QCOMPARE(catcher.texts(), (QStringList{u"请输入新密码！"_qs, u"原密码不正确，无法修改密码！"_qs, u"修改密码成功，请牢记新密码！"_qs}));
+    QCOMPARE(SettingsRepository(*m_db).password().value_or(QString()), u"Neu1"_qs);
+}
+
+void TestWindows::closingBacksUp()
+{
+    QSignalSpy finished(m_main, &MainWindow::finished);
+    const QDate today = QDate::currentDate();
+    m_main->close();
+    QCOMPARE(finished.count(), 1);
+    QVERIFY(!m_main->isVisible());
+    const QString day = m_backup->filePath(ExitBackup::weekdayFolderName(today));
+    QVERIFY2(QFileInfo::exists(day + u"/数据库.dat"_qs), qPrintable(day));
+}
+
+QTEST_MAIN(TestWindows)
+#include "tst_windows.moc"
