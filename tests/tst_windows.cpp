@@ -236,6 +236,12 @@ void TestWindows::settingsCancelThenSave()
     QPointer<SettingsWindow> window = m_main->settingsWindow();
     QVERIFY(window && window->isVisible() && window->isWindow());
     QCOMPARE(window->objectName(), u"Form8"_qs);
+    // Opening it again discards the open instance and its edits.
+    qobject_cast<QLineEdit *>(window->field(u"医师"_qs))->setText(u"未保存"_qs);
+    action(u"综合设置(S)"_qs)->trigger();
+    QVERIFY(!window);
+    window = m_main->settingsWindow();
+    QCOMPARE(qobject_cast<QLineEdit *>(window->field(u"医师"_qs))->text(), u"李明"_qs);
     auto *organisation = qobject_cast<QLineEdit *>(window->field(u"单位名称"_qs));
     QCOMPARE(organisation->text(), u"青山镇卫生院"_qs);
     QCOMPARE(qobject_cast<QComboBox *>(window->field(u"处方打印机"_qs))->currentText(), u"诊室打印机"_qs);

@@ -14,7 +14,8 @@ reading starts with that letter (zh/ch/sh count as z/c/s), in GBK code order,
 without separators. There are no tables for i, u and v. The fallback line
 lists every double-byte GBK character from 压 (D1B9) up to but excluding
 匝 (D4D1); characters without a table entry in that range read as "y".
-The reading is the first of kMandarin, else kHanyuPinyin, else kXHC1983.
+The reading is the first of kMandarin, else kHanyuPinyin, else kXHC1983;
+a compatibility ideograph without one takes the reading of its unified form.
 """
 import bz2
 import os
@@ -84,14 +85,16 @@ def main():
             fallback.append(ch)
         if not is_han(ch):
             continue
-        if ch not in readings:
+        # A compatibility ideograph (rows FD/FE) reads like its unified form.
+        reading = readings.get(ch) or readings.get(unicodedata.normalize("NFD", ch))
+        if not reading:
             no_reading += 1
             continue
-        letter = initial(readings[ch])
+        letter = initial(reading)
         if letter in tables:
             tables[letter].append(ch)
         else:
-            assert letter in "iuv", (ch, readings[ch])
+            assert letter in "iuv", (ch, reading)
             no_table += 1
 
     os.makedirs(os.path.dirname(os.path.abspath(out)), exist_ok=True)

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPrinterInfo>
+#include <QScreen>
 
 #include <memory>
 
@@ -45,6 +46,9 @@ int main(int argc, char *argv[])
         context.backupRoot = drives.backupRoot();
         mainWindow = std::make_unique<MainWindow>(context);
         QObject::connect(mainWindow.get(), &MainWindow::finished, &app, &QApplication::quit, Qt::QueuedConnection);
+        // Fill the screen even where no window manager honours the maximised state.
+        if (const QScreen *screen = QGuiApplication::primaryScreen())
+            mainWindow->setGeometry(screen->availableGeometry());
         mainWindow->showMaximized();
     });
     login.show();

@@ -52,7 +52,7 @@ AboutWindow::AboutWindow(QWidget *parent)
           QRect(480, 3150, 7560, 600))
         ->setObjectName(QStringLiteral("contactLabel"));
 
-    auto *address = label(QStringLiteral("<a href=\"%1\" style=\"color:white\">%1</a>").arg(HelpPages::homePage().toString()),
+    auto *address = label(QStringLiteral("<a href=\"%1\" style=\"color:white\">Quillon 主页</a>").arg(HelpPages::homePage().toString()),
                           panel, QRect(480, 4200, 7560, 300));
     address->setObjectName(QStringLiteral("addressLabel"));
     address->setTextFormat(Qt::RichText);

@@ -168,6 +168,8 @@ void MainWindow::resizeEvent(QResizeEvent *event)
     if (!m_prescription)
         showPrescriptionWindow();
     centrePrescriptionWindow();
+    // The client area takes its new size only after this event; centre again once it has.
+    QMetaObject::invokeMethod(this, &MainWindow::centrePrescriptionWindow, Qt::QueuedConnection);
 }
 
 void MainWindow::openSettings()
