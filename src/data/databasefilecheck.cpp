@@ -25,7 +25,10 @@ bool holdsTables(const QString &path, const QStringList &tables)
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
+        // Not read-only: after a power cut SQLite must be able to roll back an unfinished write
+        // from its journal, or a sound database would be taken for a foreign file. Only files
+        // with SQLite's header get this far, and reading the table list writes nothing.
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
         if (db.open()) {
             QSqlQuery query(db);
             query.prepare(QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = ?"));
