@@ -37,6 +37,7 @@ private slots:
     void menuBarAsTabled();
     void menuOpensFreshWindow_data();
     void menuOpensFreshWindow();
+    void ctrlCCopiesInsideTextFields();
     void prescriptionWindowIsKept();
     void templateWindowCategory();
     void helpOpensShippedPages();
@@ -195,6 +196,21 @@ void TestWindows::menuOpensFreshWindow()
     for (QMdiSubWindow *sub : m_main->mdiArea()->subWindowList())
         instances += sub->widget()->objectName() == form;
     QCOMPARE(instances, 1);
+}
+
+void TestWindows::ctrlCCopiesInsideTextFields()
+{
+    // The menu's Ctrl+C opens the templates only where no text field wants the key for copying.
+    auto *edit = new QLineEdit(u"阿莫西林胶囊"_qs);
+    m_main->mdiArea()->addSubWindow(edit)->show();
+    QApplication::setActiveWindow(m_main);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(!m_main->childWindow(u"Form4"_qs));
+    m_main->mdiArea()->setFocus();
+    QTest::keyClick(m_main->mdiArea(), Qt::Key_C, Qt::ControlModifier);
+    QVERIFY(m_main->childWindow(u"Form4"_qs));
 }
 
 void TestWindows::prescriptionWindowIsKept()
