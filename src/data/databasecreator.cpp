@@ -13,6 +13,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <functional>
+
 namespace {
 
 QAtomicInt creatorCounter;
@@ -109,19 +111,26 @@ WriteResult DatabaseCreator::populate(QSqlDatabase &db, DatabaseKind kind) const
             return WriteResult::fromSqlError(query.lastError());
     }
     if (kind == DatabaseKind::Main) {
-        const bool seeded = seedSettings(db)
-                            && seedWordList(db, QStringLiteral("诊断"), QStringLiteral(":/data/seed/diagnoses.txt"))
-                            && seedWordList(db, QStringLiteral("地址"), QStringLiteral(":/data/seed/addresses.txt"))
-                            && seedTemplates(db) && seedCatalogue(db);
-        if (!seeded)
-            return WriteResult::failure(QStringLiteral("新数据库的初始数据写入失败：%1").arg(db.lastError().text()));
+        const std::function<WriteResult()> steps[] = {
+            [&] { return seedSettings(db); },
+            [&] { return seedWordList(db, QStringLiteral("诊断"), QStringLiteral(":/data/seed/diagnoses.txt")); },
+            [&] { return seedWordList(db, QStringLiteral("地址"), QStringLiteral(":/data/seed/addresses.txt")); },
+            [&] { return seedTemplates(db); },
+            [&] { return seedCatalogue(db); },
+        };
+        // Stop at the first refused row, with the database's own reason for it.
+        for (const auto &step : steps) {
+            const WriteResult seeded = step();
+            if (!seeded.ok)
+                return seeded;
+        }
     }
     if (!transaction.commit())
         return WriteResult::fromSqlError(db.lastError());
     return WriteResult::success();
 }
 
-bool DatabaseCreator::seedSettings(QSqlDatabase &db) const
+WriteResult DatabaseCreator::seedSettings(QSqlDatabase &db) const
 {
     const TsvTable seed = TsvTable::fromText(resourceText(QStringLiteral(":/data/seed/settings.tsv")));
     QStringList columns;
@@ -141,17 +150,19 @@ bool DatabaseCreator::seedSettings(QSqlDatabase &db) const
     }
     QSqlQuery query(db);
     if (!query.prepare(insertStatement(QStringLiteral("设置"), columns)))
-        return false;
+        return WriteResult::fromSqlError(query.lastError());
     for (const QVariant &value : std::as_const(values))
         query.addBindValue(value);
-    return query.exec();
+    if (!query.exec())
+        return WriteResult::fromSqlError(query.lastError());
+    return WriteResult::success();
 }
 
-bool DatabaseCreator::seedWordList(QSqlDatabase &db, const QString &table, const QString &resource) const
+WriteResult DatabaseCreator::seedWordList(QSqlDatabase &db, const QString &table, const QString &resource) const
 {
     QSqlQuery query(db);
     if (!query.prepare(insertStatement(table, {QStringLiteral("名称"), QStringLiteral("拼音"), QStringLiteral("序号")})))
-        return false;
+        return WriteResult::fromSqlError(query.lastError());
     const QStringList names = resourceText(resource).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString &rawName : names) {
         const QString name = rawName.trimmed();
@@ -160,19 +171,19 @@ bool DatabaseCreator::seedWordList(QSqlDatabase &db, const QString &table, const
         query.addBindValue(initials);
         query.addBindValue(name + initials);
         if (!query.exec())
-            return false;
+            return WriteResult::fromSqlError(query.lastError());
     }
-    return true;
+    return WriteResult::success();
 }
 
-bool DatabaseCreator::seedTemplates(QSqlDatabase &db) const
+WriteResult DatabaseCreator::seedTemplates(QSqlDatabase &db) const
 {
     const TsvTable seed = TsvTable::fromText(resourceText(QStringLiteral(":/data/seed/templates.tsv")));
     QSqlQuery query(db);
     if (!query.prepare(insertStatement(QStringLiteral("个人模板"),
                                        {QStringLiteral("序号"), QStringLiteral("名称"), QStringLiteral("内容"), QStringLiteral("拼音"),
                                         QStringLiteral("查询"), QStringLiteral("分类"), QStringLiteral("排序")})))
-        return false;
+        return WriteResult::fromSqlError(query.lastError());
     // Keys are creation times; the seed rows take the seconds just before now, one each.
     for (int row = 0; row < seed.rowCount(); ++row) {
         const QString name = seed.value(row, QStringLiteral("名称"));
@@ -185,12 +196,12 @@ bool DatabaseCreator::seedTemplates(QSqlDatabase &db) const
         query.addBindValue(seed.value(row, QStringLiteral("分类")));
         query.addBindValue(seed.value(row, QStringLiteral("排序")));
         if (!query.exec())
-            return false;
+            return WriteResult::fromSqlError(query.lastError());
     }
-    return true;
+    return WriteResult::success();
 }
 
-bool DatabaseCreator::seedCatalogue(QSqlDatabase &db) const
+WriteResult DatabaseCreator::seedCatalogue(QSqlDatabase &db) const
 {
     const TsvTable seed = TsvTable::fromText(resourceText(QStringLiteral(":/data/seed/catalogue.tsv")));
     const QStringList fromFile = {QStringLiteral("名称"), QStringLiteral("单位"), QStringLiteral("常用量"), QStringLiteral("单价"),
@@ -200,7 +211,7 @@ bool DatabaseCreator::seedCatalogue(QSqlDatabase &db) const
     columns += fromFile;
     QSqlQuery query(db);
     if (!query.prepare(insertStatement(QStringLiteral("商品"), columns)))
-        return false;
+        return WriteResult::fromSqlError(query.lastError());
     // Like an import: one time stamp for the batch followed by a running number from 1001.
     const QString stamp = m_now.toString(KeyFormat);
     for (int row = 0; row < seed.rowCount(); ++row) {
@@ -214,7 +225,7 @@ bool DatabaseCreator::seedCatalogue(QSqlDatabase &db) const
         for (const QString &column : fromFile)
             query.addBindValue(seed.value(row, column));
         if (!query.exec())
-            return false;
+            return WriteResult::fromSqlError(query.lastError());
     }
-    return true;
+    return WriteResult::success();
 }

@@ -21,10 +21,10 @@ public:
 
 private:
     WriteResult populate(QSqlDatabase &db, DatabaseKind kind) const;
-    bool seedSettings(QSqlDatabase &db) const;
-    bool seedWordList(QSqlDatabase &db, const QString &table, const QString &resource) const;
-    bool seedTemplates(QSqlDatabase &db) const;
-    bool seedCatalogue(QSqlDatabase &db) const;
+    WriteResult seedSettings(QSqlDatabase &db) const;
+    WriteResult seedWordList(QSqlDatabase &db, const QString &table, const QString &resource) const;
+    WriteResult seedTemplates(QSqlDatabase &db) const;
+    WriteResult seedCatalogue(QSqlDatabase &db) const;
 
     QDateTime m_now;
 };
