@@ -2,22 +2,22 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 bool createFolderPath(const QString &path)
 {
     // Both separators are accepted on every platform: paths are written the Windows way too.
     QString walked = path;
     walked.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const bool network = walked.startsWith(QLatin1String("//"));
     walked += QLatin1Char('/');
-    while (walked.indexOf(QLatin1String("//"), network ? 1 : 0) >= 0)
-        walked.replace(walked.indexOf(QLatin1String("//"), network ? 1 : 0), 2, QStringLiteral("/"));
+    // Doubled separators collapse, except the two that begin a network path.
+    const QString start = walked.startsWith(QLatin1String("//")) ? QStringLiteral("//") : QString();
+    walked = start + walked.mid(start.size()).replace(QRegularExpression(QStringLiteral("/{2,}")), QStringLiteral("/"));
 
-    for (int slash = walked.indexOf(QLatin1Char('/')); slash >= 0; slash = walked.indexOf(QLatin1Char('/'), slash + 1)) {
+    for (int slash = walked.indexOf(QLatin1Char('/'), start.size()); slash >= 0; slash = walked.indexOf(QLatin1Char('/'), slash + 1)) {
         const QString part = walked.left(slash + 1);
-        if (part == QLatin1String("/") || (network && slash < 2) || QFileInfo(part).isDir())
-            continue;
-        QDir().mkdir(part);
+        if (part != QLatin1String("/") && !QFileInfo(part).isDir())
+            QDir().mkdir(part);
     }
     return QFileInfo(walked).isDir();
 }
