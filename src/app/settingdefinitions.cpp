@@ -32,3 +32,12 @@ QString settingColumn(const QString &name)
     }
     return QString();
 }
+
+QString settingCaption(const QString &column)
+{
+    for (const SettingDefinition &definition : settingDefinitions()) {
+        if (definition.column == column)
+            return definition.caption;
+    }
+    return column;
+}

@@ -15,3 +15,5 @@ const QList<SettingDefinition> &settingDefinitions();
 
 // The column of a setting named by caption or by column; empty when there is no such setting.
 QString settingColumn(const QString &name);
+// The caption of a column of 设置; the column itself when no setting of the window uses it.
+QString settingCaption(const QString &column);

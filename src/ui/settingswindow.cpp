@@ -18,19 +18,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-
-QString captionOf(const QString &column)
-{
-    for (const SettingDefinition &definition : settingDefinitions()) {
-        if (definition.column == column)
-            return definition.caption;
-    }
-    return column;
-}
-
-} // namespace
-
 SettingsWindow::SettingsWindow(ClinicSettings &settings, const QString &startupPrinterName, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_settings(settings)
@@ -45,14 +32,14 @@ SettingsWindow::SettingsWindow(ClinicSettings &settings, const QString &startupP
     auto *generalForm = new QFormLayout(general);
     for (const QString &column : {QStringLiteral("单位名称"), QStringLiteral("医师"), QStringLiteral("发药人"),
                                   QStringLiteral("费别"), QStringLiteral("科别")})
-        generalForm->addRow(captionOf(column), addLine(column));
+        generalForm->addRow(settingCaption(column), addLine(column));
 
     auto *margins = new QGroupBox(QStringLiteral("打印边距设置(单位：毫米)"), this);
     auto *marginGrid = new QGridLayout(margins);
     const QString printerDefault = QPrinterInfo::defaultPrinterName();
-    marginGrid->addWidget(new QLabel(captionOf(QStringLiteral("处方字体"))), 0, 0);
+    marginGrid->addWidget(new QLabel(settingCaption(QStringLiteral("处方字体"))), 0, 0);
     marginGrid->addWidget(addCombo(QStringLiteral("处方字体"), QFontDatabase::families(), QString()), 0, 1);
-    marginGrid->addWidget(new QLabel(captionOf(QStringLiteral("处方字号"))), 0, 2);
+    marginGrid->addWidget(new QLabel(settingCaption(QStringLiteral("处方字号"))), 0, 2);
     marginGrid->addWidget(addCombo(QStringLiteral("处方字号"),
                                    {QStringLiteral("10"), QStringLiteral("11"), QStringLiteral("12"),
                                     QStringLiteral("14"), QStringLiteral("16")},
@@ -63,7 +50,7 @@ SettingsWindow::SettingsWindow(ClinicSettings &settings, const QString &startupP
     for (int i = 0; i < marginColumns.size(); ++i) {
         const int row = 1 + i / 2;
         const int column = (i % 2) * 2;
-        marginGrid->addWidget(new QLabel(captionOf(marginColumns.at(i))), row, column);
+        marginGrid->addWidget(new QLabel(settingCaption(marginColumns.at(i))), row, column);
         marginGrid->addWidget(addLine(marginColumns.at(i)), row, column + 1);
     }
 
@@ -71,7 +58,7 @@ SettingsWindow::SettingsWindow(ClinicSettings &settings, const QString &startupP
     auto *printerForm = new QFormLayout(printers);
     const QStringList installed = QPrinterInfo::availablePrinterNames();
     for (const QString &column : {QStringLiteral("处方打印机"), QStringLiteral("打印机2"), QStringLiteral("打印机3")})
-        printerForm->addRow(captionOf(column), addCombo(column, installed, printerDefault));
+        printerForm->addRow(settingCaption(column), addCombo(column, installed, printerDefault));
     // Stored with the row but not shown.
     addCombo(QStringLiteral("默认打印机"), installed, printerDefault)->hide();
 
