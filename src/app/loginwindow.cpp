@@ -16,7 +16,7 @@ namespace {
 template<typename W>
 W *place(W *widget, int left, int top, int width, int height)
 {
-    widget->setGeometry(twips(left), twips(top), twips(width), twips(height));
+    widget->setGeometry(twipsRect(left, top, width, height));
     return widget;
 }
 

@@ -9,10 +9,10 @@
 
 namespace {
 
-QLabel *label(const QString &text, QWidget *parent, const QRect &twipsRect)
+QLabel *label(const QString &text, QWidget *parent, const QRect &geometry)
 {
     auto *result = new QLabel(text, parent);
-    result->setGeometry(twips(twipsRect.x()), twips(twipsRect.y()), twips(twipsRect.width()), twips(twipsRect.height()));
+    result->setGeometry(geometry);
     result->setStyleSheet(QStringLiteral("color: white;"));
     result->setWordWrap(true);
     return result;
@@ -35,25 +35,25 @@ AboutWindow::AboutWindow(QWidget *parent)
     palette.setColor(QPalette::Window, QColor(75, 121, 198));
     panel->setPalette(palette);
 
-    QLabel *title = label(QStringLiteral("Quillon"), panel, QRect(480, 360, 4000, 480));
+    QLabel *title = label(QStringLiteral("Quillon"), panel, twipsRect(480, 360, 4000, 480));
     title->setObjectName(QStringLiteral("titleLabel"));
     QFont titleFont(QStringLiteral("宋体"));
     titleFont.setPointSize(18);
     titleFont.setBold(true);
     title->setFont(titleFont);
 
-    label(QStringLiteral("版本：V8.0"), panel, QRect(480, 960, 4000, 300))->setObjectName(QStringLiteral("versionLabel"));
+    label(QStringLiteral("版本：V8.0"), panel, twipsRect(480, 960, 4000, 300))->setObjectName(QStringLiteral("versionLabel"));
     label(QStringLiteral("Quillon 是为个体诊所、村卫生室编写的电子处方软件：录入患者，按分类、中文或拼音首字母选药，"
                          "自动划价结算，保存处方档案，打印处方和输液卡；另有药物目录维护与电子表格导入导出、"
                          "个人组套和中药方剂、门诊病历、门诊日志与用药统计。"),
-          panel, QRect(480, 1500, 7560, 1500))
+          panel, twipsRect(480, 1500, 7560, 1500))
         ->setObjectName(QStringLiteral("descriptionLabel"));
     label(QStringLiteral("使用中遇到问题，请先查看“操作帮助”；软件的更新说明见“更新说明”。"), panel,
-          QRect(480, 3150, 7560, 600))
+          twipsRect(480, 3150, 7560, 600))
         ->setObjectName(QStringLiteral("contactLabel"));
 
     auto *address = label(QStringLiteral("<a href=\"%1\" style=\"color:white\">Quillon 主页</a>").arg(HelpPages::homePage().toString()),
-                          panel, QRect(480, 4200, 7560, 300));
+                          panel, twipsRect(480, 4200, 7560, 300));
     address->setObjectName(QStringLiteral("addressLabel"));
     address->setTextFormat(Qt::RichText);
     address->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
@@ -72,7 +72,7 @@ AboutWindow::AboutWindow(QWidget *parent)
     for (const auto &entry : buttons) {
         auto *button = new QPushButton(entry.caption, this);
         button->setObjectName(entry.name);
-        button->setGeometry(twips(entry.left), twips(5700), twips(2400), twips(450));
+        button->setGeometry(twipsRect(entry.left, 5700, 2400, 450));
         const QUrl url = entry.url;
         connect(button, &QPushButton::clicked, this, [this, url] { emit linkRequested(url); });
     }

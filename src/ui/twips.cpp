@@ -12,6 +12,11 @@ QSize twipsSize(int width, int height)
     return QSize(twips(width), twips(height));
 }
 
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return QRect(twips(left), twips(top), twips(width), twips(height));
+}
+
 QPoint childWindowPosition(const QSize &area, const QSize &own)
 {
     const int left = (area.width() - own.width()) / 2 - twips(150);
