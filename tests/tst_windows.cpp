@@ -3,12 +3,12 @@
 
 #include "app/clinicsettings.h"
 #include "app/exitbackup.h"
-#include "app/loginwindow.h"
+#include "app/widgets/loginwindow.h"
 #include "data/database.h"
 #include "data/settingsrepository.h"
-#include "ui/helpviewer.h"
-#include "ui/mainwindow.h"
-#include "ui/settingswindow.h"
+#include "ui/widgets/helpviewer.h"
+#include "ui/widgets/mainwindow.h"
+#include "ui/widgets/settingswindow.h"
 
 #include <QAction>
 #include <QComboBox>

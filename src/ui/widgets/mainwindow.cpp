@@ -1,13 +1,14 @@
-#include "ui/mainwindow.h"
+#include "ui/widgets/mainwindow.h"
 
 #include "app/clinicsettings.h"
 #include "app/exitbackup.h"
-#include "ui/aboutwindow.h"
+#include "ui/widgets/aboutwindow.h"
 #include "ui/helppages.h"
-#include "ui/helpviewer.h"
-#include "ui/placeholderwindow.h"
-#include "ui/settingswindow.h"
-#include "ui/twips.h"
+#include "ui/widgets/helpviewer.h"
+#include "ui/widgets/placeholderwindow.h"
+#include "ui/widgets/settingswindow.h"
+#include "print/units.h"
+#include "version.h"
 
 #include <QCloseEvent>
 #include <QDate>
@@ -29,7 +30,7 @@ MainWindow::MainWindow(const MainWindowContext &context, QWidget *parent)
     , m_area(new QMdiArea(this))
 {
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("QuillonV8.0"));
+    setWindowTitle(QStringLiteral("QuillonV") + QStringLiteral(QUILLON_VERSION));
     setMinimumSize(twipsSize(15630, 10950));
     m_area->setObjectName(QStringLiteral("mdiArea"));
     m_area->setBackground(QColor(144, 163, 178));

@@ -1,7 +1,7 @@
-#include "app/loginwindow.h"
+#include "app/widgets/loginwindow.h"
 
 #include "app/passwordcheck.h"
-#include "ui/twips.h"
+#include "print/units.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

@@ -1,7 +1,8 @@
-#include "ui/aboutwindow.h"
+#include "ui/widgets/aboutwindow.h"
 
 #include "ui/helppages.h"
-#include "ui/twips.h"
+#include "print/units.h"
+#include "version.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -42,7 +43,7 @@ AboutWindow::AboutWindow(QWidget *parent)
     titleFont.setBold(true);
     title->setFont(titleFont);
 
-    label(QStringLiteral("版本：V8.0"), panel, twipsRect(480, 960, 4000, 300))->setObjectName(QStringLiteral("versionLabel"));
+    label(QStringLiteral("版本：V") + QStringLiteral(QUILLON_VERSION), panel, twipsRect(480, 960, 4000, 300))->setObjectName(QStringLiteral("versionLabel"));
     label(QStringLiteral("Quillon 是为个体诊所、村卫生室编写的电子处方软件：录入患者，按分类、中文或拼音首字母选药，"
                          "自动划价结算，保存处方档案，打印处方和输液卡；另有药物目录维护与电子表格导入导出、"
                          "个人组套和中药方剂、门诊病历、门诊日志与用药统计。"),

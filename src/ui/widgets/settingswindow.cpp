@@ -1,8 +1,8 @@
-#include "ui/settingswindow.h"
+#include "ui/widgets/settingswindow.h"
 
 #include "app/clinicsettings.h"
 #include "app/settingdefinitions.h"
-#include "ui/twips.h"
+#include "print/units.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

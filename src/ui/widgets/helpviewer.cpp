@@ -1,4 +1,4 @@
-#include "ui/helpviewer.h"
+#include "ui/widgets/helpviewer.h"
 
 #include <QTextBrowser>
 #include <QVBoxLayout>

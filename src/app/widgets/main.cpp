@@ -1,10 +1,11 @@
 #include "app/clinicsettings.h"
 #include "app/drivelayout.h"
 #include "app/installationprefix.h"
-#include "app/loginwindow.h"
+#include "app/widgets/loginwindow.h"
 #include "app/startuproutine.h"
 #include "data/database.h"
-#include "ui/mainwindow.h"
+#include "ui/widgets/mainwindow.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -17,7 +18,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
-    QApplication::setApplicationVersion(QStringLiteral("8.0"));
+    QApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
     // The program ends only through the main window's exit or the login window's cancel.
     QApplication::setQuitOnLastWindowClosed(false);
 

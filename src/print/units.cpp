@@ -1,4 +1,4 @@
-#include "ui/twips.h"
+#include "print/units.h"
 
 #include <QtGlobal>
 

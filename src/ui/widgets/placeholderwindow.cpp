@@ -1,4 +1,4 @@
-#include "ui/placeholderwindow.h"
+#include "ui/widgets/placeholderwindow.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
