@@ -1,4 +1,5 @@
 #include "testdatabase.h"
+#include "unprivileged.h"
 
 #include "app/exitbackup.h"
 #include "data/databasefilecheck.h"
@@ -16,22 +17,17 @@ private slots:
     void copiesLandAndAreReplaced();
     void copyIsConsistentWhileAnotherConnectionWrites();
     void missingStatisticsLeavesOnlyTheMainCopy();
+    void damagedFileNeverReplacesAGoodPair_data();
+    void damagedFileNeverReplacesAGoodPair();
+    void unwritableBackupFolderIsReported();
 };
 
 namespace {
 
 int countRows(const QString &path, const QString &table)
 {
-    int count = -1;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"count"_qs);
-        db.setDatabaseName(path);
-        if (db.open())
-            count = column(db, u"select count(*) from \"%1\""_qs.arg(table)).value(0).toInt();
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(u"count"_qs);
-    return count;
+    Database db(path);
+    return count(db, u"select count(*) from \"%1\""_qs.arg(table));
 }
 
 } // namespace
@@ -69,14 +65,7 @@ void TestExitBackup::copiesLandAndAreReplaced()
     QCOMPARE(DatabaseFileCheck::check(day + u"/药物统计.dat"_qs, DatabaseKind::Stats), DatabaseFileCheck::Verdict::Ours);
     QCOMPARE(countRows(day + u"/数据库.dat"_qs, u"诊断"_qs), 88);
 
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"writer"_qs);
-        db.setDatabaseName(main.path());
-        QVERIFY(db.open());
-        QVERIFY(QSqlQuery(db).exec(u"delete from 诊断 where rowid > 80"_qs));
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(u"writer"_qs);
+    QVERIFY(main.database().exec(u"delete from 诊断 where rowid > 80"_qs).ok);
     QVERIFY(ExitBackup::run(main.path(), stats.path(), backupRoot.path(), sunday).isEmpty());
     QCOMPARE(countRows(day + u"/数据库.dat"_qs, u"诊断"_qs), 80);
     QCOMPARE(QDir(day).entryList(QDir::Files | QDir::Hidden).size(), 2);
@@ -87,13 +76,10 @@ void TestExitBackup::copyIsConsistentWhileAnotherConnectionWrites()
     TestDatabase main(DatabaseKind::Main);
     TestDatabase stats(DatabaseKind::Stats);
     QTemporaryDir backupRoot;
-    QSqlDatabase writer = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"busy"_qs);
-    writer.setDatabaseName(stats.path());
-    QVERIFY(writer.open());
-    QVERIFY(writer.transaction());
-    QSqlQuery insert(writer);
+    Database &writer = stats.database();
+    QVERIFY(writer.exec(u"BEGIN"_qs).ok);
     for (int i = 0; i < 500; ++i)
-        QVERIFY(insert.exec(u"insert into 统计 (ID号, 名称) values ('ABCD20261209103015', '阿莫西林胶囊')"_qs));
+        QVERIFY(writer.exec(u"insert into 统计 (ID号, 名称) values ('ABCD20261209103015', '阿莫西林胶囊')"_qs).ok);
 
     const QDate wednesday(2026, 12, 9);
     const QStringList failures = ExitBackup::run(main.path(), stats.path(), backupRoot.path(), wednesday);
@@ -101,18 +87,9 @@ void TestExitBackup::copyIsConsistentWhileAnotherConnectionWrites()
     const QString copy = backupRoot.filePath(u" 星期三/药物统计.dat"_qs);
     // The copy is a whole database holding what was committed, not the open transaction's rows.
     QCOMPARE(countRows(copy, u"统计"_qs), 0);
-    {
-        QSqlDatabase check = QSqlDatabase::addDatabase(u"QSQLITE"_qs, u"integrity"_qs);
-        check.setDatabaseName(copy);
-        QVERIFY(check.open());
-        QCOMPARE(column(check, u"pragma integrity_check"_qs), QStringList{u"ok"_qs});
-        check.close();
-    }
-    QSqlDatabase::removeDatabase(u"integrity"_qs);
-    QVERIFY(writer.commit());
-    writer.close();
-    writer = QSqlDatabase();
-    QSqlDatabase::removeDatabase(u"busy"_qs);
+    Database check(copy);
+    QCOMPARE(column(check, u"pragma integrity_check"_qs), QStringList{u"ok"_qs});
+    QVERIFY(writer.exec(u"COMMIT"_qs).ok);
 }
 
 void TestExitBackup::missingStatisticsLeavesOnlyTheMainCopy()
@@ -124,6 +101,53 @@ void TestExitBackup::missingStatisticsLeavesOnlyTheMainCopy()
         ExitBackup::run(main.path(), main.folder() + u"/用药统计.dat"_qs, backupRoot.path() + u"/电子处方数据库备份"_qs, monday);
     QVERIFY(failures.isEmpty());
     QCOMPARE(QDir(backupRoot.filePath(u"电子处方数据库备份/ 星期一"_qs)).entryList(QDir::Files), QStringList{u"数据库.dat"_qs});
+}
+
+void TestExitBackup::damagedFileNeverReplacesAGoodPair_data()
+{
+    QTest::addColumn<bool>("damageMain");
+    QTest::newRow("damaged main database") << true;
+    QTest::newRow("damaged statistics database") << false;
+}
+
+void TestExitBackup::damagedFileNeverReplacesAGoodPair()
+{
+    QFETCH(bool, damageMain);
+    TestDatabase main(DatabaseKind::Main);
+    TestDatabase stats(DatabaseKind::Stats);
+    QTemporaryDir backupRoot;
+    const QDate thursday(2026, 12, 10);
+    QVERIFY(ExitBackup::run(main.path(), stats.path(), backupRoot.path(), thursday).isEmpty());
+    const QString day = backupRoot.filePath(u" 星期四"_qs);
+    const QByteArray goodMain = readTestFile(day + u"/数据库.dat"_qs);
+    const QByteArray goodStats = readTestFile(day + u"/药物统计.dat"_qs);
+
+    // Both files change; then one of them gets a damaged page.
+    QVERIFY(main.database().exec(u"delete from 诊断"_qs).ok);
+    QVERIFY(stats.database().exec(u"insert into 统计 (ID号) values ('X')"_qs).ok);
+    QVERIFY(damageMain ? damageTablePage(main.path(), u"商品"_qs) : damageTablePage(stats.path(), u"统计"_qs));
+
+    const QStringList failures = ExitBackup::run(main.path(), stats.path(), backupRoot.path(), thursday);
+    QVERIFY(!failures.isEmpty());
+    QVERIFY2(failures.join(u'\n').contains(u"损坏"_qs), qPrintable(failures.join(u'\n')));
+    // The last good pair stays, both files of it, and no temporary file is left.
+    QCOMPARE(readTestFile(day + u"/数据库.dat"_qs), goodMain);
+    QCOMPARE(readTestFile(day + u"/药物统计.dat"_qs), goodStats);
+    QCOMPARE(QDir(day).entryList(QDir::Files | QDir::Hidden), (QStringList{u"数据库.dat"_qs, u"药物统计.dat"_qs}));
+}
+
+void TestExitBackup::unwritableBackupFolderIsReported()
+{
+    if (rerunUnprivileged())
+        return;
+    TestDatabase main(DatabaseKind::Main);
+    QTemporaryDir backupRoot;
+    const QDate friday(2026, 12, 11);
+    QVERIFY(QDir(backupRoot.path()).mkdir(u" 星期五"_qs));
+    QVERIFY(QFile::setPermissions(backupRoot.filePath(u" 星期五"_qs), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    const QStringList failures = ExitBackup::run(main.path(), main.folder() + u"/用药统计.dat"_qs, backupRoot.path(), friday);
+    QVERIFY(!failures.isEmpty());
+    QVERIFY(QFile::setPermissions(backupRoot.filePath(u" 星期五"_qs), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
 }
 
 QTEST_GUILESS_MAIN(TestExitBackup)

@@ -88,7 +88,8 @@ void TestPinyinInitials::shippedTablesHaveNoIUV()
     for (const char *letter = PinyinTables::Letters; *letter; ++letter) {
         for (QChar c : tables.table(*letter)) {
             const char resolved = tables.letterOf(c.unicode());
-            QVERIFY(resolved != 0 && resolved <= *letter);
+            QVERIFY2(resolved != 0, qPrintable(QString(c)));
+            QVERIFY2(resolved <= *letter, qPrintable(QString(c) + u" → "_qs + QLatin1Char(resolved)));
         }
     }
 }

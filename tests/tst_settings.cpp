@@ -4,6 +4,7 @@
 #include "app/passwordcheck.h"
 #include "data/database.h"
 #include "data/settingsrepository.h"
+#include "data/tables.h"
 
 #include <QSignalSpy>
 
@@ -15,7 +16,8 @@ class TestSettings : public QObject
 private slots:
     void init();
     void cleanup();
-    void readByCaptionOrColumn();
+    void everySettingHasItsColumn();
+    void readByKey();
     void editsAreInForceUntilSavedOrDiscarded();
     void refusedSaveKeepsEditsAndStoredRow();
     void loginComparison_data();
@@ -31,38 +33,47 @@ private:
 void TestSettings::init()
 {
     m_file = new TestDatabase;
-    m_db = new Database(m_file->path());
+    m_db = &m_file->database();
 }
 
 void TestSettings::cleanup()
 {
-    delete m_db;
     delete m_file;
 }
 
-void TestSettings::readByCaptionOrColumn()
+void TestSettings::everySettingHasItsColumn()
+{
+    // The list is indexed by key, and every column exists in the table.
+    for (int i = 0; i < settingDefinitions().size(); ++i) {
+        const SettingDefinition &definition = settingDefinitions().at(i);
+        QCOMPARE(int(definition.key), i);
+        QVERIFY2(Tables::settings().column(definition.column), qPrintable(definition.column));
+    }
+    QCOMPARE(settingCaption(u"上边距1"_qs), u"病历上边距"_qs);
+}
+
+void TestSettings::readByKey()
 {
     ClinicSettings settings(*m_db);
-    QCOMPARE(settings.value(u"默认科别"_qs), u"内儿科"_qs);
-    QCOMPARE(settings.value(u"科别"_qs), u"内儿科"_qs);
-    QCOMPARE(settings.value(u"处方上边距"_qs), u"20"_qs);
-    QCOMPARE(settings.value(u"输注卡左边距"_qs), u"10"_qs);
-    QCOMPARE(settings.value(u"日志上边距"_qs), u"20"_qs);
-    QCOMPARE(settings.value(u"发    药"_qs), SettingsRepository(*m_db).load()->value(u"发药人"_qs));
+    QCOMPARE(settings.value(Setting::Department), u"内儿科"_qs);
+    QCOMPARE(settings.value(Setting::PrescriptionTopMargin), u"20"_qs);
+    QCOMPARE(settings.value(Setting::CardLeftMargin), u"10"_qs);
+    QCOMPARE(settings.value(Setting::LogTopMargin), u"20"_qs);
+    QCOMPARE(settings.value(Setting::Dispenser), SettingsRepository(*m_db).load()->value(u"发药人"_qs));
 }
 
 void TestSettings::editsAreInForceUntilSavedOrDiscarded()
 {
     ClinicSettings settings(*m_db);
     QSignalSpy saved(&settings, &ClinicSettings::organisationNameSaved);
-    settings.setValue(u"单位名称"_qs, u"河西村卫生室"_qs);
-    QCOMPARE(settings.value(u"单位名称"_qs), u"河西村卫生室"_qs);
+    settings.setValue(Setting::OrganisationName, u"河西村卫生室"_qs);
+    QCOMPARE(settings.value(Setting::OrganisationName), u"河西村卫生室"_qs);
     settings.discardEdits();
-    QCOMPARE(settings.value(u"单位名称"_qs), u"青山镇卫生院"_qs);
+    QCOMPARE(settings.value(Setting::OrganisationName), u"青山镇卫生院"_qs);
     QCOMPARE(saved.count(), 0);
 
-    settings.setValue(u"单位名称"_qs, u"河西村卫生室"_qs);
-    settings.setValue(u"处方字号"_qs, u"14"_qs);
+    settings.setValue(Setting::OrganisationName, u"河西村卫生室"_qs);
+    settings.setValue(Setting::PrescriptionFontSize, u"14"_qs);
     QVERIFY(settings.save().ok);
     QCOMPARE(saved.count(), 1);
     QCOMPARE(saved.at(0).at(0).toString(), u"河西村卫生室"_qs);
@@ -77,12 +88,13 @@ void TestSettings::editsAreInForceUntilSavedOrDiscarded()
 void TestSettings::refusedSaveKeepsEditsAndStoredRow()
 {
     ClinicSettings settings(*m_db);
-    settings.setValue(u"医    师"_qs, u"张医生"_qs);
-    settings.setValue(u"处方左边距"_qs, u"12345678901"_qs);
+    settings.setValue(Setting::Physician, u"张医生"_qs);
+    settings.setValue(Setting::RecordTopMargin, u"12345678901"_qs);
     const WriteResult result = settings.save();
     QVERIFY(!result.ok);
-    QVERIFY(result.message.contains(u"左边距"_qs));
-    QCOMPARE(settings.value(u"医    师"_qs), u"张医生"_qs);
+    // Named as the user sees it in the settings window, not by its column 上边距1.
+    QVERIFY2(result.message.contains(u"病历上边距"_qs), qPrintable(result.message));
+    QCOMPARE(settings.value(Setting::Physician), u"张医生"_qs);
     QCOMPARE(SettingsRepository(*m_db).load()->value(u"医师"_qs), u"李明"_qs);
 }
 
@@ -100,6 +112,7 @@ void TestSettings::loginComparison_data()
     QTest::newRow("spaces around the stored value") << u" abc9  "_qs << u"abc9"_qs << true << false;
     QTest::newRow("inner space counts") << u"ab c9"_qs << u"abc9"_qs << false << false;
     QTest::newRow("stored with a space is not the initial one") << u"905 "_qs << u"905"_qs << true << false;
+    QTest::newRow("unstorable character typed") << u"ab"_qs << u"a"_qs + QChar(0) + u"b"_qs << true << false;
 }
 
 void TestSettings::loginComparison()
@@ -122,8 +135,12 @@ void TestSettings::passwordChange_data()
     using Change = ClinicSettings::PasswordChange;
     QTest::newRow("accepted, new one trimmed") << u"905"_qs << u" 905 "_qs << u"  Neu1 "_qs << int(Change::Changed) << u"Neu1"_qs;
     QTest::newRow("empty new password") << u"905"_qs << u"905"_qs << u"   "_qs << int(Change::EmptyNewPassword) << u"905"_qs;
-    QTest::newRow("old one in another letter case") << u"AbC"_qs << u"abc"_qs << u"x"_qs << int(Change::WrongOldPassword) << u"AbC"_qs;
-    QTest::newRow("stored value is not trimmed") << u"abc "_qs << u"abc "_qs << u"x"_qs << int(Change::WrongOldPassword) << u"abc "_qs;
+    // The old password is checked as the login checks it.
+    QTest::newRow("old one in another letter case") << u"AbC"_qs << u"abc"_qs << u"x"_qs << int(Change::Changed) << u"x"_qs;
+    QTest::newRow("spaces around the stored value") << u"abc "_qs << u" abc"_qs << u"x"_qs << int(Change::Changed) << u"x"_qs;
+    QTest::newRow("wrong old password") << u"abc"_qs << u"abd"_qs << u"x"_qs << int(Change::WrongOldPassword) << u"abc"_qs;
+    // A lone surrogate cannot be stored; what is stored is what logs in.
+    QTest::newRow("unstorable character in the new one") << u"905"_qs << u"905"_qs << u"ab"_qs + QChar(0xD800) << int(Change::Changed) << u"ab"_qs;
     QTest::newRow("too long for the field") << u"905"_qs << u"905"_qs << QString(21, u'a') << int(Change::WriteFailed) << u"905"_qs;
 }
 
@@ -141,7 +158,9 @@ void TestSettings::passwordChange()
     QCOMPARE(int(settings.changePassword(oldEntry, newEntry, &error)), outcome);
     QCOMPARE(repository.password().value_or(QString()), storedAfter);
     if (outcome == int(ClinicSettings::PasswordChange::WriteFailed))
-        QVERIFY(error.contains(u"密码"_qs));
+        QVERIFY2(error.contains(u"密码"_qs), qPrintable(error));
+    if (outcome == int(ClinicSettings::PasswordChange::Changed))
+        QVERIFY(passwordMatches(newEntry, storedAfter));
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

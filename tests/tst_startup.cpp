@@ -1,3 +1,6 @@
+#include "testdatabase.h"
+#include "unprivileged.h"
+
 #include "app/createfolderpath.h"
 #include "app/installationprefix.h"
 #include "app/startuproutine.h"
@@ -14,16 +17,12 @@ namespace {
 
 void writeFile(const QString &path, const QByteArray &content)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
+    QVERIFY(writeTestFile(path, content));
 }
 
 QByteArray readFile(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return readTestFile(path);
 }
 
 } // namespace
@@ -45,6 +44,11 @@ private slots:
     void computerNameFile();
     void remoteShareLackingStatistics();
     void foreignMainFileStopsWithoutTouchingIt();
+    void damagedLockedAndForbiddenFiles_data();
+    void damagedLockedAndForbiddenFiles();
+    void passwordFailsClosed_data();
+    void passwordFailsClosed();
+    void leftoversOfAnInterruptedStartAreRemoved();
     void unusableDataFolderStops();
     void installationPrefixIsStable();
 
@@ -220,6 +224,113 @@ void TestStartup::foreignMainFileStopsWithoutTouchingIt()
     QVERIFY(!result.canRun());
     QVERIFY2(result.fatalError.contains(QDir::toNativeSeparators(path)), qPrintable(result.fatalError));
     QCOMPARE(readFile(path), content);
+}
+
+void TestStartup::damagedLockedAndForbiddenFiles_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<bool>("remote");
+    QTest::addColumn<bool>("runs");
+    QTest::addColumn<bool>("retryable");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("locked by another connection") << u"locked"_qs << false << false << true << u"正被其他电脑使用"_qs;
+    QTest::newRow("remote file locked") << u"locked"_qs << true << false << true << u"正被其他电脑使用"_qs;
+    QTest::newRow("permission denied") << u"forbidden"_qs << false << false << false << u"权限"_qs;
+    QTest::newRow("remote file not ours") << u"foreign"_qs << true << false << false << u"不是本程序的数据库"_qs;
+    QTest::newRow("damaged settings page") << u"settings page"_qs << false << false << false << u"无法读取登录密码"_qs;
+    QTest::newRow("damaged catalogue page") << u"catalogue page"_qs << false << true << false << u"损坏"_qs;
+}
+
+void TestStartup::damagedLockedAndForbiddenFiles()
+{
+    QFETCH(QString, fault);
+    QFETCH(bool, remote);
+    QFETCH(bool, runs);
+    QFETCH(bool, retryable);
+    QFETCH(QString, message);
+    if (fault == u"forbidden"_qs && rerunUnprivileged())
+        return;
+    QString path = m_root->filePath(u"C/电子处方数据库/数据库.dat"_qs);
+    if (remote) {
+        DriveLayout other;
+        other.cRoot = m_root->filePath(u"net/前台电脑"_qs);
+        QVERIFY(StartupRoutine::run(other, QString(), u"HOST"_qs).canRun());
+        writeFile(m_root->filePath(u"C/电子处方数据库/计算机名.txt"_qs), "前台电脑");
+        path = m_root->filePath(u"net/前台电脑/电子处方数据库/数据库.dat"_qs);
+    } else {
+        QVERIFY(StartupRoutine::run(drives(), QString(), u"TEST"_qs).canRun());
+    }
+    if (fault == u"foreign"_qs)
+        writeFile(path, "别人的文件");
+    else if (fault == u"forbidden"_qs)
+        QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+    else if (fault == u"settings page"_qs)
+        QVERIFY(damageTablePage(path, u"设置"_qs));
+    else if (fault == u"catalogue page"_qs)
+        QVERIFY(damageTablePage(path, u"商品"_qs));
+    const QByteArray before = fault == u"forbidden"_qs ? QByteArray() : readFile(path);
+
+    std::unique_ptr<Database> holder;
+    if (fault == u"locked"_qs) {
+        // Another computer in the middle of a long write.
+        holder = std::make_unique<Database>(path);
+        QVERIFY(holder->exec(u"BEGIN EXCLUSIVE"_qs).ok);
+    }
+    const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs, 100);
+    QCOMPARE(result.canRun(), runs);
+    QCOMPARE(result.retryable, retryable);
+    const QString shown = runs ? result.warnings.join(u'\n') : result.fatalError;
+    QVERIFY2(shown.contains(message), qPrintable(shown));
+    QVERIFY2(shown.contains(QDir::toNativeSeparators(path)), qPrintable(shown));
+    if (fault != u"forbidden"_qs)
+        QCOMPARE(readFile(path), before);
+    if (holder) {
+        // Once the other computer is done, trying again succeeds.
+        QVERIFY(holder->exec(u"ROLLBACK"_qs).ok);
+        QVERIFY(StartupRoutine::run(drives(), QString(), u"TEST"_qs, 100).canRun());
+    }
+}
+
+void TestStartup::passwordFailsClosed_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<bool>("runs");
+    QTest::addColumn<QString>("password");
+    QTest::newRow("no settings row") << u"delete from 设置"_qs << false << QString();
+    QTest::newRow("no password in the row") << u"update 设置 set 密码 = null"_qs << false << QString();
+    QTest::newRow("an empty password stored on purpose") << u"update 设置 set 密码 = ''"_qs << true << QString(u""_qs);
+}
+
+void TestStartup::passwordFailsClosed()
+{
+    QFETCH(QString, change);
+    QFETCH(bool, runs);
+    QFETCH(QString, password);
+    const StartupResult first = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
+    QVERIFY(first.canRun());
+    {
+        Database main(first.values.mainDataPath);
+        QVERIFY(main.exec(change).ok);
+    }
+    const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
+    QCOMPARE(result.canRun(), runs);
+    if (runs)
+        QCOMPARE(result.values.password, password);
+    else
+        QVERIFY2(result.fatalError.contains(u"无法读取登录密码"_qs), qPrintable(result.fatalError));
+}
+
+void TestStartup::leftoversOfAnInterruptedStartAreRemoved()
+{
+    const QString folder = m_root->filePath(u"C/电子处方数据库"_qs);
+    writeFile(folder + u"/.数据库.dat.4711.creating"_qs, QByteArray(229 * 1024, 'x'));
+    writeFile(folder + u"/.数据库.dat.4711.creating-journal"_qs, QByteArray(512, 'x'));
+    writeFile(folder + u"/.用药统计.dat.4712.creating"_qs, "x");
+    writeFile(folder + u"/病人照片.jpg"_qs, "keep");
+    const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
+    QVERIFY(result.canRun());
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+             (QStringList{u"数据库.dat"_qs, u"用药统计.dat"_qs, u"病人照片.jpg"_qs}));
 }
 
 void TestStartup::unusableDataFolderStops()

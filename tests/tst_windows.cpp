@@ -1,11 +1,13 @@
 #include "messageboxcatcher.h"
 #include "testdatabase.h"
 
+#include "app/clinicservices.h"
 #include "app/clinicsettings.h"
 #include "app/exitbackup.h"
 #include "app/widgets/loginwindow.h"
 #include "data/database.h"
 #include "data/settingsrepository.h"
+#include "print/units.h"
 #include "ui/widgets/helpviewer.h"
 #include "ui/widgets/mainwindow.h"
 #include "ui/widgets/settingswindow.h"
@@ -37,6 +39,7 @@ private slots:
     void menuBarAsTabled();
     void menuOpensFreshWindow_data();
     void menuOpensFreshWindow();
+    void windowThatRefusesToCloseStays();
     void ctrlCCopiesInsideTextFields();
     void prescriptionWindowIsKept();
     void templateWindowCategory();
@@ -44,12 +47,14 @@ private slots:
     void settingsCancelThenSave();
     void passwordChangeInSettingsWindow();
     void closingBacksUp();
+    void failedBackupEndsWithNonZeroCode();
 
 private:
     QAction *action(const QString &caption) const;
 
     TestDatabase *m_file = nullptr;
     Database *m_db = nullptr;
+    ClinicServices *m_services = nullptr;
     ClinicSettings *m_settings = nullptr;
     QTemporaryDir *m_backup = nullptr;
     MainWindow *m_main = nullptr;
@@ -58,17 +63,15 @@ private:
 void TestWindows::init()
 {
     m_file = new TestDatabase;
-    m_db = new Database(m_file->path());
-    m_settings = new ClinicSettings(*m_db);
+    m_db = &m_file->database();
     m_backup = new QTemporaryDir;
-    MainWindowContext context;
-    context.values.mainDataPath = m_file->path();
-    context.values.statsDataPath = m_file->folder() + u"/用药统计.dat"_qs;
-    context.values.startupPrinterName = u"诊室打印机"_qs;
-    context.mainDb = m_db;
-    context.settings = m_settings;
-    context.backupRoot = m_backup->path();
-    m_main = new MainWindow(context);
+    StartupValues values;
+    values.mainDataPath = m_file->path();
+    values.statsDataPath = m_file->folder() + u"/用药统计.dat"_qs;
+    values.startupPrinterName = u"诊室打印机"_qs;
+    m_services = new ClinicServices(values, m_backup->path());
+    m_settings = &m_services->settings();
+    m_main = new MainWindow(*m_services);
     m_main->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_main));
 }
@@ -76,9 +79,8 @@ void TestWindows::init()
 void TestWindows::cleanup()
 {
     delete m_main;
+    delete m_services;
     delete m_backup;
-    delete m_settings;
-    delete m_db;
     delete m_file;
 }
 
@@ -159,7 +161,7 @@ void TestWindows::menuBarAsTabled()
         QVERIFY2(action(caption), qPrintable(caption));
         QCOMPARE(action(caption)->shortcut(), QKeySequence(keys));
     }
-    QVERIFY(m_main->minimumSize().width() >= 1042 && m_main->minimumSize().height() >= 730);
+    QCOMPARE(m_main->minimumSize(), twipsSize(15630, 10950));
 }
 
 void TestWindows::menuOpensFreshWindow_data()
@@ -191,11 +193,38 @@ void TestWindows::menuOpensFreshWindow()
     action(caption)->trigger();
     QVERIFY(!first);
     QWidget *second = m_main->childWindow(form);
-    QVERIFY(second && second->isVisible());
+    QVERIFY(second);
+    QVERIFY(second->isVisible());
     int instances = 0;
     for (QMdiSubWindow *sub : m_main->mdiArea()->subWindowList())
         instances += sub->widget()->objectName() == form;
     QCOMPARE(instances, 1);
+}
+
+void TestWindows::windowThatRefusesToCloseStays()
+{
+    // A window with unsaved edits may refuse to close; opening it again from the menu keeps it.
+    class RefuseClose : public QObject
+    {
+    public:
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() != QEvent::Close)
+                return false;
+            event->ignore();
+            return true;
+        }
+    } refuse;
+    action(u"药物维护(Y)"_qs)->trigger();
+    QPointer<QWidget> first = m_main->childWindow(u"Form3"_qs);
+    first->installEventFilter(&refuse);
+    action(u"药物维护(Y)"_qs)->trigger();
+    QVERIFY(first);
+    QCOMPARE(m_main->childWindow(u"Form3"_qs), first.data());
+    QCOMPARE(m_main->mdiArea()->activeSubWindow()->widget(), first.data());
+    first->removeEventFilter(&refuse);
+    action(u"药物维护(Y)"_qs)->trigger();
+    QVERIFY(!first);
 }
 
 void TestWindows::ctrlCCopiesInsideTextFields()
@@ -217,7 +246,8 @@ void TestWindows::prescriptionWindowIsKept()
 {
     // The first resize created it, so it is the first thing seen after logging in.
     QPointer<QWidget> prescription = m_main->childWindow(u"Form2"_qs);
-    QVERIFY(prescription && prescription->isVisible());
+    QVERIFY(prescription);
+    QVERIFY(prescription->isVisible());
     QVERIFY(prescription->windowTitle().endsWith(u"处方录入"_qs));
     action(u"药物维护(Y)"_qs)->trigger();
     action(u"处方录入(C)"_qs)->trigger();
@@ -237,7 +267,8 @@ void TestWindows::helpOpensShippedPages()
 {
     action(u"操作帮助"_qs)->trigger();
     HelpViewer *viewer = m_main->helpViewer();
-    QVERIFY(viewer && viewer->isVisible());
+    QVERIFY(viewer);
+    QVERIFY(viewer->isVisible());
     QCOMPARE(viewer->currentUrl().scheme(), u"qrc"_qs);
     const QString text = viewer->findChild<QTextBrowser *>()->toPlainText();
     for (const QString &topic : {u"登录"_qs, u"划价"_qs, u"拼音"_qs, u"备份"_qs})
@@ -250,7 +281,9 @@ void TestWindows::settingsCancelThenSave()
 {
     action(u"综合设置(S)"_qs)->trigger();
     QPointer<SettingsWindow> window = m_main->settingsWindow();
-    QVERIFY(window && window->isVisible() && window->isWindow());
+    QVERIFY(window);
+    QVERIFY(window->isVisible());
+    QVERIFY(window->isWindow());
     QCOMPARE(window->objectName(), u"Form8"_qs);
     // Opening it again discards the open instance and its edits.
     qobject_cast<QLineEdit *>(window->field(u"医师"_qs))->setText(u"未保存"_qs);
@@ -263,10 +296,10 @@ void TestWindows::settingsCancelThenSave()
     QCOMPARE(qobject_cast<QComboBox *>(window->field(u"处方打印机"_qs))->currentText(), u"诊室打印机"_qs);
     organisation->setText(u"河西村卫生室"_qs);
     // Unsaved edits are the settings in force while the window is open.
-    QCOMPARE(m_settings->value(u"单位名称"_qs), u"河西村卫生室"_qs);
+    QCOMPARE(m_settings->value(Setting::OrganisationName), u"河西村卫生室"_qs);
     window->findChild<QPushButton *>(u"cancelButton"_qs)->click();
     QTRY_VERIFY(!window);
-    QCOMPARE(m_settings->value(u"单位名称"_qs), u"青山镇卫生院"_qs);
+    QCOMPARE(m_settings->value(Setting::OrganisationName), u"青山镇卫生院"_qs);
     QCOMPARE(SettingsRepository(*m_db).load()->value(u"单位名称"_qs), u"青山镇卫生院"_qs);
 
     QSignalSpy saved(m_settings, &ClinicSettings::organisationNameSaved);
@@ -291,7 +324,8 @@ void TestWindows::settingsCancelThenSave()
     MessageBoxCatcher catcher;
     window->findChild<QPushButton *>(u"saveButton"_qs)->click();
     QTRY_COMPARE(catcher.texts().size(), 1);
-    QVERIFY(window && window->isVisible());
+    QVERIFY(window);
+    QVERIFY(window->isVisible());
     QCOMPARE(qobject_cast<QLineEdit *>(window->field(u"左边距"_qs))->text(), u"12345678901"_qs);
 }
 
@@ -307,7 +341,8 @@ void TestWindows::passwordChangeInSettingsWindow()
     oldBox->setText(u"906"_qs);
     newBox->setText(u"abc"_qs);
     change->click();
-    QVERIFY(window && window->isVisible());
+    QVERIFY(window);
+    QVERIFY(window->isVisible());
     oldBox->setText(u"905"_qs);
     newBox->setText(u" Neu1 "_qs);
     change->click();
@@ -322,9 +357,28 @@ void TestWindows::closingBacksUp()
     const QDate today = QDate::currentDate();
     m_main->close();
     QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(0).toInt(), 0);
     QVERIFY(!m_main->isVisible());
     const QString day = m_backup->filePath(ExitBackup::weekdayFolderName(today));
     QVERIFY2(QFileInfo::exists(day + u"/数据库.dat"_qs), qPrintable(day));
+}
+
+void TestWindows::failedBackupEndsWithNonZeroCode()
+{
+    // A backup root below a file can never be made, whoever runs the program.
+    StartupValues values;
+    values.mainDataPath = m_file->path();
+    values.statsDataPath = m_file->folder() + u"/用药统计.dat"_qs;
+    ClinicServices services(values, m_file->path() + u"/备份"_qs);
+    MainWindow window(services);
+    window.show();
+    QSignalSpy finished(&window, &MainWindow::finished);
+    MessageBoxCatcher catcher;
+    window.close();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(0).toInt(), 1);
+    QCOMPARE(catcher.texts().size(), 1);
+    QVERIFY2(catcher.texts().at(0).contains(u"备份"_qs), qPrintable(catcher.texts().at(0)));
 }
 
 QTEST_MAIN(TestWindows)

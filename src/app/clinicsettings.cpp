@@ -1,6 +1,6 @@
 #include "app/clinicsettings.h"
 
-#include "app/settingdefinitions.h"
+#include "app/passwordcheck.h"
 #include "data/settingsrepository.h"
 
 ClinicSettings::ClinicSettings(Database &main, QObject *parent)
@@ -17,18 +17,16 @@ void ClinicSettings::ensureLoaded()
     m_loaded = true;
 }
 
-QString ClinicSettings::value(const QString &name)
+QString ClinicSettings::value(Setting key)
 {
     ensureLoaded();
-    const QString column = settingColumn(name);
-    return m_values.value(column.isEmpty() ? name : column);
+    return m_values.value(settingDefinition(key).column);
 }
 
-void ClinicSettings::setValue(const QString &name, const QString &value)
+void ClinicSettings::setValue(Setting key, const QString &value)
 {
     ensureLoaded();
-    const QString column = settingColumn(name);
-    m_values.insert(column.isEmpty() ? name : column, value);
+    m_values.insert(settingDefinition(key).column, value);
 }
 
 void ClinicSettings::discardEdits()
@@ -41,14 +39,28 @@ WriteResult ClinicSettings::save()
 {
     ensureLoaded();
     QHash<QString, QString> columns;
-    for (const SettingDefinition &definition : settingDefinitions())
-        columns.insert(definition.column, m_values.value(definition.column));
-    const WriteResult result = SettingsRepository(m_main).save(columns);
+    for (const SettingDefinition &definition : settingDefinitions()) {
+        if (definition.group != SettingDefinition::Group::NotInWindow)
+            columns.insert(definition.column, m_values.value(definition.column));
+    }
+    const WriteResult result = SettingsRepository(m_main).save(columns, settingCaption);
     if (!result.ok)
         return result;
-    const QString organisation = columns.value(QStringLiteral("单位名称"));
+    const QString organisation = columns.value(settingDefinition(Setting::OrganisationName).column);
     discardEdits();
     emit organisationNameSaved(organisation);
+    return result;
+}
+
+WriteResult ClinicSettings::saveLogMargins(const QString &left, const QString &top)
+{
+    const WriteResult result = SettingsRepository(m_main).save(
+        {{settingDefinition(Setting::LogLeftMargin).column, left}, {settingDefinition(Setting::LogTopMargin).column, top}},
+        settingCaption);
+    if (result.ok && m_loaded) {
+        m_values.insert(settingDefinition(Setting::LogLeftMargin).column, left);
+        m_values.insert(settingDefinition(Setting::LogTopMargin).column, top);
+    }
     return result;
 }
 
@@ -61,10 +73,10 @@ ClinicSettings::PasswordChange ClinicSettings::changePassword(const QString &old
     const auto stored = repository.password();
     if (!stored) {
         if (error)
-            *error = QStringLiteral("无法读取设置：数据库打不开。");
+            *error = QStringLiteral("无法读取原密码：设置表无法读取或已损坏。");
         return PasswordChange::WriteFailed;
     }
-    if (*stored != oldPassword.trimmed())
+    if (!passwordMatches(oldPassword, *stored))
         return PasswordChange::WrongOldPassword;
     const WriteResult written = repository.setPassword(newPassword.trimmed());
     if (!written.ok) {

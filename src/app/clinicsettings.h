@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/settingdefinitions.h"
 #include "data/writeresult.h"
 
 #include <QHash>
@@ -20,16 +21,18 @@ public:
 
     explicit ClinicSettings(Database &main, QObject *parent = nullptr);
 
-    // A setting by its caption ("单位名称", "医    师" …) or by its column of 设置 ("日志上边距" …).
-    QString value(const QString &name);
+    QString value(Setting key);
     // An edit of the open settings window; takes effect for readers at once, stored only by save().
-    void setValue(const QString &name, const QString &value);
+    void setValue(Setting key, const QString &value);
     // Drops unsaved edits (the window was cancelled or closed).
     void discardEdits();
-    // Stores every setting of the window; on success the next read loads the stored row afresh.
+    // Stores every setting of the settings window (never the password or the log margins); on
+    // success the next read loads the stored row afresh.
     WriteResult save();
+    // Stores the outpatient log's margins, which that window keeps on its own.
+    WriteResult saveLogMargins(const QString &left, const QString &top);
 
-    // Checks the old password exactly as stored and stores the new one trimmed.
+    // Checks the old password as the login does and stores the new one trimmed.
     PasswordChange changePassword(const QString &oldPassword, const QString &newPassword, QString *error = nullptr);
 
 signals:

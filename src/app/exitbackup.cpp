@@ -4,6 +4,7 @@
 #include "data/databasebackup.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 QString ExitBackup::weekdayFolderName(const QDate &date)
@@ -22,16 +23,31 @@ QStringList ExitBackup::run(const QString &mainDataPath, const QString &statsDat
     if (!createFolderPath(folder))
         return {QStringLiteral("无法创建备份文件夹“%1”，本次没有备份。").arg(QDir::toNativeSeparators(folder))};
 
-    QStringList failures;
     const QDir day(folder);
-    const WriteResult main = DatabaseBackup::copy(mainDataPath, day.filePath(QStringLiteral("数据库.dat")));
-    if (!main.ok)
-        failures.append(main.message);
+    QList<QPair<QString, QString>> copies = {{day.filePath(QStringLiteral("数据库.dat.copying")), day.filePath(QStringLiteral("数据库.dat"))}};
     // Without a statistics file there is nothing to copy; that is not a failure of the backup.
-    if (QFileInfo::exists(statsDataPath)) {
-        const WriteResult stats = DatabaseBackup::copy(statsDataPath, day.filePath(QStringLiteral("药物统计.dat")));
+    if (QFileInfo::exists(statsDataPath))
+        copies.append({day.filePath(QStringLiteral("药物统计.dat.copying")), day.filePath(QStringLiteral("药物统计.dat"))});
+
+    QStringList failures;
+    const WriteResult main = DatabaseBackup::snapshot(mainDataPath, copies.at(0).first);
+    if (!main.ok)
+        failures.append(main.fullText());
+    if (copies.size() > 1) {
+        const WriteResult stats = DatabaseBackup::snapshot(statsDataPath, copies.at(1).first);
         if (!stats.ok)
-            failures.append(stats.message);
+            failures.append(stats.fullText());
+    }
+    // The two copies of one day belong together: both replace the older pair, or neither does.
+    if (failures.isEmpty()) {
+        const WriteResult replaced = DatabaseBackup::replaceTogether(copies);
+        if (!replaced.ok)
+            failures.append(QStringLiteral("备份失败：%1").arg(replaced.fullText()));
+    }
+    if (!failures.isEmpty()) {
+        for (const auto &copy : copies)
+            QFile::remove(copy.first);
+        failures.append(QStringLiteral("“%1”中原有的备份副本保持不变。").arg(QDir::toNativeSeparators(folder)));
     }
     return failures;
 }

@@ -1,11 +1,14 @@
 #include "app/passwordcheck.h"
 
+#include "data/settingsrepository.h"
+#include "data/storabletext.h"
+
 bool passwordMatches(const QString &entry, const QString &stored)
 {
-    return entry.trimmed().toLower() == stored.trimmed().toLower();
+    return storableText(entry).trimmed().toLower() == storableText(stored).trimmed().toLower();
 }
 
 bool showsInitialPasswordHint(const QString &stored)
 {
-    return stored == QLatin1String("905");
+    return stored == SettingsRepository::initialPassword();
 }

@@ -16,35 +16,28 @@ namespace {
 const QString DataFolderName = QStringLiteral("电子处方数据库");
 const QString ComputerNameFile = QStringLiteral("计算机名.txt");
 
-QString notOursMessage(const QString &path)
-{
-    return QStringLiteral("文件“%1”不是本程序的数据库，或者已经损坏。\n"
-                          "为了不破坏其中的数据，程序不会改动它，现在退出。\n"
-                          "请把这个文件移走或交给维护人员检查后再启动程序。")
-        .arg(QDir::toNativeSeparators(path));
-}
-
 bool folderIsWritable(const QString &folder)
 {
     QTemporaryFile probe(QDir(folder).filePath(QStringLiteral(".写入测试-XXXXXX")));
     return probe.open();
 }
 
-// Creates the file if it is missing; an existing file must be one of ours. Returns an error text.
-QString ensureDatabase(const QString &path, DatabaseKind kind)
+// Stops start-up for a file that cannot be used as it is; a busy file may be tried again.
+bool refuse(StartupResult &result, DatabaseFileCheck::Verdict verdict, const QString &path)
 {
-    switch (DatabaseFileCheck::check(path, kind)) {
-    case DatabaseFileCheck::Verdict::Ours:
-        return QString();
-    case DatabaseFileCheck::Verdict::NotOurs:
-        return notOursMessage(path);
-    case DatabaseFileCheck::Verdict::Missing:
-        break;
-    }
-    const WriteResult created = DatabaseCreator().create(path, kind);
-    if (!created.ok)
-        return created.message;
-    return QString();
+    if (verdict == DatabaseFileCheck::Verdict::Ours || verdict == DatabaseFileCheck::Verdict::Missing)
+        return false;
+    result.fatalError = DatabaseFileCheck::message(verdict, path);
+    result.retryable = verdict == DatabaseFileCheck::Verdict::Busy;
+    return true;
+}
+
+QString damageWarning(const QString &path, const QString &problems)
+{
+    return QStringLiteral("数据库文件“%1”检查发现损坏的部分：\n%2\n\n"
+                          "程序可以继续使用，但部分记录可能无法读取或保存。请尽快用备份文件夹中最近的完好副本恢复，"
+                          "或交给维护人员检查。损坏的文件不会覆盖已有的备份副本。")
+        .arg(QDir::toNativeSeparators(path), problems.left(500));
 }
 
 } // namespace
@@ -70,7 +63,8 @@ QString StartupRoutine::readComputerName(const QString &path)
     return QString::fromUtf8(line).trimmed();
 }
 
-StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defaultPrinterName, const QString &prefix)
+StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defaultPrinterName, const QString &prefix,
+                                  int busyTimeoutMs)
 {
     StartupResult result;
     StartupValues &values = result.values;
@@ -84,19 +78,26 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
         return result;
     }
     if (!folderIsWritable(values.dataFolder)) {
-        result.fatalError = QStringLiteral("数据文件夹“%1”不能写入，患者数据将无法保存。\n请检查磁盘和文件夹的写入权限。")
+        result.fatalError = QStringLiteral("数据文件夹“%1”不能写入，患者数据将无法保存。\n请检查磁盘空间和文件夹的写入权限。")
                                 .arg(QDir::toNativeSeparators(values.dataFolder));
         return result;
     }
+    // What an interrupted first start left behind.
+    DatabaseCreator::removeLeftovers(values.dataFolder);
 
     const QDir local(values.dataFolder);
     const QString localMain = local.filePath(databaseFileName(DatabaseKind::Main));
     const QString localStats = local.filePath(databaseFileName(DatabaseKind::Stats));
     for (const auto &[path, kind] : {std::pair{localMain, DatabaseKind::Main}, std::pair{localStats, DatabaseKind::Stats}}) {
-        const QString error = ensureDatabase(path, kind);
-        if (!error.isEmpty()) {
-            result.fatalError = error;
+        const DatabaseFileCheck::Verdict verdict = DatabaseFileCheck::check(path, kind, busyTimeoutMs);
+        if (refuse(result, verdict, path))
             return result;
+        if (verdict == DatabaseFileCheck::Verdict::Missing) {
+            const WriteResult created = DatabaseCreator().create(path, kind);
+            if (!created.ok) {
+                result.fatalError = created.message;
+                return result;
+            }
         }
     }
 
@@ -109,10 +110,9 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
         const QString remoteMain = remote.filePath(databaseFileName(DatabaseKind::Main));
         if (computer.isEmpty() || !QFileInfo::exists(remoteMain)) {
             result.notices.append(QStringLiteral("无法连接远程数据库，患者数据将保存在本地数据库！"));
-        } else if (DatabaseFileCheck::check(remoteMain, DatabaseKind::Main) == DatabaseFileCheck::Verdict::NotOurs) {
-            result.fatalError = notOursMessage(remoteMain);
-            return result;
         } else {
+            if (refuse(result, DatabaseFileCheck::check(remoteMain, DatabaseKind::Main, busyTimeoutMs), remoteMain))
+                return result;
             values.mainDataPath = remoteMain;
             values.statsDataPath = remote.filePath(databaseFileName(DatabaseKind::Stats));
         }
@@ -120,7 +120,28 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
     values.mainDb = Database::connectionText(values.mainDataPath);
     values.statsDb = Database::connectionText(values.statsDataPath);
 
-    Database main(values.mainDataPath);
-    values.password = SettingsRepository(main).password().value_or(QString());
+    // Damage found now is reported before it can spread into the backups.
+    for (const QString &path : {values.mainDataPath, values.statsDataPath}) {
+        if (!QFileInfo::exists(path))
+            continue;
+        const QString problems = DatabaseFileCheck::quickCheck(path, busyTimeoutMs);
+        if (!problems.isEmpty())
+            result.warnings.append(damageWarning(path, problems));
+    }
+
+    // The password fails closed: settings that cannot be read never let an empty entry in.
+    Database main(values.mainDataPath, busyTimeoutMs);
+    const std::optional<QString> password = SettingsRepository(main).password();
+    if (!password) {
+        result.retryable = main.readWasBusy();
+        result.fatalError = result.retryable
+            ? DatabaseFileCheck::message(DatabaseFileCheck::Verdict::Busy, values.mainDataPath)
+            : QStringLiteral("无法读取登录密码：数据库“%1”中的设置缺失或已损坏，程序不能登录。\n"
+                             "请用备份文件夹中最近的完好副本恢复数据库，或交给维护人员检查。%2")
+                  .arg(QDir::toNativeSeparators(values.mainDataPath),
+                       main.readError().isEmpty() ? QString() : QStringLiteral("\n\n详细信息：") + main.readError());
+        return result;
+    }
+    values.password = *password;
     return result;
 }

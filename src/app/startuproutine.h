@@ -6,24 +6,29 @@
 #include <QString>
 #include <QStringList>
 
-// What start-up found: the values for the run, the notices to show the user (in order), and,
-// when the program cannot work safely, the one message to show before it ends.
+// What start-up found: the values for the run, the notices and warnings to show the user (in
+// order), and, when the program cannot work safely, the one message to show before it ends.
 struct StartupResult
 {
     StartupValues values;
     QStringList notices;
+    // Damage found in a database file; the program still runs, and the damaged file never
+    // replaces a good backup copy.
+    QStringList warnings;
     QString fatalError;
+    // The fatal error is a file another computer holds: trying again may succeed.
+    bool retryable = false;
 
     bool canRun() const { return fatalError.isEmpty(); }
 };
 
-// Chooses the data folder, creates missing database files, picks local or shared databases
-// and reads the login password. It never replaces or repairs an existing file.
+// Chooses the data folder, creates missing database files, picks local or shared databases,
+// checks them and reads the login password. It never replaces or repairs an existing file.
 class StartupRoutine
 {
 public:
-    static StartupResult run(const DriveLayout &drives, const QString &defaultPrinterName,
-                             const QString &prefix);
+    static StartupResult run(const DriveLayout &drives, const QString &defaultPrinterName, const QString &prefix,
+                             int busyTimeoutMs = 5000);
 
     static QString chooseDataFolder(const DriveLayout &drives);
     // The first line of 计算机名.txt, trimmed; empty when the file has none.

@@ -1,17 +1,20 @@
 #include "data/database.h"
 
+#include "data/sqlrow.h"
+
 #include <QAtomicInt>
+#include <QDir>
 #include <QFileInfo>
 #include <QSqlError>
-#include <QSqlQuery>
 
 namespace {
 QAtomicInt connectionCounter;
 }
 
-Database::Database(const QString &path)
+Database::Database(const QString &path, int busyTimeoutMs)
     : m_path(path)
     , m_name(QStringLiteral("quillon-%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
+    , m_busyTimeoutMs(busyTimeoutMs)
 {
 }
 
@@ -37,17 +40,86 @@ QSqlDatabase Database::connection()
     }
     QSqlDatabase db = QSqlDatabase::contains(m_name) ? QSqlDatabase::database(m_name, false)
                                                      : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-    // Never create a file here (SQLite would): a missing database is created only by start-up.
+    // Never create a missing file here (SQLite would): only start-up creates files.
     if (!QFileInfo::exists(m_path)) {
-        m_lastError = QStringLiteral("找不到数据库文件“%1”").arg(m_path);
+        m_lastError = QStringLiteral("找不到数据库文件“%1”。").arg(QDir::toNativeSeparators(m_path));
         return db;
     }
     db.setDatabaseName(m_path);
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeoutMs));
     if (!db.open()) {
-        m_lastError = db.lastError().text();
+        m_lastError = WriteResult::fromSqlError(db.lastError(), QStringLiteral("无法打开数据库“%1”").arg(QDir::toNativeSeparators(m_path))).message;
         return db;
     }
     m_lastError.clear();
     return db;
+}
+
+WriteResult Database::notOpen() const
+{
+    return WriteResult::failure(QStringLiteral("保存失败：") + m_lastError);
+}
+
+QSqlQuery Database::select(const QString &sql, const QVariantList &values)
+{
+    QSqlDatabase db = connection();
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    m_readError.clear();
+    m_readBusy = false;
+    if (!db.isOpen()) {
+        m_readError = m_lastError;
+        return query;
+    }
+    // Preparing reads the schema, so a file another computer holds can fail here already.
+    bool done = query.prepare(sql);
+    if (done) {
+        for (const QVariant &value : values)
+            query.addBindValue(value);
+        done = query.exec();
+    }
+    if (!done) {
+        m_readError = WriteResult::fromSqlError(query.lastError(), QStringLiteral("读取失败")).message;
+        const int code = query.lastError().nativeErrorCode().toInt() & 0xff;
+        m_readBusy = code == 5 || code == 6; // SQLITE_BUSY, SQLITE_LOCKED
+        return QSqlQuery(db);
+    }
+    return query;
+}
+
+WriteResult Database::run(const QString &sql, const QVariantList &values)
+{
+    QSqlDatabase db = connection();
+    if (!db.isOpen())
+        return notOpen();
+    QSqlQuery query(db);
+    if (!query.prepare(sql))
+        return WriteResult::fromSqlError(query.lastError());
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    if (!query.exec())
+        return WriteResult::fromSqlError(query.lastError());
+    m_rowsAffected = query.numRowsAffected();
+    return WriteResult::success();
+}
+
+WriteResult Database::exec(const QString &sql, const QVariantList &values)
+{
+    return run(sql, values);
+}
+
+WriteResult Database::insert(const SqlRow &row)
+{
+    const WriteResult widths = row.checkWidths();
+    if (!widths.ok)
+        return widths;
+    return run(row.insertSql(), row.values());
+}
+
+WriteResult Database::update(const SqlRow &row, const QString &where, const QVariantList &whereValues)
+{
+    const WriteResult widths = row.checkWidths();
+    if (!widths.ok)
+        return widths;
+    return run(row.updateSql(where), row.values() + whereValues);
 }

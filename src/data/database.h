@@ -1,17 +1,26 @@
 #pragma once
 
-#include <QSqlDatabase>
-#include <QString>
+#include "data/writeresult.h"
 
-// One database file ("数据库.dat" or "用药统计.dat"). The connection opens on first use and
-// waits for another computer's lock instead of failing at once, since clinics share the files.
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariantList>
+
+class SqlRow;
+
+// One database file ("数据库.dat" or "用药统计.dat"). The connection opens on first use and waits
+// for another computer's lock (the busy timeout) instead of failing at once, since clinics share
+// the files. Only the data layer uses it: windows get repositories.
 class Database
 {
 public:
-    explicit Database(const QString &path);
+    explicit Database(const QString &path, int busyTimeoutMs = DefaultBusyTimeoutMs);
     ~Database();
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
+
+    static constexpr int DefaultBusyTimeoutMs = 5000;
 
     QString path() const { return m_path; }
     // The connection text shown to the user and kept as MainDb / StatsDb.
@@ -19,10 +28,36 @@ public:
 
     // The open connection; invalid (not open) when the file cannot be opened.
     QSqlDatabase connection();
+    // Why the file could not be opened, in Chinese; empty when it is open.
     QString lastError() const { return m_lastError; }
 
+    // A read, executed and positioned before the first row; not active when it failed (a failed
+    // read counts as no rows, and readError() tells why).
+    QSqlQuery select(const QString &sql, const QVariantList &values = {});
+    QString readError() const { return m_readError; }
+    // Whether the last failed read failed because another connection held the file.
+    bool readWasBusy() const { return m_readBusy; }
+    // One statement that changes data; every failure is reported.
+    WriteResult exec(const QString &sql, const QVariantList &values = {});
+    WriteResult insert(const SqlRow &row);
+    // Updates the rows the where clause finds (its placeholders bind after the row's values).
+    WriteResult update(const SqlRow &row, const QString &where, const QVariantList &whereValues);
+    // The number of rows the last successful exec, insert or update changed.
+    int rowsAffected() const { return m_rowsAffected; }
+
 private:
+    friend class SqlTransaction;
+    WriteResult run(const QString &sql, const QVariantList &values);
+    WriteResult notOpen() const;
+
     QString m_path;
     QString m_name;
+    int m_busyTimeoutMs;
     QString m_lastError;
+    QString m_readError;
+    bool m_readBusy = false;
+    int m_rowsAffected = 0;
+    // The transaction in progress: nested guards join it, and one that gives up dooms the whole unit.
+    int m_transactionDepth = 0;
+    bool m_transactionDoomed = false;
 };

@@ -1,5 +1,8 @@
 #include "data/databasebackup.h"
 
+#include "data/databasefilecheck.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
@@ -19,9 +22,10 @@ std::filesystem::path nativePath(const QString &path)
     return std::filesystem::path(path.toStdU16String());
 }
 
-QString sqliteMessage(sqlite3 *db)
+WriteResult sqliteFailure(int code, sqlite3 *db)
 {
-    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+    const QString text = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(code));
+    return WriteResult::failure(describeDatabaseProblem(code, text), text);
 }
 
 // Copies every page in one pass; a writer that is just committing makes the step busy, so wait and retry.
@@ -29,7 +33,7 @@ WriteResult runBackup(sqlite3 *source, sqlite3 *destination)
 {
     sqlite3_backup *backup = sqlite3_backup_init(destination, "main", source, "main");
     if (!backup)
-        return WriteResult::failure(sqliteMessage(destination));
+        return sqliteFailure(sqlite3_errcode(destination), destination);
     int rc = SQLITE_OK;
     for (int attempt = 0; attempt < BusyRetries; ++attempt) {
         rc = sqlite3_backup_step(backup, -1);
@@ -39,39 +43,98 @@ WriteResult runBackup(sqlite3 *source, sqlite3 *destination)
     }
     sqlite3_backup_finish(backup);
     if (rc != SQLITE_DONE)
-        return WriteResult::failure(QString::fromUtf8(sqlite3_errstr(rc)));
+        return sqliteFailure(rc, nullptr);
+    return WriteResult::success();
+}
+
+WriteResult renamed(const QString &from, const QString &to)
+{
+    std::error_code error;
+    std::filesystem::rename(nativePath(from), nativePath(to), error);
+    if (error)
+        return WriteResult::failure(QStringLiteral("无法把“%1”改名为“%2”").arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to)),
+                                    QString::fromStdString(error.message()));
     return WriteResult::success();
 }
 
 } // namespace
 
-WriteResult DatabaseBackup::copy(const QString &sourcePath, const QString &destinationPath)
+WriteResult DatabaseBackup::snapshot(const QString &sourcePath, const QString &copyPath)
 {
+    const QString sourceName = QFileInfo(sourcePath).fileName();
     if (!QFileInfo::exists(sourcePath))
-        return WriteResult::failure(QStringLiteral("找不到要备份的文件“%1”。").arg(sourcePath));
-    const QString temp = destinationPath + QStringLiteral(".copying");
-    QFile::remove(temp);
+        return WriteResult::failure(QStringLiteral("找不到要备份的文件“%1”。").arg(QDir::toNativeSeparators(sourcePath)));
+    QFile::remove(copyPath);
 
     sqlite3 *source = nullptr;
     sqlite3 *destination = nullptr;
     WriteResult result;
-    if (sqlite3_open_v2(sourcePath.toUtf8().constData(), &source, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
-        result = WriteResult::failure(sqliteMessage(source));
-    else if (sqlite3_open_v2(temp.toUtf8().constData(), &destination, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
-        result = WriteResult::failure(sqliteMessage(destination));
-    else
-        result = runBackup(source, destination);
+    int rc = sqlite3_open_v2(sourcePath.toUtf8().constData(), &source, SQLITE_OPEN_READONLY, nullptr);
+    if (rc != SQLITE_OK) {
+        result = sqliteFailure(rc, source);
+    } else {
+        rc = sqlite3_open_v2(copyPath.toUtf8().constData(), &destination, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        result = rc == SQLITE_OK ? runBackup(source, destination) : sqliteFailure(rc, destination);
+    }
     sqlite3_close(destination);
     sqlite3_close(source);
 
     if (result.ok) {
-        std::error_code error;
-        std::filesystem::rename(nativePath(temp), nativePath(destinationPath), error);
-        if (error)
-            result = WriteResult::failure(QString::fromStdString(error.message()));
+        const QString problems = DatabaseFileCheck::quickCheck(copyPath);
+        if (!problems.isEmpty())
+            result = WriteResult::failure(QStringLiteral("检查发现数据库已损坏，为保护原有的备份副本，这次没有替换它"), problems.left(500));
     }
-    QFile::remove(temp);
-    if (!result.ok)
-        result.message = QStringLiteral("备份“%1”失败：%2").arg(QFileInfo(sourcePath).fileName(), result.message);
+    if (!result.ok) {
+        QFile::remove(copyPath);
+        result.message = QStringLiteral("备份“%1”失败：%2").arg(sourceName, result.message);
+    }
     return result;
+}
+
+WriteResult DatabaseBackup::replaceTogether(const QList<QPair<QString, QString>> &copiesToTargets)
+{
+    // Move the old copies aside first, so that a failure half-way can put every one of them back.
+    QList<QPair<QString, QString>> setAside;
+    QList<QString> placed;
+    auto undo = [&] {
+        for (const QString &target : placed)
+            QFile::remove(target);
+        for (const auto &[previous, target] : setAside)
+            renamed(previous, target);
+    };
+    for (const auto &[copy, target] : copiesToTargets) {
+        if (!QFileInfo::exists(target))
+            continue;
+        const QString previous = target + QStringLiteral(".previous");
+        QFile::remove(previous);
+        const WriteResult moved = renamed(target, previous);
+        if (!moved.ok) {
+            undo();
+            return moved;
+        }
+        setAside.append({previous, target});
+    }
+    for (const auto &[copy, target] : copiesToTargets) {
+        const WriteResult moved = renamed(copy, target);
+        if (!moved.ok) {
+            undo();
+            return moved;
+        }
+        placed.append(target);
+    }
+    for (const auto &[previous, target] : setAside)
+        QFile::remove(previous);
+    return WriteResult::success();
+}
+
+WriteResult DatabaseBackup::copy(const QString &sourcePath, const QString &destinationPath)
+{
+    const QString temp = destinationPath + QStringLiteral(".copying");
+    const WriteResult copied = snapshot(sourcePath, temp);
+    if (!copied.ok)
+        return copied;
+    const WriteResult replaced = replaceTogether({{temp, destinationPath}});
+    if (!replaced.ok)
+        QFile::remove(temp);
+    return replaced;
 }

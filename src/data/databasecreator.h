@@ -6,7 +6,7 @@
 #include <QDateTime>
 #include <QString>
 
-class QSqlDatabase;
+class Database;
 
 // Creates a missing database file with its tables and the rows a new clinic starts with.
 // The file is built under a temporary name and moved into place only when complete, so an
@@ -19,12 +19,17 @@ public:
 
     WriteResult create(const QString &path, DatabaseKind kind) const;
 
+    // The temporary files a creation leaves beside the target while it runs; an interrupted
+    // first start leaves them behind, and the next start removes them.
+    static QStringList leftovers(const QString &folder);
+    static void removeLeftovers(const QString &folder);
+
 private:
-    WriteResult populate(QSqlDatabase &db, DatabaseKind kind) const;
-    WriteResult seedSettings(QSqlDatabase &db) const;
-    WriteResult seedWordList(QSqlDatabase &db, const QString &table, const QString &resource) const;
-    WriteResult seedTemplates(QSqlDatabase &db) const;
-    WriteResult seedCatalogue(QSqlDatabase &db) const;
+    WriteResult populate(Database &db, DatabaseKind kind) const;
+    WriteResult seedSettings(Database &db) const;
+    WriteResult seedWordList(Database &db, const QString &resource, bool diagnoses) const;
+    WriteResult seedTemplates(Database &db) const;
+    WriteResult seedCatalogue(Database &db) const;
 
     QDateTime m_now;
 };

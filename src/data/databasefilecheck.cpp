@@ -1,45 +1,110 @@
 #include "data/databasefilecheck.h"
 
-#include "data/database.h"
-
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlError>
 #include <QSqlQuery>
+
+#include <sqlite3.h>
 
 namespace {
 
-bool hasSqliteHeader(const QString &path)
+enum class Header { Sqlite, Other, Unreadable };
+
+Header readHeader(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return false;
-    return file.read(16) == QByteArray("SQLite format 3\0", 16);
+        return Header::Unreadable;
+    return file.read(16) == QByteArray("SQLite format 3\0", 16) ? Header::Sqlite : Header::Other;
 }
 
-bool holdsTables(const QString &path, const QStringList &tables)
+bool isBusy(const QSqlError &error)
 {
-    // A read-write connection: after a power cut SQLite must be able to roll back an unfinished
-    // write from its journal, or a sound database would be taken for a foreign file. Only files
-    // with SQLite's header get this far, and reading the table list writes nothing.
-    Database db(path);
-    QSqlQuery query(db.connection());
-    query.prepare(QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = ?"));
-    for (const QString &table : tables) {
-        query.addBindValue(table);
-        if (!query.exec() || !query.next() || query.value(0).toInt() != 1)
-            return false;
-    }
-    return true;
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+}
+
+bool isPermission(const QSqlError &error)
+{
+    const int code = error.nativeErrorCode().toInt() & 0xff;
+    return code == SQLITE_PERM || code == SQLITE_AUTH || code == SQLITE_READONLY || code == SQLITE_CANTOPEN;
 }
 
 } // namespace
 
-DatabaseFileCheck::Verdict DatabaseFileCheck::check(const QString &path, DatabaseKind kind)
+DatabaseFileCheck::Verdict DatabaseFileCheck::check(const QString &path, DatabaseKind kind, int busyTimeoutMs)
 {
     const QFileInfo info(path);
     if (!info.exists())
         return Verdict::Missing;
-    if (!info.isFile() || !hasSqliteHeader(path))
+    if (!info.isFile())
         return Verdict::NotOurs;
-    return holdsTables(path, requiredTables(kind)) ? Verdict::Ours : Verdict::NotOurs;
+    switch (readHeader(path)) {
+    case Header::Unreadable:
+        return Verdict::NoPermission;
+    case Header::Other:
+        return Verdict::NotOurs;
+    case Header::Sqlite:
+        break;
+    }
+    if (!info.isWritable())
+        return Verdict::NoPermission;
+    // A read-write connection: after a power cut SQLite must be able to roll back an unfinished
+    // write from its journal, or a sound database would be taken for a foreign file. Reading the
+    // table list writes nothing.
+    Database db(path, busyTimeoutMs);
+    QSqlDatabase connection = db.connection();
+    if (!connection.isOpen())
+        return isPermission(connection.lastError()) ? Verdict::NoPermission : Verdict::NotOurs;
+    QSqlQuery query(connection);
+    if (!query.prepare(QStringLiteral("select name from sqlite_master where type = 'table'")) || !query.exec())
+        return isBusy(query.lastError()) ? Verdict::Busy : isPermission(query.lastError()) ? Verdict::NoPermission : Verdict::NotOurs;
+    QStringList present;
+    while (query.next())
+        present.append(query.value(0).toString());
+    if (isBusy(query.lastError()))
+        return Verdict::Busy;
+    for (const QString &table : requiredTables(kind)) {
+        if (!present.contains(table))
+            return Verdict::NotOurs;
+    }
+    return Verdict::Ours;
+}
+
+QString DatabaseFileCheck::message(Verdict verdict, const QString &path)
+{
+    const QString shown = QDir::toNativeSeparators(path);
+    switch (verdict) {
+    case Verdict::Busy:
+        return QStringLiteral("数据库正被其他电脑使用，暂时无法打开：\n%1\n\n请稍候片刻后重试；如果一直如此，请检查其他电脑上的本程序是否卡住。").arg(shown);
+    case Verdict::NoPermission:
+        return QStringLiteral("没有读写数据库文件的权限：\n%1\n\n请检查这个文件及其文件夹的权限（是否只读、是否属于其他用户），或请维护人员处理。").arg(shown);
+    case Verdict::NotOurs:
+        return QStringLiteral("文件“%1”不是本程序的数据库，或者已经损坏。\n为了不破坏其中的数据，程序不会改动它，现在退出。\n"
+                              "请把这个文件移走或交给维护人员检查后再启动程序。")
+            .arg(shown);
+    case Verdict::Missing:
+    case Verdict::Ours:
+        break;
+    }
+    return QString();
+}
+
+QString DatabaseFileCheck::quickCheck(const QString &path, int busyTimeoutMs)
+{
+    Database db(path, busyTimeoutMs);
+    QSqlQuery query = db.select(QStringLiteral("pragma quick_check"));
+    if (!query.isActive())
+        return db.readError().isEmpty() ? QStringLiteral("无法检查") : db.readError();
+    QStringList problems;
+    while (query.next()) {
+        const QString line = query.value(0).toString();
+        if (line != QLatin1String("ok"))
+            problems.append(line);
+    }
+    if (query.lastError().isValid())
+        problems.append(query.lastError().text());
+    return problems.join(QLatin1Char('\n'));
 }

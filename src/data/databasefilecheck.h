@@ -1,15 +1,22 @@
 #pragma once
 
+#include "data/database.h"
 #include "data/databasekind.h"
 
 #include <QString>
 
-// Tells whether an existing file is one of our databases, without ever writing to it:
-// a file of another kind (or a damaged one) must be left exactly as it is.
+// Tells what an existing file is, without ever writing to it: a file of another kind (or a
+// damaged one) must be left exactly as it is, a file another computer holds is busy (not
+// foreign), and a file the user may not read or write is a permission problem.
 class DatabaseFileCheck
 {
 public:
-    enum class Verdict { Missing, Ours, NotOurs };
+    enum class Verdict { Missing, Ours, NotOurs, Busy, NoPermission };
 
-    static Verdict check(const QString &path, DatabaseKind kind);
+    static Verdict check(const QString &path, DatabaseKind kind, int busyTimeoutMs = Database::DefaultBusyTimeoutMs);
+    // The message start-up shows for a verdict other than Missing and Ours.
+    static QString message(Verdict verdict, const QString &path);
+
+    // SQLite's quick_check of a database file: empty when sound, else what it found.
+    static QString quickCheck(const QString &path, int busyTimeoutMs = Database::DefaultBusyTimeoutMs);
 };

@@ -1,5 +1,7 @@
 #include "data/databasekind.h"
 
+#include "data/tables.h"
+
 QString databaseFileName(DatabaseKind kind)
 {
     return kind == DatabaseKind::Main ? QStringLiteral("数据库.dat") : QStringLiteral("用药统计.dat");
@@ -7,8 +9,8 @@ QString databaseFileName(DatabaseKind kind)
 
 QStringList requiredTables(DatabaseKind kind)
 {
-    if (kind == DatabaseKind::Stats)
-        return {QStringLiteral("统计")};
-    return {QStringLiteral("设置"), QStringLiteral("档案"), QStringLiteral("患者信息"), QStringLiteral("商品"),
-            QStringLiteral("个人模板"), QStringLiteral("诊断"), QStringLiteral("地址"), QStringLiteral("用户")};
+    QStringList names;
+    for (const TableDefinition *table : Tables::of(kind))
+        names.append(table->name());
+    return names;
 }

@@ -1,22 +1,16 @@
 #include "data/settingsrepository.h"
 
 #include "data/database.h"
+#include "data/sqlrow.h"
 #include "data/sqltransaction.h"
+#include "data/tables.h"
 
-#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
 namespace {
 
-QStringList tableColumns(QSqlDatabase db)
-{
-    QStringList columns;
-    const QSqlRecord record = db.record(QStringLiteral("设置"));
-    for (int i = 0; i < record.count(); ++i)
-        columns.append(record.fieldName(i));
-    return columns;
-}
+const QString FirstRow = QStringLiteral("select * from \"设置\" limit 1");
 
 } // namespace
 
@@ -27,9 +21,8 @@ SettingsRepository::SettingsRepository(Database &db)
 
 std::optional<QHash<QString, QString>> SettingsRepository::load()
 {
-    QSqlDatabase db = m_db.connection();
-    QSqlQuery query(db);
-    if (!db.isOpen() || !query.exec(QStringLiteral("select * from \"设置\" order by rowid limit 1")) || !query.next())
+    QSqlQuery query = m_db.select(FirstRow);
+    if (!query.next())
         return std::nullopt;
     QHash<QString, QString> values;
     const QSqlRecord record = query.record();
@@ -38,54 +31,48 @@ std::optional<QHash<QString, QString>> SettingsRepository::load()
     return values;
 }
 
-WriteResult SettingsRepository::save(const QHash<QString, QString> &columns)
+WriteResult SettingsRepository::save(const QHash<QString, QString> &columns, const std::function<QString(const QString &)> &caption)
 {
-    QSqlDatabase db = m_db.connection();
-    if (!db.isOpen())
-        return WriteResult::failure(QStringLiteral("保存失败：无法打开数据库（%1）。").arg(m_db.lastError()));
-    const QStringList known = tableColumns(db);
-    QStringList assignments;
-    QStringList names;
-    QVariantList values;
-    for (auto it = columns.cbegin(); it != columns.cend(); ++it) {
-        if (!known.contains(it.key()))
-            return WriteResult::failure(QStringLiteral("保存失败：设置表没有“%1”这一项。").arg(it.key()));
-        names.append(QLatin1Char('"') + it.key() + QLatin1Char('"'));
-        assignments.append(names.last() + QStringLiteral(" = ?"));
-        values.append(it.value());
+    const TableDefinition &table = Tables::settings();
+    SqlRow row(table);
+    for (const QString &column : table.columnNames()) {
+        if (columns.contains(column))
+            row.set(column, columns.value(column));
     }
-    if (names.isEmpty())
+    for (auto it = columns.cbegin(); it != columns.cend(); ++it) {
+        if (!table.column(it.key()))
+            return WriteResult::failure(QStringLiteral("保存失败：设置表没有“%1”这一项。").arg(it.key()));
+    }
+    if (row.columns().isEmpty())
         return WriteResult::success();
+    const WriteResult widths = row.checkWidths(caption);
+    if (!widths.ok)
+        return widths;
 
-    SqlTransaction transaction(db);
-    QSqlQuery query(db);
-    if (!query.exec(QStringLiteral("select count(*) from \"设置\"")) || !query.next())
-        return WriteResult::fromSqlError(query.lastError());
-    const bool hasRow = query.value(0).toInt() > 0;
-    const QString sql = hasRow ? QStringLiteral("update \"设置\" set %1 where rowid = (select min(rowid) from \"设置\")")
-                                     .arg(assignments.join(QLatin1String(", ")))
-                               : QStringLiteral("insert into \"设置\" (%1) values (%2)")
-                                     .arg(names.join(QLatin1String(", ")),
-                                          QStringList(names.size(), QStringLiteral("?")).join(QLatin1String(", ")));
-    query.prepare(sql);
-    for (const QVariant &value : std::as_const(values))
-        query.addBindValue(value);
-    if (!query.exec())
-        return WriteResult::fromSqlError(query.lastError());
-    if (!transaction.commit())
-        return WriteResult::fromSqlError(db.lastError());
-    return WriteResult::success();
+    SqlTransaction transaction(m_db);
+    if (!transaction.isActive())
+        return transaction.begun();
+    QSqlQuery count = m_db.select(QStringLiteral("select count(*) from \"设置\""));
+    if (!count.next())
+        return WriteResult::failure(QStringLiteral("保存失败：") + m_db.readError());
+    const bool hasRow = count.value(0).toInt() > 0;
+    count.finish();
+    // The table holds one row; updating without a key keeps every engine's SQL the same.
+    const WriteResult written = hasRow ? m_db.update(row, QStringLiteral("1 = 1"), {}) : m_db.insert(row);
+    if (!written.ok)
+        return written;
+    return transaction.commit();
 }
 
 std::optional<QString> SettingsRepository::password()
 {
-    const auto values = load();
-    if (!values)
+    QSqlQuery query = m_db.select(QStringLiteral("select \"密码\" from \"设置\" limit 1"));
+    if (!query.next() || query.value(0).isNull())
         return std::nullopt;
-    return values->value(QStringLiteral("密码"));
+    return query.value(0).toString();
 }
 
 WriteResult SettingsRepository::setPassword(const QString &password)
 {
-    return save({{QStringLiteral("密码"), password}});
+    return save({{QStringLiteral("密码"), password}}, [](const QString &) { return QStringLiteral("密码"); });
 }

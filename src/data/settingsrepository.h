@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 class Database;
@@ -15,12 +16,18 @@ class SettingsRepository
 public:
     explicit SettingsRepository(Database &db);
 
+    // The password of a new database.
+    static QString initialPassword() { return QStringLiteral("905"); }
+
     // Every column of the first row by column name; nothing when the row cannot be read.
     std::optional<QHash<QString, QString>> load();
-    // Writes the given columns into the first row (adding the row if the table is empty).
-    WriteResult save(const QHash<QString, QString> &columns);
+    // Writes the given columns into the row (adding the row if the table is empty), in one
+    // transaction. A value too long for its field is refused naming it by `caption` when given.
+    WriteResult save(const QHash<QString, QString> &columns,
+                     const std::function<QString(const QString &column)> &caption = {});
 
-    // The stored login password, exactly as stored.
+    // The stored login password exactly as stored; nothing when the row cannot be read or holds
+    // no password at all (an empty text stored on purpose is a password).
     std::optional<QString> password();
     WriteResult setPassword(const QString &password);
 

@@ -1,21 +1,59 @@
 #include "data/sqltransaction.h"
 
-SqlTransaction::SqlTransaction(QSqlDatabase db)
+#include "data/database.h"
+
+#include <QSqlQuery>
+
+SqlTransaction::SqlTransaction(Database &db)
     : m_db(db)
-    , m_active(db.isOpen() && db.transaction())
 {
+    if (m_db.m_transactionDepth > 0) {
+        ++m_db.m_transactionDepth;
+        m_active = true;
+        return;
+    }
+    // IMMEDIATE takes the write lock now: a file another computer holds past the busy timeout
+    // is reported before anything is written, not half-way through a save.
+    m_begun = m_db.run(QStringLiteral("BEGIN IMMEDIATE"), {});
+    if (!m_begun.ok)
+        return;
+    m_outermost = true;
+    m_active = true;
+    m_db.m_transactionDepth = 1;
+    m_db.m_transactionDoomed = false;
 }
 
 SqlTransaction::~SqlTransaction()
 {
-    if (m_active)
-        m_db.rollback();
+    if (!m_active)
+        return;
+    if (!m_outermost) {
+        --m_db.m_transactionDepth;
+        m_db.m_transactionDoomed = true;
+        return;
+    }
+    m_db.run(QStringLiteral("ROLLBACK"), {});
+    m_db.m_transactionDepth = 0;
+    m_db.m_transactionDoomed = false;
 }
 
-bool SqlTransaction::commit()
+WriteResult SqlTransaction::commit()
 {
     if (!m_active)
-        return false;
+        return m_begun.ok ? WriteResult::failure(QStringLiteral("保存失败：这次保存已经结束。")) : m_begun;
     m_active = false;
-    return m_db.commit();
+    if (!m_outermost) {
+        --m_db.m_transactionDepth;
+        return WriteResult::success();
+    }
+    m_db.m_transactionDepth = 0;
+    if (m_db.m_transactionDoomed) {
+        m_db.m_transactionDoomed = false;
+        m_db.run(QStringLiteral("ROLLBACK"), {});
+        return WriteResult::failure(QStringLiteral("保存失败：其中一步没有完成，这次保存的内容已全部撤消。"));
+    }
+    const WriteResult committed = m_db.run(QStringLiteral("COMMIT"), {});
+    if (!committed.ok)
+        m_db.run(QStringLiteral("ROLLBACK"), {});
+    return committed;
 }

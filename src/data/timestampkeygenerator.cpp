@@ -1,6 +1,7 @@
 #include "data/timestampkeygenerator.h"
 
 #include "data/database.h"
+#include "data/tabledefinition.h"
 
 #include <QSqlQuery>
 
@@ -11,17 +12,16 @@ TimestampKeyGenerator::TimestampKeyGenerator(Database &db)
 
 QString TimestampKeyGenerator::next(const QString &table, const QString &column, const QString &prefix, const QDateTime &now)
 {
-    Q_ASSERT(!table.contains(QLatin1Char('"')) && !column.contains(QLatin1Char('"')));
     const QString slot = table + QLatin1Char('\t') + column + QLatin1Char('\t') + prefix;
     QDateTime stamp = now;
     stamp.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
     const auto last = m_lastIssued.constFind(slot);
     if (last != m_lastIssued.constEnd() && stamp <= *last)
         stamp = last->addSecs(1);
-    QString key = prefix + stamp.toString(QStringLiteral("yyyyMMddHHmmss"));
+    QString key = prefix + TimestampKeyGenerator::stamp(stamp);
     while (inUse(table, column, key)) {
         stamp = stamp.addSecs(1);
-        key = prefix + stamp.toString(QStringLiteral("yyyyMMddHHmmss"));
+        key = prefix + TimestampKeyGenerator::stamp(stamp);
     }
     m_lastIssued.insert(slot, stamp);
     return key;
@@ -29,8 +29,6 @@ QString TimestampKeyGenerator::next(const QString &table, const QString &column,
 
 bool TimestampKeyGenerator::inUse(const QString &table, const QString &column, const QString &key)
 {
-    QSqlQuery query(m_db.connection());
-    query.prepare(QStringLiteral("select count(*) from \"%1\" where \"%2\" = ?").arg(table, column));
-    query.addBindValue(key);
-    return query.exec() && query.next() && query.value(0).toInt() > 0;
+    QSqlQuery query = m_db.select(QStringLiteral("select count(*) from %1 where %2 = ?").arg(quotedName(table), quotedName(column)), {key});
+    return query.next() && query.value(0).toInt() > 0;
 }

@@ -14,6 +14,10 @@ class TimestampKeyGenerator
 public:
     explicit TimestampKeyGenerator(Database &db);
 
+    // The form of every time-stamp key and record number: local time as "yyyymmddhhmmss".
+    static QString format() { return QStringLiteral("yyyyMMddHHmmss"); }
+    static QString stamp(const QDateTime &time) { return time.toString(format()); }
+
     QString next(const QString &table, const QString &column, const QString &prefix = QString(),
                  const QDateTime &now = QDateTime::currentDateTime());
 

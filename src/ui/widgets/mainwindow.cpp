@@ -1,5 +1,6 @@
 #include "ui/widgets/mainwindow.h"
 
+#include "app/clinicservices.h"
 #include "app/clinicsettings.h"
 #include "app/exitbackup.h"
 #include "ui/widgets/aboutwindow.h"
@@ -24,9 +25,9 @@ const QSize WorkingWindowSize = twipsSize(11625, 8730);
 
 } // namespace
 
-MainWindow::MainWindow(const MainWindowContext &context, QWidget *parent)
+MainWindow::MainWindow(ClinicServices &services, QWidget *parent)
     : QMainWindow(parent)
-    , m_context(context)
+    , m_services(services)
     , m_area(new QMdiArea(this))
 {
     setObjectName(QStringLiteral("Form1"));
@@ -114,7 +115,11 @@ QWidget *MainWindow::openChild(const QString &objectName, const std::function<QW
 {
     for (QMdiSubWindow *sub : m_area->subWindowList()) {
         if (sub->widget() && sub->widget()->objectName() == objectName) {
-            sub->close();
+            // A window holding unsaved edits may refuse to close; then it stays as it is.
+            if (!sub->close()) {
+                m_area->setActiveSubWindow(sub);
+                return nullptr;
+            }
             delete sub;
         }
     }
@@ -137,7 +142,8 @@ void MainWindow::openTemplates(const QString &category)
 {
     QWidget *window = openPlaceholder(QStringLiteral("Form4"), QStringLiteral("个人组套/中药方剂/病历模板维护"),
                                       WorkingWindowSize);
-    static_cast<PlaceholderWindow *>(window)->setCategory(category);
+    if (window)
+        static_cast<PlaceholderWindow *>(window)->setCategory(category);
 }
 
 void MainWindow::showPrescriptionWindow()
@@ -176,7 +182,7 @@ void MainWindow::resizeEvent(QResizeEvent *event)
 void MainWindow::openSettings()
 {
     delete m_settingsWindow;
-    m_settingsWindow = new SettingsWindow(*m_context.settings, m_context.values.startupPrinterName, this);
+    m_settingsWindow = new SettingsWindow(m_services.settings(), m_services.values().startupPrinterName, this);
     m_settingsWindow->show();
 }
 
@@ -202,10 +208,11 @@ void MainWindow::closeEvent(QCloseEvent *event)
     if (m_prescription)
         m_prescription->hide();
     hide();
-    const QStringList failures = ExitBackup::run(m_context.values.mainDataPath, m_context.values.statsDataPath,
-                                                 m_context.backupRoot, QDate::currentDate());
+    const QStringList failures = ExitBackup::run(m_services.values().mainDataPath, m_services.values().statsDataPath,
+                                                 m_services.backupRoot(), QDate::currentDate());
     if (!failures.isEmpty())
-        QMessageBox::warning(nullptr, QStringLiteral("提示"), failures.join(QLatin1Char('\n')));
+        QMessageBox::warning(nullptr, QStringLiteral("提示"), failures.join(QStringLiteral("\n\n")));
     event->accept();
-    emit finished();
+    // Scripts and logs see a failed backup in the exit code.
+    emit finished(failures.isEmpty() ? 0 : 1);
 }

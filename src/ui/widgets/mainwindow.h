@@ -1,28 +1,15 @@
 #pragma once
 
-#include "app/startupvalues.h"
-
 #include <QMainWindow>
 #include <QPointer>
 
 #include <functional>
 
-class ClinicSettings;
-class Database;
+class ClinicServices;
 class HelpViewer;
 class QMdiArea;
 class QMdiSubWindow;
 class SettingsWindow;
-
-// What the main window and its child windows work on.
-struct MainWindowContext
-{
-    StartupValues values;
-    Database *mainDb = nullptr;
-    Database *statsDb = nullptr;
-    ClinicSettings *settings = nullptr;
-    QString backupRoot;
-};
 
 // The frame of the program: a multiple-document window whose menus open the working windows.
 // Closing it backs the databases up and ends the program.
@@ -31,7 +18,7 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit MainWindow(const MainWindowContext &context, QWidget *parent = nullptr);
+    explicit MainWindow(ClinicServices &services, QWidget *parent = nullptr);
 
     QMdiArea *mdiArea() const { return m_area; }
     // The child window with this object name ("Form2", "Form3" …), or null.
@@ -40,8 +27,8 @@ public:
     HelpViewer *helpViewer() const;
 
 signals:
-    // After the exit backup; the application ends on it.
-    void finished();
+    // After the exit backup; the application ends on it, with a non-zero code when the backup failed.
+    void finished(int exitCode);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -60,7 +47,7 @@ private:
     void openAbout();
     void openHelp(const QUrl &url);
 
-    MainWindowContext m_context;
+    ClinicServices &m_services;
     QMdiArea *m_area;
     QPointer<QMdiSubWindow> m_prescription;
     QPointer<SettingsWindow> m_settingsWindow;

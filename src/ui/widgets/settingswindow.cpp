@@ -30,37 +30,51 @@ SettingsWindow::SettingsWindow(ClinicSettings &settings, const QString &startupP
 
     auto *general = new QGroupBox(QStringLiteral("综合设置"), this);
     auto *generalForm = new QFormLayout(general);
-    for (const QString &column : {QStringLiteral("单位名称"), QStringLiteral("医师"), QStringLiteral("发药人"),
-                                  QStringLiteral("费别"), QStringLiteral("科别")})
-        generalForm->addRow(settingCaption(column), addLine(column));
-
     auto *margins = new QGroupBox(QStringLiteral("打印边距设置(单位：毫米)"), this);
     auto *marginGrid = new QGridLayout(margins);
-    const QString printerDefault = QPrinterInfo::defaultPrinterName();
-    marginGrid->addWidget(new QLabel(settingCaption(QStringLiteral("处方字体"))), 0, 0);
-    marginGrid->addWidget(addCombo(QStringLiteral("处方字体"), QFontDatabase::families(), QString()), 0, 1);
-    marginGrid->addWidget(new QLabel(settingCaption(QStringLiteral("处方字号"))), 0, 2);
-    marginGrid->addWidget(addCombo(QStringLiteral("处方字号"),
-                                   {QStringLiteral("10"), QStringLiteral("11"), QStringLiteral("12"),
-                                    QStringLiteral("14"), QStringLiteral("16")},
-                                   QString()),
-                          0, 3);
-    const QStringList marginColumns = {QStringLiteral("左边距"), QStringLiteral("上边距"), QStringLiteral("左边距1"),
-                                       QStringLiteral("上边距1"), QStringLiteral("左边距2"), QStringLiteral("上边距2")};
-    for (int i = 0; i < marginColumns.size(); ++i) {
-        const int row = 1 + i / 2;
-        const int column = (i % 2) * 2;
-        marginGrid->addWidget(new QLabel(settingCaption(marginColumns.at(i))), row, column);
-        marginGrid->addWidget(addLine(marginColumns.at(i)), row, column + 1);
-    }
-
     auto *printers = new QGroupBox(QStringLiteral("打印机设置"), this);
     auto *printerForm = new QFormLayout(printers);
-    const QStringList installed = QPrinterInfo::availablePrinterNames();
-    for (const QString &column : {QStringLiteral("处方打印机"), QStringLiteral("打印机2"), QStringLiteral("打印机3")})
-        printerForm->addRow(settingCaption(column), addCombo(column, installed, printerDefault));
-    // Stored with the row but not shown.
-    addCombo(QStringLiteral("默认打印机"), installed, printerDefault)->hide();
+    const QStringList installedPrinters = QPrinterInfo::availablePrinterNames();
+    const QString defaultPrinter = QPrinterInfo::defaultPrinterName();
+    int printingCell = 0;
+    for (const SettingDefinition &definition : settingDefinitions()) {
+        QWidget *control = nullptr;
+        switch (definition.control) {
+        case SettingDefinition::Control::Line:
+            control = addLine(definition);
+            break;
+        case SettingDefinition::Control::FontList:
+            control = addCombo(definition, QFontDatabase::families(), QString());
+            break;
+        case SettingDefinition::Control::FontSizeList:
+            control = addCombo(definition, {QStringLiteral("10"), QStringLiteral("11"), QStringLiteral("12"), QStringLiteral("14"), QStringLiteral("16")},
+                               QString());
+            break;
+        case SettingDefinition::Control::PrinterList:
+            control = addCombo(definition, installedPrinters, defaultPrinter);
+            break;
+        }
+        switch (definition.group) {
+        case SettingDefinition::Group::General:
+            generalForm->addRow(definition.caption, control);
+            break;
+        case SettingDefinition::Group::Printing:
+            // Two settings a row: font and size, then left and top margin of each form.
+            marginGrid->addWidget(new QLabel(definition.caption, margins), printingCell / 2, (printingCell % 2) * 2);
+            marginGrid->addWidget(control, printingCell / 2, (printingCell % 2) * 2 + 1);
+            ++printingCell;
+            break;
+        case SettingDefinition::Group::Printers:
+            printerForm->addRow(definition.caption, control);
+            break;
+        case SettingDefinition::Group::Hidden:
+            // Stored with the row but not shown.
+            control->hide();
+            break;
+        case SettingDefinition::Group::NotInWindow:
+            break;
+        }
+    }
 
     auto *password = new QGroupBox(QStringLiteral("修改登录密码"), this);
     auto *passwordForm = new QFormLayout(password);
@@ -96,31 +110,35 @@ SettingsWindow::SettingsWindow(ClinicSettings &settings, const QString &startupP
     load();
 }
 
-QLineEdit *SettingsWindow::addLine(const QString &column)
+QWidget *SettingsWindow::addLine(const SettingDefinition &definition)
 {
     auto *edit = new QLineEdit(this);
-    edit->setObjectName(column);
-    m_fields.insert(column, edit);
-    connect(edit, &QLineEdit::textChanged, this, [this, column](const QString &text) {
+    edit->setObjectName(definition.column);
+    m_fields.insert(definition.column, edit);
+    m_keys.insert(definition.column, definition.key);
+    const Setting key = definition.key;
+    connect(edit, &QLineEdit::textChanged, this, [this, key](const QString &text) {
         if (!m_loading)
-            m_settings.setValue(column, text);
+            m_settings.setValue(key, text);
     });
     return edit;
 }
 
-QComboBox *SettingsWindow::addCombo(const QString &column, const QStringList &items, const QString &emptyFallback)
+QWidget *SettingsWindow::addCombo(const SettingDefinition &definition, const QStringList &items, const QString &emptyFallback)
 {
     auto *combo = new QComboBox(this);
-    combo->setObjectName(column);
+    combo->setObjectName(definition.column);
     // Editable, so a stored font or printer that is not installed here still shows as stored.
     combo->setEditable(true);
     if (!emptyFallback.isEmpty())
         combo->addItem(emptyFallback);
     combo->addItems(items);
-    m_fields.insert(column, combo);
-    connect(combo, &QComboBox::currentTextChanged, this, [this, column](const QString &text) {
+    m_fields.insert(definition.column, combo);
+    m_keys.insert(definition.column, definition.key);
+    const Setting key = definition.key;
+    connect(combo, &QComboBox::currentTextChanged, this, [this, key](const QString &text) {
         if (!m_loading)
-            m_settings.setValue(column, text);
+            m_settings.setValue(key, text);
     });
     return combo;
 }
@@ -129,13 +147,13 @@ void SettingsWindow::load()
 {
     m_loading = true;
     m_settings.discardEdits();
-    static const QStringList shownPrinters = {QStringLiteral("处方打印机"), QStringLiteral("打印机2"), QStringLiteral("打印机3")};
     for (auto it = m_fields.cbegin(); it != m_fields.cend(); ++it) {
-        QString value = m_settings.value(it.key());
-        if (value.isEmpty() && shownPrinters.contains(it.key())) {
+        const SettingDefinition &definition = settingDefinition(m_keys.value(it.key()));
+        QString value = m_settings.value(definition.key);
+        if (value.isEmpty() && definition.group == SettingDefinition::Group::Printers) {
             value = m_startupPrinterName;
             // What the window shows is what a save stores.
-            m_settings.setValue(it.key(), value);
+            m_settings.setValue(definition.key, value);
         }
         if (auto *edit = qobject_cast<QLineEdit *>(it.value()))
             edit->setText(value);
@@ -159,7 +177,7 @@ void SettingsWindow::save()
     const WriteResult result = m_settings.save();
     if (!result.ok) {
         // Nothing typed is lost: the window stays open with the edits.
-        QMessageBox::warning(this, QStringLiteral("提示"), result.message);
+        QMessageBox::warning(this, QStringLiteral("提示"), result.fullText());
         return;
     }
     m_saved = true;

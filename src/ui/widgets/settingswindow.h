@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/settingdefinitions.h"
+
 #include <QHash>
 #include <QWidget>
 
@@ -24,8 +26,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    QLineEdit *addLine(const QString &column);
-    QComboBox *addCombo(const QString &column, const QStringList &items, const QString &emptyFallback);
+    QWidget *addLine(const SettingDefinition &definition);
+    QWidget *addCombo(const SettingDefinition &definition, const QStringList &items, const QString &emptyFallback);
     void load();
     void save();
     void changePassword();
@@ -33,6 +35,7 @@ private:
     ClinicSettings &m_settings;
     QString m_startupPrinterName;
     QHash<QString, QWidget *> m_fields;
+    QHash<QString, Setting> m_keys;
     QLineEdit *m_oldPassword = nullptr;
     QLineEdit *m_newPassword = nullptr;
     bool m_loading = false;

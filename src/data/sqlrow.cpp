@@ -1,0 +1,81 @@
+#include "data/sqlrow.h"
+
+#include "data/storabletext.h"
+
+
+SqlRow::SqlRow(const TableDefinition &table)
+    : m_table(&table)
+{
+}
+
+SqlRow &SqlRow::set(const QString &column, const QVariant &value)
+{
+    Q_ASSERT_X(m_table->column(column), "SqlRow::set", qPrintable(m_table->name() + QLatin1Char('.') + column));
+    const QVariant clean = value.typeId() == QMetaType::QString ? QVariant(storableText(value.toString())) : value;
+    for (auto &entry : m_values) {
+        if (entry.first == column) {
+            entry.second = clean;
+            return *this;
+        }
+    }
+    m_values.append({column, clean});
+    return *this;
+}
+
+QStringList SqlRow::columns() const
+{
+    QStringList names;
+    for (const auto &entry : m_values)
+        names.append(entry.first);
+    return names;
+}
+
+QVariant SqlRow::value(const QString &column) const
+{
+    for (const auto &entry : m_values) {
+        if (entry.first == column)
+            return entry.second;
+    }
+    return QVariant();
+}
+
+QString SqlRow::insertSql() const
+{
+    QStringList names;
+    for (const auto &entry : m_values)
+        names.append(quotedName(entry.first));
+    return QStringLiteral("insert into %1 (%2) values (%3)")
+        .arg(quotedName(m_table->name()), names.join(QStringLiteral(", ")),
+             QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+}
+
+QString SqlRow::updateSql(const QString &where) const
+{
+    QStringList assignments;
+    for (const auto &entry : m_values)
+        assignments.append(quotedName(entry.first) + QStringLiteral(" = ?"));
+    return QStringLiteral("update %1 set %2 where %3").arg(quotedName(m_table->name()), assignments.join(QStringLiteral(", ")), where);
+}
+
+QVariantList SqlRow::values() const
+{
+    QVariantList values;
+    for (const auto &entry : m_values)
+        values.append(entry.second);
+    return values;
+}
+
+WriteResult SqlRow::checkWidths(const std::function<QString(const QString &)> &caption) const
+{
+    for (const auto &entry : m_values) {
+        const int width = m_table->width(entry.first);
+        if (width <= 0 || entry.second.typeId() != QMetaType::QString)
+            continue;
+        // The database counts characters, not UTF-16 units.
+        if (entry.second.toString().toUcs4().size() > width) {
+            const QString name = caption ? caption(entry.first) : QString();
+            return WriteResult::tooLong(name.isEmpty() ? entry.first : name, width);
+        }
+    }
+    return WriteResult::success();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "data/tabledefinition.h"
+#include "data/writeresult.h"
+
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+// The values of one row to write, column by column in the order given. The same description
+// produces the SQL text and its bound values, so the two can never drift apart.
+class SqlRow
+{
+public:
+    explicit SqlRow(const TableDefinition &table);
+
+    // Sets a column's value (texts are cleaned with storableText); the column must exist.
+    SqlRow &set(const QString &column, const QVariant &value);
+
+    const TableDefinition &table() const { return *m_table; }
+    QStringList columns() const;
+    QVariant value(const QString &column) const;
+
+    // "insert into "t" ("a", "b") values (?, ?)"
+    QString insertSql() const;
+    // "update "t" set "a" = ?, "b" = ? where <where>"; the where clause binds after the values.
+    QString updateSql(const QString &where) const;
+    // The values in column order, to bind to either statement.
+    QVariantList values() const;
+
+    // Refuses a text longer than its column before the database does, naming the field as the
+    // user knows it (the caption function may give a column's caption; the column otherwise).
+    WriteResult checkWidths(const std::function<QString(const QString &column)> &caption = {}) const;
+
+private:
+    const TableDefinition *m_table;
+    QList<QPair<QString, QVariant>> m_values;
+};

@@ -1,0 +1,65 @@
+#include "data/tabledefinition.h"
+
+TableDefinition::TableDefinition(QString name, QList<ColumnDefinition> columns, QStringList indexedColumns)
+    : m_name(std::move(name))
+    , m_columns(std::move(columns))
+    , m_indexedColumns(std::move(indexedColumns))
+{
+}
+
+QStringList TableDefinition::columnNames() const
+{
+    QStringList names;
+    for (const ColumnDefinition &column : m_columns)
+        names.append(column.name);
+    return names;
+}
+
+const ColumnDefinition *TableDefinition::column(const QString &name) const
+{
+    for (const ColumnDefinition &column : m_columns) {
+        if (column.name == name)
+            return &column;
+    }
+    return nullptr;
+}
+
+int TableDefinition::width(const QString &column) const
+{
+    const ColumnDefinition *found = this->column(column);
+    return found && found->kind == ColumnDefinition::Kind::Text ? found->width : 0;
+}
+
+QStringList TableDefinition::createStatements() const
+{
+    // Every field is text but the dates; widths are CHECKs so that no writer can store what does not
+    // fit. NOCASE makes =, LIKE and ORDER BY blind to ASCII letter case. Dates are yyyy-mm-dd text,
+    // so BETWEEN includes both ends.
+    QStringList lines;
+    for (const ColumnDefinition &column : m_columns) {
+        const QString name = quotedName(column.name);
+        switch (column.kind) {
+        case ColumnDefinition::Kind::Text:
+            lines.append(QStringLiteral("    %1 TEXT COLLATE NOCASE CHECK (length(%1) <= %2)").arg(name).arg(column.width));
+            break;
+        case ColumnDefinition::Kind::Memo:
+            lines.append(QStringLiteral("    %1 TEXT COLLATE NOCASE").arg(name));
+            break;
+        case ColumnDefinition::Kind::Date:
+            lines.append(QStringLiteral("    %1 DATE CHECK (%1 IS NULL OR date(%1) IS %1)").arg(name));
+            break;
+        }
+    }
+    QStringList statements = {QStringLiteral("CREATE TABLE %1 (\n%2\n);").arg(quotedName(m_name), lines.join(QStringLiteral(",\n")))};
+    for (const QString &column : m_indexedColumns)
+        statements.append(QStringLiteral("CREATE INDEX %1 ON %2 (%3);")
+                              .arg(quotedName(m_name + QLatin1Char('_') + column), quotedName(m_name), quotedName(column)));
+    return statements;
+}
+
+QString quotedName(const QString &name)
+{
+    QString quoted = name;
+    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}

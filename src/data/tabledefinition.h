@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// One column of a stored table: its name, kind and, for text, the most characters it holds.
+struct ColumnDefinition
+{
+    enum class Kind { Text, Memo, Date };
+
+    QString name;
+    Kind kind = Kind::Text;
+    int width = 0; // characters; 0 for memo and date columns
+
+    bool isText() const { return kind != Kind::Date; }
+};
+
+// A stored table described once: the schema of a new file, the width checks of every write and
+// the input limits of the windows all come from here.
+class TableDefinition
+{
+public:
+    TableDefinition(QString name, QList<ColumnDefinition> columns, QStringList indexedColumns = {});
+
+    const QString &name() const { return m_name; }
+    const QList<ColumnDefinition> &columns() const { return m_columns; }
+    QStringList columnNames() const;
+    const QStringList &indexedColumns() const { return m_indexedColumns; }
+
+    // The column of that name, or null.
+    const ColumnDefinition *column(const QString &name) const;
+    // The width of a text column (0 for memo, date or unknown columns).
+    int width(const QString &column) const;
+
+    // The statements that create the table and its indexes in a new file.
+    QStringList createStatements() const;
+
+private:
+    QString m_name;
+    QList<ColumnDefinition> m_columns;
+    QStringList m_indexedColumns;
+};
+
+// A name put between double quotes for SQL, doubling any quote inside.
+QString quotedName(const QString &name);
