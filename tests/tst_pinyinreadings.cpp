@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <algorithm>
+
 class TestPinyinReadings : public QObject
 {
     Q_OBJECT
