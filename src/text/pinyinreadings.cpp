@@ -1,0 +1,77 @@
+#include "text/pinyinreadings.h"
+
+#include <QFile>
+#include <QStringView>
+
+PinyinReadings::PinyinReadings()
+    : m_bmp(0x10000, 0)
+{
+}
+
+const PinyinReadings &PinyinReadings::shipped()
+{
+    static const PinyinReadings readings = [] {
+        QFile file(QStringLiteral(":/text/pinyin_readings.txt"));
+        file.open(QIODevice::ReadOnly);
+        return fromText(QString::fromUtf8(file.readAll()));
+    }();
+    return readings;
+}
+
+PinyinReadings PinyinReadings::fromText(const QString &text)
+{
+    PinyinReadings readings;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString &rawLine : lines) {
+        const QString line = rawLine.trimmed();
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+        if (tab <= 0)
+            continue;
+        quint32 mask = 0;
+        bool valid = true;
+        for (QChar letter : QStringView(line).left(tab)) {
+            const char16_t u = letter.unicode();
+            valid = valid && u >= u'a' && u <= u'z';
+            if (valid)
+                mask |= 1u << (u - u'a');
+        }
+        if (!valid)
+            continue;
+        const quint32 value = mask | (quint32(line.at(0).unicode() - u'a' + 1) << FirstShift);
+        for (char32_t c : QStringView(line).mid(tab + 1).toUcs4()) {
+            // A lone surrogate decodes as U+FFFD, which is no Han character.
+            if (c == 0xFFFD)
+                continue;
+            if (c < 0x10000)
+                readings.m_bmp[c] = value;
+            else
+                readings.m_supplementary.insert(c, value);
+        }
+    }
+    return readings;
+}
+
+QString PinyinReadings::initialsOf(char32_t c) const
+{
+    if (c >= U'0' && c <= U'9')
+        return QString(QChar(char16_t(c)));
+    if (c >= U'A' && c <= U'Z')
+        return QString(QChar(char16_t(c - U'A' + U'a')));
+    if (c >= U'a' && c <= U'z')
+        return QString(QChar(char16_t(c)));
+    const quint32 value = entry(c);
+    if (!(value & LetterBits))
+        return QString();
+    const int first = int(value >> FirstShift) - 1;
+    QString result(QLatin1Char(char('a' + first)));
+    for (int i = 0; i < 26; ++i) {
+        if (i != first && (value & (1u << i)))
+            result.append(QLatin1Char(char('a' + i)));
+    }
+    return result;
+}
+
+quint32 PinyinReadings::supplementaryEntry(char32_t c) const
+{
+    return m_supplementary.value(c, 0);
+}
