@@ -100,7 +100,15 @@ WriteResult Database::run(const QString &sql, const QVariantList &values)
     if (!query.exec())
         return WriteResult::fromSqlError(query.lastError());
     m_rowsAffected = query.numRowsAffected();
+    ++m_writeGeneration;
     return WriteResult::success();
+}
+
+QString Database::changeStamp()
+{
+    QSqlQuery version = select(QStringLiteral("pragma data_version"));
+    const QString other = version.next() ? version.value(0).toString() : QStringLiteral("?");
+    return other + QLatin1Char('/') + QString::number(m_writeGeneration);
 }
 
 WriteResult Database::exec(const QString &sql, const QVariantList &values)

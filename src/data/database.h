@@ -45,6 +45,10 @@ public:
     // The number of rows the last successful exec, insert or update changed.
     int rowsAffected() const { return m_rowsAffected; }
 
+    // A stamp that changes whenever the file's content may have changed: a write through this
+    // object, or a commit by any other connection (another window's, another computer's).
+    QString changeStamp();
+
 private:
     friend class SqlTransaction;
     WriteResult run(const QString &sql, const QVariantList &values);
@@ -57,6 +61,7 @@ private:
     QString m_readError;
     bool m_readBusy = false;
     int m_rowsAffected = 0;
+    quint64 m_writeGeneration = 0;
     // The transaction in progress: nested guards join it, and one that gives up dooms the whole unit.
     int m_transactionDepth = 0;
     bool m_transactionDoomed = false;

@@ -1,0 +1,54 @@
+#include "data/rowcache.h"
+
+#include "data/database.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+RowCache::RowCache(Database &db, QString sql, QVariantList values)
+    : m_db(db)
+    , m_sql(std::move(sql))
+    , m_values(std::move(values))
+{
+}
+
+void RowCache::refresh()
+{
+    const QString stamp = m_db.changeStamp();
+    if (!m_stamp.isEmpty() && stamp == m_stamp)
+        return;
+    m_rows.clear();
+    m_positions.clear();
+    QList<SearchIndex::Entry> entries;
+    QSqlQuery query = m_db.select(m_sql, m_values);
+    const int columns = query.record().count();
+    while (query.next()) {
+        Row row;
+        row.rowId = query.value(0).toLongLong();
+        row.name = query.value(1).toString();
+        row.searchKey = query.value(2).toString();
+        for (int i = 3; i < columns; ++i)
+            row.columns.append(query.value(i).toString());
+        m_positions.insert(row.rowId, m_rows.size());
+        entries.append({row.rowId, row.name, row.searchKey});
+        m_rows.append(std::move(row));
+    }
+    m_index.assign(entries);
+    // A failed read is no rows now, and tried again next time.
+    m_stamp = query.isActive() ? stamp : QString();
+}
+
+const QList<RowCache::Row> &RowCache::rows()
+{
+    refresh();
+    return m_rows;
+}
+
+QList<const RowCache::Row *> RowCache::find(const QString &typed)
+{
+    refresh();
+    QList<const Row *> found;
+    for (const qint64 rowId : m_index.find(typed))
+        found.append(&m_rows.at(m_positions.value(rowId)));
+    return found;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "text/searchindex.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+
+class Database;
+
+// The rows of one search list held in memory, so that every keystroke answers at once. The rows
+// are reloaded when the file changed since the last load (through this program or another
+// computer sharing it), and found by their stored search key or any common reading of the name.
+class RowCache
+{
+public:
+    struct Row
+    {
+        qint64 rowId = 0;
+        QString name;
+        QString searchKey;
+        // The further columns of the query, in its order.
+        QStringList columns;
+    };
+
+    // The query selects the row id, the name and the stored search key, then the columns the list
+    // needs; its order is the list's order.
+    RowCache(Database &db, QString sql, QVariantList values = {});
+
+    // Every row, current.
+    const QList<Row> &rows();
+    // The rows found for a typed text, in the list's order; every row for an empty text.
+    QList<const Row *> find(const QString &typed);
+    // Forgets the rows, so the next use loads them again.
+    void invalidate() { m_stamp.clear(); }
+
+private:
+    void refresh();
+
+    Database &m_db;
+    QString m_sql;
+    QVariantList m_values;
+    QString m_stamp;
+    QList<Row> m_rows;
+    QHash<qint64, qsizetype> m_positions;
+    SearchIndex m_index;
+};

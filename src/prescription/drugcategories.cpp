@@ -1,0 +1,26 @@
+#include "prescription/drugcategories.h"
+
+const QStringList &DrugCategories::captions()
+{
+    static const QStringList list = {
+        QStringLiteral("抗生素"), QStringLiteral("输液"), QStringLiteral("心血管"), QStringLiteral("呼吸"), QStringLiteral("消化"),
+        QStringLiteral("神经"), QStringLiteral("内分泌"), QStringLiteral("解热镇痛"), QStringLiteral("维生素激素"), QStringLiteral("外用"),
+        QStringLiteral("中成药"), QStringLiteral("其他"), QStringLiteral("收费项目"), QStringLiteral("用法"), QStringLiteral("中药"),
+        QStringLiteral("中药方剂"), QStringLiteral("个人组套"),
+    };
+    return list;
+}
+
+QStringList DrugCategories::westernSubcategories()
+{
+    return captions().mid(0, ChargeItems);
+}
+
+DrugCategories::KindEffect DrugCategories::kindEffect(int index)
+{
+    if (index == Herbs || index == Formulas)
+        return KindEffect::Chinese;
+    if (index == ChargeItems || index == Usages)
+        return KindEffect::Unchanged;
+    return KindEffect::Western;
+}
