@@ -1,0 +1,99 @@
+#include "data/templaterepository.h"
+
+#include "data/database.h"
+#include "data/sqlrow.h"
+#include "data/tables.h"
+#include "data/timestampkeygenerator.h"
+#include "text/pinyininitials.h"
+
+#include <QSqlQuery>
+
+namespace {
+
+const QString Columns = QStringLiteral("\"序号\", \"名称\", \"内容\", \"拼音\", \"分类\", \"排序\"");
+
+TemplateRepository::Template fromQuery(const QSqlQuery &query, int first)
+{
+    return {query.value(first).toString(),     query.value(first + 1).toString(), query.value(first + 2).toString(),
+            query.value(first + 3).toString(), query.value(first + 4).toString(), query.value(first + 5).toString()};
+}
+
+} // namespace
+
+TemplateRepository::TemplateRepository(Database &db)
+    : m_db(db)
+{
+}
+
+TemplateRepository::~TemplateRepository() = default;
+
+RowCache &TemplateRepository::cacheOf(const QString &kind)
+{
+    auto found = m_caches.find(kind);
+    if (found == m_caches.end()) {
+        auto cache = std::make_unique<RowCache>(
+            m_db,
+            QStringLiteral("select rowid, \"名称\", \"查询\", %1 from \"个人模板\" where \"分类\" = ? order by \"排序\", rowid").arg(Columns),
+            QVariantList{kind});
+        found = m_caches.emplace(kind, std::move(cache)).first;
+    }
+    return *found->second;
+}
+
+QList<TemplateRepository::Template> TemplateRepository::list(const QString &kind)
+{
+    return find(kind, QString());
+}
+
+QList<TemplateRepository::Template> TemplateRepository::find(const QString &kind, const QString &typed)
+{
+    QList<Template> found;
+    for (const RowCache::Row *row : cacheOf(kind).find(typed)) {
+        const QStringList &c = row->columns;
+        found.append({c.value(0), c.value(1), c.value(2), c.value(3), c.value(4), c.value(5)});
+    }
+    return found;
+}
+
+std::optional<TemplateRepository::Template> TemplateRepository::byKey(const QString &key)
+{
+    QSqlQuery query = m_db.select(QStringLiteral("select %1 from \"个人模板\" where \"序号\" = ?").arg(Columns), {key});
+    if (!query.next())
+        return std::nullopt;
+    return fromQuery(query, 0);
+}
+
+int TemplateRepository::count(const QString &kind)
+{
+    QSqlQuery query = m_db.select(QStringLiteral("select count(*) from \"个人模板\" where \"分类\" = ?"), {kind});
+    return query.next() ? query.value(0).toInt() : 0;
+}
+
+WriteResult TemplateRepository::save(const Template &entry)
+{
+    SqlRow row(Tables::templates());
+    row.set(QStringLiteral("序号"), entry.key)
+        .set(QStringLiteral("名称"), entry.name)
+        .set(QStringLiteral("拼音"), entry.initials)
+        .set(QStringLiteral("内容"), entry.content)
+        .set(QStringLiteral("分类"), entry.kind)
+        .set(QStringLiteral("查询"), entry.name + entry.initials + initialsDigitCode(entry.initials))
+        .set(QStringLiteral("排序"), entry.order);
+    QSqlQuery existing = m_db.select(QStringLiteral("select count(*) from \"个人模板\" where \"序号\" = ? and \"分类\" = ?"),
+                                     {entry.key, entry.kind});
+    if (!existing.next())
+        return WriteResult::failure(QStringLiteral("保存失败：") + m_db.readError());
+    if (existing.value(0).toInt() > 0)
+        return m_db.update(row, QStringLiteral("\"序号\" = ? and \"分类\" = ?"), {entry.key, entry.kind});
+    return m_db.insert(row);
+}
+
+WriteResult TemplateRepository::remove(const QString &key, const QString &kind)
+{
+    return m_db.exec(QStringLiteral("delete from \"个人模板\" where \"序号\" = ? and \"分类\" = ?"), {key, kind});
+}
+
+QString TemplateRepository::freshKey()
+{
+    return TimestampKeyGenerator(m_db).next(QStringLiteral("个人模板"), QStringLiteral("序号"));
+}
