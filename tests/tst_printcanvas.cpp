@@ -14,6 +14,7 @@
 #include "print/cjkfonts.h"
 #include "print/paintercanvas.h"
 #include "print/pdfexport.h"
+#include "print/pdftextrepair.h"
 #include "print/recordingcanvas.h"
 #include "print/units.h"
 
@@ -143,6 +144,8 @@ private slots:
     void pdfPagesKeepTheirOrientation();
     void pdfFailureLeavesTheOldFile_data();
     void pdfFailureLeavesTheOldFile();
+    void pdfTextRepair_data();
+    void pdfTextRepair();
 
     void windowsFontsResolveToCjkFonts_data();
     void windowsFontsResolveToCjkFonts();
@@ -474,6 +477,7 @@ void TestPrintCanvas::pdfHoldsChineseTexts()
         canvas.print(QStringLiteral("  性别：男"));
         canvas.setDrawWidth(2);
         canvas.line(1134, 2500, 10000, 2500);
+        canvas.setCurrentX(1701);
         canvas.print(QStringLiteral("阿莫西林胶囊 0.25g×24粒"));
     };
 
@@ -482,15 +486,26 @@ void TestPrintCanvas::pdfHoldsChineseTexts()
     QCOMPARE(pdfPageCount(path), 1);
     const QString text = pdfText(path, 1);
     for (const QString &expected : {QStringLiteral("门诊处方笺"), QStringLiteral("姓名：张三"), QStringLiteral("性别：男"),
-                                    QStringLiteral("阿莫西林胶囊")})
+                                    QStringLiteral("阿莫西林胶囊 0.25g×24粒")})
         QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" missing in: ") + text));
 
-    // 1701 - 283.5 twips from the sheet's edge is 70.875 pt; the 18 pt cell starts 42.525 pt down.
+    // 1701 - 283.5 twips from the sheet's edge is 70.875 pt; the 18 pt cell starts 42.525 pt down,
+    // its baseline 0.875 em lower. The reader's box spans the font's ascent and descent around it.
     const QRectF title = pdfWordBox(path, QStringLiteral("门诊处方笺"));
     QVERIFY(!title.isNull());
     QVERIFY2(qAbs(title.left() - 70.875) < 0.5, qPrintable(QString::number(title.left())));
-    QVERIFY2(title.top() > 42.525 - 1 && title.bottom() < 42.525 + 18 * 1.2, qPrintable(QString::number(title.top())));
-    QVERIFY(QDir(dir.path()).entryList(QDir::Files).size() == 1);
+    const double baseline = 42.525 + 0.875 * 18;
+    QVERIFY2(title.top() < baseline && title.bottom() > baseline && title.bottom() < baseline + 0.5 * 18,
+             qPrintable(QStringLiteral("%1..%2").arg(title.top()).arg(title.bottom())));
+    // The name line lies one 18 pt line lower (1494 twips), the drug where the line left the
+    // position (2500 twips); both in the same font, so their boxes are 1006 twips apart.
+    const QRectF name = pdfWordBox(path, QStringLiteral("姓名：张三"));
+    const QRectF drug = pdfWordBox(path, QStringLiteral("阿莫西林胶囊"));
+    QVERIFY(!name.isNull() && !drug.isNull());
+    QVERIFY2(qAbs(name.top() - title.top() - 18) < 18 * 0.4, qPrintable(QString::number(name.top())));
+    QVERIFY2(qAbs(drug.top() - name.top() - (2500 - 1494) / 20.0) < 0.05, qPrintable(QString::number(drug.top() - name.top())));
+    QVERIFY2(qAbs(drug.left() - name.left()) < 0.05, qPrintable(QString::number(drug.left())));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 1);
 }
 
 void TestPrintCanvas::pdfPagesKeepTheirOrientation()
@@ -566,6 +581,40 @@ void TestPrintCanvas::pdfFailureLeavesTheOldFile()
         QCOMPARE(fileContents(path), old);
     // No temporary file stays behind.
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), hasOldFile ? 1 : 0);
+}
+
+void TestPrintCanvas::pdfTextRepair_data()
+{
+    QTest::addColumn<QByteArray>("mappings");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("radical in a range array reads as its ideograph")
+        << QByteArray("1 beginbfrange\n<0001> <0002> [<2ED4> <8BCA> ]\nendbfrange")
+        << QByteArray("1 beginbfrange\n<0001> <0002> [<95E8> <8BCA> ]\nendbfrange");
+    QTest::newRow("Kangxi radical of a single glyph")
+        << QByteArray("1 beginbfchar\n<0003> <2F45>\nendbfchar") << QByteArray("1 beginbfchar\n<0003> <65B9>\nendbfchar");
+    QTest::newRow("glyph codes are not names") << QByteArray("1 beginbfchar\n<2F45> <0041>\nendbfchar")
+                                               << QByteArray("1 beginbfchar\n<2F45> <0041>\nendbfchar");
+    QTest::newRow("range of one glyph") << QByteArray("1 beginbfrange\n<0004> <0004> <2F47>\nendbfrange")
+                                        << QByteArray("1 beginbfrange\n<0004> <0004> <65E5>\nendbfrange");
+    QTest::newRow("range onto consecutive codes stays") << QByteArray("1 beginbfrange\n<0004> <0006> <2F47>\nendbfrange")
+                                                        << QByteArray("1 beginbfrange\n<0004> <0006> <2F47>\nendbfrange");
+    QTest::newRow("tab named for the space glyph reads as a space, the missing glyph stays")
+        << QByteArray("1 beginbfrange\n<0000> <0000> <0000>\nendbfrange 1 beginbfchar <0003> <0009> endbfchar")
+        << QByteArray("1 beginbfrange\n<0000> <0000> <0000>\nendbfrange 1 beginbfchar <0003> <0020> endbfchar");
+    QTest::newRow("character beyond the BMP stays") << QByteArray("1 beginbfchar\n<0005> <D840DC00>\nendbfchar")
+                                                    << QByteArray("1 beginbfchar\n<0005> <D840DC00>\nendbfchar");
+}
+
+void TestPrintCanvas::pdfTextRepair()
+{
+    QFETCH(QByteArray, mappings);
+    QFETCH(QByteArray, expected);
+    const QByteArray head("stream\n/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                          "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n");
+    const QByteArray tail("\nendcmap\nend\nend\nendstream\n");
+    QCOMPARE(PdfTextRepair::repaired(head + mappings + tail), head + expected + tail);
+    // Outside a CMap the same bytes are left alone.
+    QCOMPARE(PdfTextRepair::repaired(mappings), mappings);
 }
 
 void TestPrintCanvas::windowsFontsResolveToCjkFonts_data()

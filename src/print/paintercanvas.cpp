@@ -36,6 +36,9 @@ QFont PainterCanvas::qtFont(const Font &font)
     QFont result(font.name);
     result.setPointSizeF(font.pointSize);
     result.setBold(font.bold);
+    // Shaping swaps digits next to Latin letters for alternate glyphs that no character maps to,
+    // and a PDF then reads "0.25g×" where "0.25g×24" was printed. The forms need no shaping.
+    result.setStyleStrategy(QFont::PreferNoShaping);
     return result;
 }
 
