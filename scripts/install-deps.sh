@@ -7,6 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6printsupport6 libgl-dev
     libsqlite3-dev
     fonts-noto-cjk
+    poppler-utils
     xvfb xauth
 )
 if [ "${QUILLON_BENCH:-0}" = 1 ]; then
