@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QPageLayout>
 #include <QPointF>
 #include <QSizeF>
