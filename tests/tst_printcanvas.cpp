@@ -90,11 +90,12 @@ QString pdfText(const QString &path, int page)
                                                  path, QStringLiteral("-")});
 }
 
-// The box of a word on the first page, in points from the page's top-left corner.
-QRectF pdfWordBox(const QString &path, const QString &word)
+// The box of a word on a page, in points from the page's top-left corner.
+QRectF pdfWordBox(const QString &path, const QString &word, int page = 1)
 {
-    const QString html = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-enc"),
-                                                               QStringLiteral("UTF-8"), path, QStringLiteral("-")});
+    const QString html = runTool(QStringLiteral("pdftotext"),
+                                 {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                                  QString::number(page), QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
     const QRegularExpression pattern(QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">%1</word>)re")
                                          .arg(QRegularExpression::escape(word)));
     const QRegularExpressionMatch box = pattern.match(html);
@@ -536,8 +537,12 @@ void TestPrintCanvas::pdfPagesKeepTheirOrientation()
     QVERIFY(qAbs(first.width() - 841.89) < 1 && qAbs(first.height() - 595.28) < 1);
     QVERIFY(qAbs(second.width() - 595.28) < 1 && qAbs(second.height() - 841.89) < 1);
     QVERIFY(pdfText(path, 1).contains(QStringLiteral("门诊日志")));
-    // Low on the portrait page: the text would fall off a landscape one.
-    QVERIFY(pdfText(path, 2).contains(QStringLiteral("处方统计")));
+    // Low on the portrait page, 700 pt down, where a landscape page would already have ended.
+    const QRectF low = pdfWordBox(path, QStringLiteral("处方统计"), 2);
+    QVERIFY(!low.isNull());
+    QVERIFY2(qAbs(low.left() - 100) < 0.5, qPrintable(QString::number(low.left())));
+    const double baseline = 700 + 0.875 * 9;
+    QVERIFY2(low.top() < baseline && low.bottom() > baseline, qPrintable(QString::number(low.top())));
 }
 
 void TestPrintCanvas::pdfFailureLeavesTheOldFile_data()

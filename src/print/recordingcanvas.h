@@ -47,7 +47,7 @@ public:
     const QList<Text> &texts() const { return m_texts; }
     const QList<Line> &lines() const { return m_lines; }
     const QList<Page> &pages() const { return m_pages; }
-    // The first text printed with exactly these characters, or nullptr.
+    // The first text printed with exactly these characters, or nullptr; valid until the next output.
     const Text *findText(const QString &text) const;
 
     // The SimSun cell: ASCII and half-width forms take half an em, every other character a full em

@@ -100,10 +100,10 @@ PrintService::Result PrintService::saveAsPdf(const PrintJob &job) const
     const QString question = QStringLiteral("这台电脑没有安装打印机，无法打印“%1”。\n要把它保存为PDF文件吗？")
                                  .arg(shownTitle(job));
     if (!m_prompts.confirm(question))
-        return {};
+        return {Outcome::Cancelled, QString(), QString()};
     QString path = m_prompts.pdfPath(suggestedPdfPath(job.title));
     if (path.isEmpty())
-        return {};
+        return {Outcome::Cancelled, QString(), QString()};
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".pdf");
     const WriteResult written = PdfExport::write(path, job);
