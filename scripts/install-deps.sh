@@ -8,6 +8,7 @@ packages=(
     libsqlite3-dev
     unicode-data
     fonts-noto-cjk
+    poppler-utils
     xvfb xauth
 )
 if [ "${QUILLON_BENCH:-0}" = 1 ]; then

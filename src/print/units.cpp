@@ -23,3 +23,23 @@ QPoint childWindowPosition(const QSize &area, const QSize &own)
     const int top = (area.height() - own.height()) / 2 - twips(450);
     return QPoint(qMax(0, left), qMax(0, top));
 }
+
+double millimetresToTwips(double millimetres)
+{
+    return millimetres * TwipsPerMillimetre;
+}
+
+double twipsToMillimetres(double value)
+{
+    return value / TwipsPerMillimetre;
+}
+
+double twipsToDevicePixels(double value, double dotsPerInch)
+{
+    return value * dotsPerInch / 1440.0;
+}
+
+double devicePixelsToTwips(double pixels, double dotsPerInch)
+{
+    return pixels * 1440.0 / dotsPerInch;
+}

@@ -3,6 +3,7 @@
 #include "app/installationprefix.h"
 #include "app/startuproutine.h"
 #include "app/widgets/loginwindow.h"
+#include "print/cjkfonts.h"
 #include "ui/widgets/mainwindow.h"
 #include "version.h"
 
@@ -43,6 +44,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
+    CjkFonts::installSubstitutions();
     // The program ends only through the main window's exit or the login window's cancel.
     QApplication::setQuitOnLastWindowClosed(false);
 

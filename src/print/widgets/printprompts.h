@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// The questions the print service asks the user. The program answers them with dialogs; tests
+// answer them without any window.
+struct PrintPrompts
+{
+    // A yes/no question; true for yes.
+    std::function<bool(const QString &question)> confirm;
+    // Where to save a PDF, starting from the suggested path; empty when the user cancels.
+    std::function<QString(const QString &suggestedPath)> pdfPath;
+    // A message the user must see, such as a failure.
+    std::function<void(const QString &message)> inform;
+
+    // Message boxes and the file dialog, over the given window.
+    static PrintPrompts dialogs(QWidget *parent);
+};
