@@ -144,6 +144,8 @@ void TestSafety::check_data()
     QTest::newRow("芒硝 with 硫黄 and with 三棱")
         << chinese({herb(u"芒硝"_qs), herb(u"硫黄"_qs, u"1"_qs), herb(u"三棱[醋]"_qs)})
         << QStringList{red19 + u" 0,1"_qs, red19 + u" 0,2"_qs};
+    QTest::newRow("海藻 typed with a compatibility ideograph") << chinese({herb(u"甘草"_qs), herb(u"\uFA45藻"_qs)})
+                                                              << QStringList{red18 + u" 0,1"_qs};
     QTest::newRow("Western prescription holds no herb pairs")
         << western({herb(u"附子{制}"_qs), herb(u"半夏{法}"_qs)}) << QStringList();
 
@@ -302,6 +304,7 @@ void TestSafety::herbNameForms_data()
     QTest::newRow("土 alone is no method") << u"土贝母"_qs << QStringList{u"土贝母"_qs} << QStringList{u"土贝母"_qs};
     QTest::newRow("nothing comes off the end") << u"白附子"_qs << QStringList{u"白附子"_qs} << QStringList{u"白附子"_qs};
     QTest::newRow("a name keeps two characters") << u"生姜"_qs << QStringList{u"生姜"_qs} << QStringList{u"生姜"_qs};
+    QTest::newRow("compatibility ideograph") << u"\uF95E参"_qs << QStringList{u"丹参"_qs} << QStringList{u"丹参"_qs};
     QTest::newRow("unclosed note") << u"白芍[炒"_qs << QStringList{u"炒白芍"_qs, u"白芍"_qs}
                                    << QStringList{u"炒白芍"_qs, u"白芍"_qs};
 }

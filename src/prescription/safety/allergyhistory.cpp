@@ -2,6 +2,8 @@
 
 #include <QRegularExpression>
 
+#include "prescription/safety/foldedtext.h"
+
 namespace {
 
 // Remarks end at these; a denial ("否认药物、食物过敏史") holds up to the end of its remark.
@@ -99,7 +101,7 @@ AllergyHistory AllergyHistory::parse(const QString &text)
             history.m_allergens.append(allergen);
     };
     static const QRegularExpression connectives(QStringLiteral("[及和与或]"));
-    const QString folded = text.normalized(QString::NormalizationForm_KC);
+    const QString folded = foldedText(text);
     QString remark;
     for (qsizetype i = 0; i <= folded.size(); ++i) {
         if (i < folded.size() && !endsRemark(folded.at(i))) {

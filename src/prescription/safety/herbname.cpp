@@ -1,5 +1,7 @@
 #include "prescription/safety/herbname.h"
 
+#include "prescription/safety/foldedtext.h"
+
 namespace {
 
 // Two-character methods first: their first character alone is no method (土贝母, 米斑蝥 as a name).
@@ -19,6 +21,14 @@ const QStringList &processingPrefixes()
 // characters, so 生姜 and 炮姜 stay whole.
 QString leadingPrefix(const QString &name)
 {
+    static const QString firstCharacters = [] {
+        QString characters;
+        for (const QString &prefix : processingPrefixes())
+            characters.append(prefix.at(0));
+        return characters;
+    }();
+    if (name.size() < 3 || !firstCharacters.contains(name.at(0)))
+        return QString();
     for (const QString &prefix : processingPrefixes()) {
         if (name.startsWith(prefix) && name.size() - prefix.size() >= 2)
             return prefix;
@@ -63,7 +73,7 @@ QChar closingOf(QChar open)
 
 QString canonicalHerbName(const QString &written)
 {
-    const QString folded = written.normalized(QString::NormalizationForm_KC);
+    const QString folded = foldedText(written);
     QString base;
     QString prefix;
     for (qsizetype i = 0; i < folded.size(); ++i) {

@@ -1,11 +1,13 @@
 #include "prescription/safety/massquantity.h"
 
+#include "prescription/safety/foldedtext.h"
+
 namespace {
 
 // Decimal places of the unit that make a whole microgram.
 int microgramDigits(const QString &unit)
 {
-    const QString u = unit.normalized(QString::NormalizationForm_KC).trimmed().toLower();
+    const QString u = foldedText(unit).trimmed().toLower();
     if (u == QLatin1String("g") || u == QStringLiteral("克"))
         return 6;
     if (u == QLatin1String("mg") || u == QStringLiteral("毫克"))
@@ -22,7 +24,7 @@ std::optional<MassQuantity> MassQuantity::parse(const QString &quantity, const Q
     const int digits = microgramDigits(unit);
     if (digits < 0)
         return std::nullopt;
-    const QString text = quantity.normalized(QString::NormalizationForm_KC).trimmed();
+    const QString text = foldedText(quantity).trimmed();
     const qsizetype point = text.indexOf(QLatin1Char('.'));
     const QString whole = point < 0 ? text : text.left(point);
     const QString fraction = point < 0 ? QString() : text.mid(point + 1);

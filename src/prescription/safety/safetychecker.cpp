@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "prescription/safety/allergyhistory.h"
+#include "prescription/safety/foldedtext.h"
 #include "prescription/safety/herbname.h"
 #include "prescription/safety/massquantity.h"
 
@@ -16,7 +17,7 @@ QString oneLine(const QString &text)
 // A drug name as compared with allergens and counted: full-width forms folded, no spaces.
 QString drugKey(const QString &name)
 {
-    QString key = name.normalized(QString::NormalizationForm_KC);
+    QString key = foldedText(name);
     key.removeIf([](QChar c) { return c.isSpace(); });
     return key;
 }
@@ -77,9 +78,9 @@ int SafetyChecker::groupFor(const QString &side, QHash<QString, int> &literalGro
     return id;
 }
 
-QList<int> SafetyChecker::groupsOf(const QString &writtenName) const
+QList<int> SafetyChecker::groupsOf(const QStringList &forms) const
 {
-    for (const QString &form : herbNameForms(writtenName, RawPrefix::Strip)) {
+    for (const QString &form : forms) {
         const auto found = m_groupsByHerb.constFind(form);
         if (found != m_groupsByHerb.cend())
             return *found;
@@ -89,9 +90,14 @@ QList<int> SafetyChecker::groupsOf(const QString &writtenName) const
 
 QList<SafetyWarning> SafetyChecker::check(const SafetyInput &input) const
 {
+    QList<QStringList> herbForms(input.items.size());
+    for (int i = 0; i < input.items.size(); ++i) {
+        if (input.items.at(i).kind == SafetyItem::Kind::Herb)
+            herbForms[i] = herbNameForms(input.items.at(i).name, RawPrefix::Strip);
+    }
     QList<SafetyWarning> warnings;
-    checkAllergies(input, warnings);
-    checkIncompatibilities(input, warnings);
+    checkAllergies(input, herbForms, warnings);
+    checkIncompatibilities(input, herbForms, warnings);
     checkDoses(input, warnings);
     checkDrugCount(input, warnings);
     checkDiagnosis(input, warnings);
@@ -103,11 +109,15 @@ QList<SafetyWarning> SafetyChecker::check(const SafetyInput &input) const
     return warnings;
 }
 
-void SafetyChecker::checkAllergies(const SafetyInput &input, QList<SafetyWarning> &warnings) const
+void SafetyChecker::checkAllergies(const SafetyInput &input, const QList<QStringList> &herbForms,
+                                   QList<SafetyWarning> &warnings) const
 {
     const QStringList allergens = AllergyHistory::parse(input.allergyHistory).allergens();
     if (allergens.isEmpty())
         return;
+    QStringList allergenHerbs;
+    for (const QString &allergen : allergens)
+        allergenHerbs.append(canonicalHerbName(allergen));
 
     struct NamedClass
     {
@@ -134,16 +144,17 @@ void SafetyChecker::checkAllergies(const SafetyInput &input, QList<SafetyWarning
         const QString name = oneLine(item.name);
         const QString key = drugKey(item.name);
         // A herb is the allergen only by its own name: 花粉 is not 天花粉.
-        const QStringList herbForms = item.kind == SafetyItem::Kind::Herb
-            ? herbNameForms(item.name, RawPrefix::Strip) : QStringList();
-        const auto direct = std::find_if(allergens.begin(), allergens.end(), [&](const QString &allergen) {
-            if (item.kind == SafetyItem::Kind::Herb)
-                return herbForms.contains(canonicalHerbName(allergen));
-            return allergen.size() >= 2 && key.contains(allergen);
-        });
-        if (direct != allergens.end()) {
+        qsizetype direct = -1;
+        for (qsizetype a = 0; a < allergens.size() && direct < 0; ++a) {
+            const bool writesAllergen = item.kind == SafetyItem::Kind::Herb
+                ? !allergenHerbs.at(a).isEmpty() && herbForms.at(i).contains(allergenHerbs.at(a))
+                : allergens.at(a).size() >= 2 && key.contains(allergens.at(a));
+            if (writesAllergen)
+                direct = a;
+        }
+        if (direct >= 0) {
             warnings.append(warning(SafetyWarning::Kind::Allergy, {i},
-                                    QStringLiteral("%1：患者对%2过敏").arg(name, *direct),
+                                    QStringLiteral("%1：患者对%2过敏").arg(name, allergens.at(direct)),
                                     QStringLiteral("过敏史：%1").arg(oneLine(input.allergyHistory)),
                                     QStringLiteral("本处方的过敏史")));
             continue;
@@ -164,16 +175,15 @@ void SafetyChecker::checkAllergies(const SafetyInput &input, QList<SafetyWarning
     }
 }
 
-void SafetyChecker::checkIncompatibilities(const SafetyInput &input, QList<SafetyWarning> &warnings) const
+void SafetyChecker::checkIncompatibilities(const SafetyInput &input, const QList<QStringList> &herbForms,
+                                           QList<SafetyWarning> &warnings) const
 {
     if (input.kind != SafetyInput::PrescriptionKind::Chinese || m_incompatibilities.isEmpty())
         return;
     QList<int> indices;
     QList<QList<int>> groups;
     for (int i = 0; i < input.items.size(); ++i) {
-        if (input.items.at(i).kind != SafetyItem::Kind::Herb)
-            continue;
-        QList<int> found = groupsOf(input.items.at(i).name);
+        QList<int> found = groupsOf(herbForms.at(i));
         if (!found.isEmpty()) {
             indices.append(i);
             groups.append(std::move(found));

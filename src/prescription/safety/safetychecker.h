@@ -28,10 +28,13 @@ private:
     };
 
     int groupFor(const QString &side, QHash<QString, int> &literalGroups);
-    QList<int> groupsOf(const QString &writtenName) const;
+    QList<int> groupsOf(const QStringList &forms) const;
 
-    void checkAllergies(const SafetyInput &input, QList<SafetyWarning> &warnings) const;
-    void checkIncompatibilities(const SafetyInput &input, QList<SafetyWarning> &warnings) const;
+    // herbForms: per item, herbNameForms() of a herb's name, nothing for other items.
+    void checkAllergies(const SafetyInput &input, const QList<QStringList> &herbForms,
+                        QList<SafetyWarning> &warnings) const;
+    void checkIncompatibilities(const SafetyInput &input, const QList<QStringList> &herbForms,
+                                QList<SafetyWarning> &warnings) const;
     void checkDoses(const SafetyInput &input, QList<SafetyWarning> &warnings) const;
     void checkDrugCount(const SafetyInput &input, QList<SafetyWarning> &warnings) const;
     void checkDiagnosis(const SafetyInput &input, QList<SafetyWarning> &warnings) const;
