@@ -26,6 +26,11 @@ QStringList listCell(const QString &cell)
     return items;
 }
 
+QString cellAt(const QStringList &cells, int index)
+{
+    return index < cells.size() ? cells.at(index) : QString();
+}
+
 QStringList herbNames(const QString &cell)
 {
     QStringList names;
@@ -102,84 +107,113 @@ void SafetyRules::addFile(const QString &fileName, const QString &text, const QS
         QStringList cells = line.split(QLatin1Char('\t'));
         for (QString &cell : cells)
             cell = cell.trimmed();
-        addRow(fileName, cells, source.isEmpty() ? origin : source,
-               QStringLiteral("%1 第%2行").arg(origin).arg(i + 1));
+        const QString problem = addRow(fileName, cells, source.isEmpty() ? origin : source);
+        if (!problem.isEmpty())
+            m_problems.append(QStringLiteral("%1 第%2行：%3").arg(origin, QString::number(i + 1), problem));
     }
 }
 
-void SafetyRules::addRow(const QString &fileName, const QStringList &cells, const QString &source,
-                         const QString &where)
+QString SafetyRules::addRow(const QString &fileName, const QStringList &cells, const QString &source)
 {
-    const auto cell = [&cells](int index) { return index < cells.size() ? cells.at(index) : QString(); };
-    const auto problem = [this, &where](const QString &why) { m_problems.append(where + QStringLiteral("：") + why); };
+    if (fileName == HerbGroupsFile)
+        return addHerbGroup(cells);
+    if (fileName == IncompatibilitiesFile)
+        return addIncompatibility(cells, source);
+    if (fileName == ToxicDosesFile)
+        return addDoseLimit(cells, source);
+    if (fileName == AllergyClassesFile)
+        return addAllergyClass(cells, source);
+    return addInspection(cells, source);
+}
 
-    if (fileName == HerbGroupsFile) {
-        const QStringList members = herbNames(cell(1));
-        if (cell(0).isEmpty() || members.isEmpty())
-            return problem(QStringLiteral("应为“组名<TAB>成员、成员…”"));
-        // A clinic's row for an existing group adds its members to that group.
-        for (HerbGroup &group : m_herbGroups) {
-            if (group.name == cell(0)) {
-                for (const QString &member : members) {
-                    if (!group.members.contains(member))
-                        group.members.append(member);
-                }
-                return;
+QString SafetyRules::addHerbGroup(const QStringList &cells)
+{
+    const QString name = cellAt(cells, 0);
+    const QStringList members = herbNames(cellAt(cells, 1));
+    if (name.isEmpty() || members.isEmpty())
+        return QStringLiteral("应为“组名<TAB>成员、成员…”");
+    // A clinic's row for an existing group adds its members to that group.
+    for (HerbGroup &group : m_herbGroups) {
+        if (group.name == name) {
+            for (const QString &member : members) {
+                if (!group.members.contains(member))
+                    group.members.append(member);
             }
-        }
-        m_herbGroups.append({cell(0), members});
-    } else if (fileName == IncompatibilitiesFile) {
-        Incompatibility rule;
-        if (cell(0) == QStringLiteral("十八反"))
-            rule.kind = SafetyWarning::Kind::EighteenIncompatibilities;
-        else if (cell(0) == QStringLiteral("十九畏"))
-            rule.kind = SafetyWarning::Kind::NineteenFears;
-        else
-            return problem(QStringLiteral("第一列应为“十八反”或“十九畏”"));
-        rule.first = cell(1);
-        rule.second = cell(2);
-        if (rule.first.isEmpty() || rule.second.isEmpty())
-            return problem(QStringLiteral("应为“十八反或十九畏<TAB>一方<TAB>另一方”"));
-        rule.source = source;
-        m_incompatibilities.append(rule);
-    } else if (fileName == ToxicDosesFile) {
-        DoseLimit limit;
-        limit.form = cell(0);
-        limit.names = herbNames(cell(1));
-        if (limit.form.isEmpty())
-            return problem(QStringLiteral("缺品名"));
-        if (limit.names.isEmpty())
-            limit.names.append(canonicalHerbName(limit.form));
-        limit.lowest = cell(2);
-        limit.highest = cell(3);
-        const auto lowest = MassQuantity::parse(limit.lowest, QStringLiteral("g"));
-        const auto highest = MassQuantity::parse(limit.highest, QStringLiteral("g"));
-        if (!lowest || !highest)
-            return problem(QStringLiteral("用量下限、上限应为克数"));
-        if (*highest < *lowest)
-            return problem(QStringLiteral("用量上限小于下限"));
-        limit.highestMass = *highest;
-        limit.note = cell(4);
-        limit.source = source;
-        m_doseLimits.append(limit);
-    } else if (fileName == AllergyClassesFile) {
-        AllergyClass allergyClass{cell(0), listCell(cell(1)), listCell(cell(2)), source};
-        if (allergyClass.name.isEmpty() || allergyClass.drugPatterns.isEmpty())
-            return problem(QStringLiteral("应为“类别<TAB>另指本类的词<TAB>药名含有的字样”"));
-        m_allergyClasses.append(allergyClass);
-    } else if (fileName == InspectionFile) {
-        if (cell(0) == QStringLiteral("西药处方药品种数上限")) {
-            bool ok = false;
-            const int maximum = cell(1).toInt(&ok);
-            if (!ok || maximum < 0)
-                return problem(QStringLiteral("上限应为整数"));
-            m_westernDrugLimit = {maximum, cell(2), source};
-        } else if (cell(0) == QStringLiteral("保存时须写诊断")) {
-            if (cell(1) != QStringLiteral("是") && cell(1) != QStringLiteral("否"))
-                return problem(QStringLiteral("取值应为“是”或“否”"));
-            m_diagnosisRule = {cell(1) == QStringLiteral("是"), cell(2), source};
-        } else {
-            return problem(QStringLiteral("未知的规则“%1”").arg(cell(0)));
+            return QString();
         }
     }
+    m_herbGroups.append({name, members});
+    return QString();
+}
+
+QString SafetyRules::addIncompatibility(const QStringList &cells, const QString &source)
+{
+    Incompatibility rule;
+    if (cellAt(cells, 0) == QStringLiteral("十八反"))
+        rule.kind = SafetyWarning::Kind::EighteenIncompatibilities;
+    else if (cellAt(cells, 0) == QStringLiteral("十九畏"))
+        rule.kind = SafetyWarning::Kind::NineteenFears;
+    else
+        return QStringLiteral("第一列应为“十八反”或“十九畏”");
+    rule.first = cellAt(cells, 1);
+    rule.second = cellAt(cells, 2);
+    if (rule.first.isEmpty() || rule.second.isEmpty())
+        return QStringLiteral("应为“十八反或十九畏<TAB>一方<TAB>另一方”");
+    rule.source = source;
+    m_incompatibilities.append(rule);
+    return QString();
+}
+
+QString SafetyRules::addDoseLimit(const QStringList &cells, const QString &source)
+{
+    DoseLimit limit;
+    limit.form = cellAt(cells, 0);
+    if (limit.form.isEmpty())
+        return QStringLiteral("缺品名");
+    limit.names = herbNames(cellAt(cells, 1));
+    if (limit.names.isEmpty())
+        limit.names.append(canonicalHerbName(limit.form));
+    limit.lowest = cellAt(cells, 2);
+    limit.highest = cellAt(cells, 3);
+    const std::optional<MassQuantity> lowest = MassQuantity::parse(limit.lowest, QStringLiteral("g"));
+    const std::optional<MassQuantity> highest = MassQuantity::parse(limit.highest, QStringLiteral("g"));
+    if (!lowest || !highest)
+        return QStringLiteral("用量下限、上限应为克数");
+    if (*highest < *lowest)
+        return QStringLiteral("用量上限小于下限");
+    limit.highestMass = *highest;
+    limit.note = cellAt(cells, 4);
+    limit.source = source;
+    m_doseLimits.append(limit);
+    return QString();
+}
+
+QString SafetyRules::addAllergyClass(const QStringList &cells, const QString &source)
+{
+    const AllergyClass allergyClass{cellAt(cells, 0), listCell(cellAt(cells, 1)), listCell(cellAt(cells, 2)), source};
+    if (allergyClass.name.isEmpty() || allergyClass.drugPatterns.isEmpty())
+        return QStringLiteral("应为“类别<TAB>另指本类的词<TAB>药名含有的字样”");
+    m_allergyClasses.append(allergyClass);
+    return QString();
+}
+
+QString SafetyRules::addInspection(const QStringList &cells, const QString &source)
+{
+    const QString rule = cellAt(cells, 0);
+    const QString value = cellAt(cells, 1);
+    if (rule == QStringLiteral("西药处方药品种数上限")) {
+        bool ok = false;
+        const int maximum = value.toInt(&ok);
+        if (!ok || maximum < 0)
+            return QStringLiteral("上限应为整数");
+        m_westernDrugLimit = {maximum, cellAt(cells, 2), source};
+        return QString();
+    }
+    if (rule == QStringLiteral("保存时须写诊断")) {
+        if (value != QStringLiteral("是") && value != QStringLiteral("否"))
+            return QStringLiteral("取值应为“是”或“否”");
+        m_diagnosisRule = {value == QStringLiteral("是"), cellAt(cells, 2), source};
+        return QString();
+    }
+    return QStringLiteral("未知的规则“%1”").arg(rule);
 }

@@ -77,8 +77,13 @@ public:
     const QStringList &problems() const { return m_problems; }
 
 private:
-    void addRow(const QString &fileName, const QStringList &cells, const QString &source,
-                const QString &where);
+    // Each returns why the row could not be read, or nothing.
+    QString addRow(const QString &fileName, const QStringList &cells, const QString &source);
+    QString addHerbGroup(const QStringList &cells);
+    QString addIncompatibility(const QStringList &cells, const QString &source);
+    QString addDoseLimit(const QStringList &cells, const QString &source);
+    QString addAllergyClass(const QStringList &cells, const QString &source);
+    QString addInspection(const QStringList &cells, const QString &source);
     void addFromFile(const QString &fileName, const QString &path, bool required);
 
     QList<HerbGroup> m_herbGroups;
