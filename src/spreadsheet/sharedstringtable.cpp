@@ -36,6 +36,28 @@ bool needsWideCharacters(const QString &text)
     return false;
 }
 
+// How many characters of text, from done on, go into a record with room bytes left; a
+// surrogate pair is kept together because readers decode each record's piece on its own.
+qsizetype charactersFitting(const QString &text, qsizetype done, int unitSize, int room)
+{
+    qsizetype fits = qMin<qsizetype>(room / unitSize, text.size() - done);
+    if (fits > 0 && done + fits < text.size() && text.at(done + fits - 1).isHighSurrogate())
+        --fits;
+    return fits;
+}
+
+// The number of records a string touches when it starts with room bytes left in the current one.
+int recordsSpanned(const QString &text, int unitSize, int room)
+{
+    int records = 1;
+    qsizetype done = charactersFitting(text, 0, unitSize, room - 3);
+    while (done < text.size()) {
+        ++records;
+        done += charactersFitting(text, done, unitSize, SharedStringTable::MaxRecordData - 1);
+    }
+    return records;
+}
+
 struct Bucket
 {
     quint32 streamPosition;
@@ -100,8 +122,12 @@ void SharedStringTable::write(QByteArray &stream) const
         const QString &text = m_strings.at(i);
         const bool wide = needsWideCharacters(text);
         const int unitSize = wide ? 2 : 1;
-        // A string's length and flags must not be split from its first character.
-        if (record.room() < 3 + (text.isEmpty() ? 0 : unitSize))
+        // A string's length and flags must not be split from its first character. And a string
+        // that would span three records here but two from a fresh record starts a fresh one:
+        // FreeXL cannot read a string continued more than once.
+        if (record.room() < 3 + (text.isEmpty() ? 0 : unitSize)
+            || (recordsSpanned(text, unitSize, record.room()) > 2
+                && recordsSpanned(text, unitSize, SharedStringTable::MaxRecordData) <= 2))
             record.flush();
         if (i % bucketSize == 0)
             buckets.push_back({record.streamPosition(), record.recordOffset()});
@@ -110,10 +136,7 @@ void SharedStringTable::write(QByteArray &stream) const
 
         qsizetype done = 0;
         while (done < text.size()) {
-            qsizetype fits = qMin<qsizetype>(record.room() / unitSize, text.size() - done);
-            // Keep a surrogate pair together: readers decode each record's piece on its own.
-            if (fits > 0 && done + fits < text.size() && text.at(done + fits - 1).isHighSurrogate())
-                --fits;
+            const qsizetype fits = charactersFitting(text, done, unitSize, record.room());
             if (fits <= 0) {
                 record.flush();
                 record.data().append(char(wide ? 1 : 0)); // a continued string restates its width

@@ -63,9 +63,13 @@ SpreadsheetTable XlsSheetReader::read(const QString &path)
     const int opened = freexl_open(narrowPath.constData(), handle.out());
     if (opened != FREEXL_OK)
         return SpreadsheetTable::failure(reasonFor(opened));
+    // FreeXL 1.0 drops the handle but reports success when some records fail to parse.
+    if (!handle.get())
+        return SpreadsheetTable::failure(QStringLiteral("文件不完整或已损坏。"));
 
+    // FreeXL 1.0 reports a protected workbook as anything but "plain".
     unsigned int info = 0;
-    if (freexl_get_info(handle.get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK && info == FREEXL_BIFF_OBFUSCATED)
+    if (freexl_get_info(handle.get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK && info != FREEXL_BIFF_PLAIN)
         return SpreadsheetTable::failure(QStringLiteral("文件设置了密码；请在Excel中取消密码并另存后再导入。"));
     if (freexl_get_info(handle.get(), FREEXL_BIFF_SHEET_COUNT, &info) != FREEXL_OK || info == 0)
         return SpreadsheetTable::failure(QStringLiteral("工作簿中没有工作表。"));

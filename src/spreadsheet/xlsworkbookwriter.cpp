@@ -59,6 +59,7 @@ constexpr quint16 ColInfo = 0x007D;
 constexpr quint16 Dimensions = 0x0200;
 constexpr quint16 Row = 0x0208;
 constexpr quint16 LabelSst = 0x00FD;
+constexpr quint16 Blank = 0x0201;
 constexpr quint16 Number = 0x0203;
 constexpr quint16 Window2 = 0x023E;
 } // namespace Record
@@ -163,7 +164,7 @@ Payload font(int twips, bool bold, const QString &name)
         ascii = ascii && c.unicode() < 0x80;
     Payload payload;
     payload.u16(quint16(twips))
-        .u16(0)                 // not italic, not struck out
+        .u16(bold ? 1 : 0)      // the old bold flag, which readers still check beside the weight
         .u16(0x7FFF)            // automatic colour
         .u16(bold ? 700 : 400)
         .u16(0)                 // no super- or subscript
@@ -304,8 +305,10 @@ int XlsWorkbookWriter::displayWidth(const QString &text)
     int width = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t u = text.at(i).unicode();
-        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            u = QChar::surrogateToUcs4(text.at(i), text.at(++i));
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            u = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            ++i;
+        }
         if (u == u'\n') {
             widest = qMax(widest, width);
             width = 0;
@@ -486,6 +489,10 @@ QByteArray XlsWorkbookWriter::sheetStream(SharedStringTable &strings, const QMap
                 if (cell.value().isNumber) {
                     appendRecord(stream, Record::Number,
                                  Payload().u16(quint16(row)).u16(quint16(cell.key())).u16(xf).f64(cell.value().number));
+                } else if (cell.value().text.isEmpty()) {
+                    // An empty text is a blank cell, as Excel keeps it: FreeXL refuses a workbook
+                    // whose shared strings hold an empty one.
+                    appendRecord(stream, Record::Blank, Payload().u16(quint16(row)).u16(quint16(cell.key())).u16(xf));
                 } else {
                     const quint32 index = strings.add(cell.value().text);
                     appendRecord(stream, Record::LabelSst,
