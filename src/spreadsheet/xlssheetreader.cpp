@@ -1,7 +1,12 @@
 #include "spreadsheet/xlssheetreader.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryFile>
+
+#include "spreadsheet/biffstreamcheck.h"
+#include "spreadsheet/compoundfilereader.h"
+#include "spreadsheet/compoundfilewriter.h"
 
 #include <freexl.h>
 
@@ -46,18 +51,33 @@ private:
 
 SpreadsheetTable XlsSheetReader::read(const QString &path)
 {
-    // FreeXL opens by a narrow path; a name the local encoding cannot hold is read from a copy.
-    QByteArray narrowPath = QFile::encodeName(path);
-    QTemporaryFile copy;
-    if (QFile::decodeName(narrowPath) != path) {
-        QFile source(path);
-        if (!source.open(QIODevice::ReadOnly) || !copy.open())
-            return SpreadsheetTable::failure(QStringLiteral("文件打不开。"));
-        const QByteArray bytes = source.readAll();
-        if (copy.write(bytes) != bytes.size() || !copy.flush())
-            return SpreadsheetTable::failure(QStringLiteral("无法复制到临时文件夹来读取。"));
-        narrowPath = QFile::encodeName(copy.fileName());
-    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return SpreadsheetTable::failure(QStringLiteral("文件打不开。"));
+    if (file.size() > MaxFileSize)
+        return SpreadsheetTable::failure(QStringLiteral("文件太大（超过%1 MB）。").arg(MaxFileSize / (1024 * 1024)));
+    const QByteArray content = file.readAll();
+    if (content.size() != file.size())
+        return SpreadsheetTable::failure(QStringLiteral("读取文件时出错。"));
+
+    // FreeXL gets the checked workbook stream in a container of our own making, so it never
+    // meets a damaged container or record; the copy also spares it paths it cannot open.
+    QByteArray stream;
+    QString reason;
+    if (!CompoundFileReader::readStream(content, {QStringLiteral("Workbook"), QStringLiteral("Book")}, &stream, &reason))
+        return SpreadsheetTable::failure(QStringLiteral("文件不完整或已损坏（%1）。").arg(reason));
+    const QString problem = BiffStreamCheck::problem(stream);
+    if (!problem.isEmpty())
+        return SpreadsheetTable::failure(problem);
+
+    QTemporaryFile copy(QDir(QDir::tempPath()).filePath(QStringLiteral("quillon-XXXXXX.xls")));
+    const QByteArray clean = CompoundFileWriter::build(QStringLiteral("Workbook"), stream);
+    if (!copy.open() || copy.write(clean) != clean.size() || !copy.flush())
+        return SpreadsheetTable::failure(QStringLiteral("无法在临时文件夹中准备读取（磁盘可能已满）。"));
+    copy.close();
+    const QByteArray narrowPath = QFile::encodeName(copy.fileName());
+    if (QFile::decodeName(narrowPath) != copy.fileName())
+        return SpreadsheetTable::failure(QStringLiteral("临时文件夹的路径含有无法识别的字符。"));
 
     FreeXlHandle handle;
     const int opened = freexl_open(narrowPath.constData(), handle.out());
