@@ -2,6 +2,9 @@
 
 #include "app/clinicsettings.h"
 #include "data/database.h"
+#include "data/tables.h"
+#include "data/templaterepository.h"
+#include "data/wordlistrepository.h"
 
 ClinicServices::ClinicServices(const StartupValues &values, const QString &backupRoot)
     : m_values(values)
@@ -9,6 +12,9 @@ ClinicServices::ClinicServices(const StartupValues &values, const QString &backu
     , m_main(std::make_unique<Database>(values.mainDataPath))
     , m_stats(std::make_unique<Database>(values.statsDataPath))
     , m_settings(std::make_unique<ClinicSettings>(*m_main))
+    , m_templates(std::make_unique<TemplateRepository>(*m_main))
+    , m_diagnoses(std::make_unique<WordListRepository>(*m_main, Tables::diagnoses()))
+    , m_addresses(std::make_unique<WordListRepository>(*m_main, Tables::addresses()))
 {
 }
 

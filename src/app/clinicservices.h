@@ -8,6 +8,8 @@
 
 class ClinicSettings;
 class Database;
+class TemplateRepository;
+class WordListRepository;
 
 // The services and repositories the windows work with, made once after start-up from the two
 // database files. Windows receive the ones they need, never a database.
@@ -24,6 +26,10 @@ public:
     const QString &backupRoot() const { return m_backupRoot; }
 
     ClinicSettings &settings() { return *m_settings; }
+    TemplateRepository &templates() { return *m_templates; }
+    // The common diagnoses (诊断) and common addresses (地址).
+    WordListRepository &diagnoses() { return *m_diagnoses; }
+    WordListRepository &addresses() { return *m_addresses; }
 
 private:
     StartupValues m_values;
@@ -31,4 +37,7 @@ private:
     std::unique_ptr<Database> m_main;
     std::unique_ptr<Database> m_stats;
     std::unique_ptr<ClinicSettings> m_settings;
+    std::unique_ptr<TemplateRepository> m_templates;
+    std::unique_ptr<WordListRepository> m_diagnoses;
+    std::unique_ptr<WordListRepository> m_addresses;
 };
