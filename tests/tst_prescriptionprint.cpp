@@ -439,6 +439,11 @@ void TestPrescriptionPrint::wrappedParagraphPrintsAsSeveralLines()
     RecordingCanvas handed;
     form.draw(handed);
     QCOMPARE(bodyTexts(handed), (QStringList{u"第一行 @ 1380.0,3144.0 14pt"_qs, u"第二行 @ 1380.0,3544.0 14pt"_qs}));
+    // A line break inside a handed-over line starts a line of its own at the body's left.
+    form.setBodyLines({u"第一行\r\n第二行"_qs});
+    RecordingCanvas broken;
+    form.draw(broken);
+    QCOMPARE(bodyTexts(broken), (QStringList{u"第一行 @ 1380.0,3144.0 14pt"_qs, u"第二行 @ 1380.0,3544.0 14pt"_qs}));
 }
 
 void TestPrescriptionPrint::bodyTooLong_data()

@@ -28,6 +28,13 @@ void rule(PrinterCanvas &canvas, double x1, double y1, double x2, double y2)
     canvas.line(millimetresToTwips(x1), millimetresToTwips(y1), millimetresToTwips(x2), millimetresToTwips(y2));
 }
 
+QStringList paragraphs(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text.split(QLatin1Char('\n'));
+}
+
 } // namespace
 
 InfusionCardForm::InfusionCardForm(const PrescriptionSheet &sheet, const QString &leftMargin, const QString &topMargin)
@@ -38,16 +45,16 @@ InfusionCardForm::InfusionCardForm(const PrescriptionSheet &sheet, const QString
     , m_diagnosis(sheet.field(PrescriptionSheet::Diagnosis))
     , m_leftMargin(leftMargin)
     , m_topMargin(topMargin)
+    , m_lines(paragraphs(sheet.cardText()))
 {
-    QString text = sheet.cardText();
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    m_lines = text.split(QLatin1Char('\n'));
 }
 
 void InfusionCardForm::setCardLines(const QStringList &lines)
 {
-    m_lines = lines;
+    // A line break inside a handed-over line would send the canvas back to the paper's left edge.
+    m_lines.clear();
+    for (const QString &line : lines)
+        m_lines.append(paragraphs(line));
 }
 
 int InfusionCardForm::rowsUsed() const

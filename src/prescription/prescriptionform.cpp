@@ -33,6 +33,13 @@ void printAt(PrinterCanvas &canvas, double x, double y, const QString &text)
     canvas.print(text);
 }
 
+QStringList paragraphs(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text.split(QLatin1Char('\n'));
+}
+
 QString cleanItem(QString item)
 {
     item.remove(QLatin1Char('\r'));
@@ -87,7 +94,10 @@ PrescriptionForm::PrescriptionForm(const PrescriptionSheet &sheet, const Setting
 
 void PrescriptionForm::setBodyLines(const QStringList &lines)
 {
-    m_bodyLines = lines;
+    // A line break inside a handed-over line would send the canvas back to the paper's left edge.
+    m_bodyLines.clear();
+    for (const QString &line : lines)
+        m_bodyLines.append(paragraphs(line));
 }
 
 QStringList PrescriptionForm::bodyDisplayLines(const QString &body, SheetGeometry::BodyPlacement placement)

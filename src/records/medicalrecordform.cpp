@@ -81,8 +81,13 @@ MedicalRecordForm::MedicalRecordForm(const QStringList &sections, const Header &
 
 void MedicalRecordForm::setDisplayLines(Section section, const QStringList &lines)
 {
-    if (section >= 0 && section < SectionCount)
-        m_lines[section] = lines;
+    if (section < 0 || section >= SectionCount)
+        return;
+    // A line break inside a handed-over line would send the canvas back to the paper's left edge.
+    QStringList split;
+    for (const QString &line : lines)
+        split.append(textLines(line));
+    m_lines[section] = split;
 }
 
 void MedicalRecordForm::wrapSection(Section section, const QFont &font, double textWidthPixels)
