@@ -31,8 +31,10 @@ ClinicServices::ClinicServices(const StartupValues &values, const QString &backu
 
 PrescriptionServices ClinicServices::prescriptionServices()
 {
+    // A clinic adds its own safety rules in a folder beside its data.
+    const QString rules = m_values.dataFolder.isEmpty() ? QString() : m_values.dataFolder + QStringLiteral("/安全规则");
     return PrescriptionServices{*m_settings, *m_pickList, *m_templates, *m_patients, *m_diagnoses, *m_addresses,
-                                *m_archive,  *m_statistics, *m_catalogueLookup, m_values.installationPrefix};
+                                *m_archive,  *m_statistics, *m_catalogueLookup, m_values.installationPrefix, rules};
 }
 
 ClinicServices::~ClinicServices() = default;

@@ -17,6 +17,7 @@ void RowCache::refresh()
     const QString stamp = m_db.changeStamp();
     if (!m_stamp.isEmpty() && stamp == m_stamp)
         return;
+    ++m_generation;
     m_rows.clear();
     m_positions.clear();
     QList<SearchIndex::Entry> entries;
