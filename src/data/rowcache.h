@@ -42,6 +42,7 @@ private:
 
     Database &m_db;
     QString m_sql;
+    QString m_table;
     QVariantList m_values;
     QString m_stamp;
     int m_generation = 0;
