@@ -4,6 +4,7 @@
 #include "data/database.h"
 #include "data/databasecreator.h"
 #include "data/databasefilecheck.h"
+#include "data/databaseupgrade.h"
 #include "data/settingsrepository.h"
 
 #include <QDir>
@@ -127,6 +128,16 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
         const QString problems = DatabaseFileCheck::quickCheck(path, busyTimeoutMs);
         if (!problems.isEmpty())
             result.warnings.append(damageWarning(path, problems));
+    }
+
+    // Files of older versions get the indexes the reports need; without them they only run slower.
+    for (const auto &[path, kind] : {std::pair{values.mainDataPath, DatabaseKind::Main}, std::pair{values.statsDataPath, DatabaseKind::Stats}}) {
+        if (!QFileInfo::exists(path))
+            continue;
+        Database db(path, busyTimeoutMs);
+        const WriteResult indexed = DatabaseUpgrade::ensureIndexes(db, kind);
+        if (!indexed.ok)
+            qWarning("indexes not created in %s: %s", qPrintable(path), qPrintable(indexed.fullText()));
     }
 
     // The password fails closed: settings that cannot be read never let an empty entry in.

@@ -50,9 +50,15 @@ QStringList TableDefinition::createStatements() const
             break;
         }
     }
-    QStringList statements = {QStringLiteral("CREATE TABLE %1 (\n%2\n);").arg(quotedName(m_name), lines.join(QStringLiteral(",\n")))};
+    return QStringList{QStringLiteral("CREATE TABLE %1 (\n%2\n);").arg(quotedName(m_name), lines.join(QStringLiteral(",\n")))}
+        + indexStatements();
+}
+
+QStringList TableDefinition::indexStatements() const
+{
+    QStringList statements;
     for (const QString &column : m_indexedColumns)
-        statements.append(QStringLiteral("CREATE INDEX %1 ON %2 (%3);")
+        statements.append(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3);")
                               .arg(quotedName(m_name + QLatin1Char('_') + column), quotedName(m_name), quotedName(column)));
     return statements;
 }

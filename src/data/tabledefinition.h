@@ -35,6 +35,8 @@ public:
 
     // The statements that create the table and its indexes in a new file.
     QStringList createStatements() const;
+    // The statements that create its indexes where they are missing (files made by older versions).
+    QStringList indexStatements() const;
 
 private:
     QString m_name;

@@ -69,7 +69,8 @@ const TableDefinition &archive()
         columns += {memo(QStringLiteral("T4")), memo(QStringLiteral("T5")), text(QStringLiteral("类别"), 5),
                     text(QStringLiteral("发药"), 20), memo(QStringLiteral("计价")), memo(QStringLiteral("病历")),
                     text(QStringLiteral("剂数"), 5)};
-        return TableDefinition(QStringLiteral("档案"), columns, {QStringLiteral("序号")});
+        // The log book and the workload figures read a date range.
+        return TableDefinition(QStringLiteral("档案"), columns, {QStringLiteral("序号"), QStringLiteral("5")});
     }();
     return table;
 }
@@ -136,7 +137,8 @@ const TableDefinition &statistics()
          text(QStringLiteral("单位"), 5), text(QStringLiteral("单价"), 10), text(QStringLiteral("金额"), 10),
          text(QStringLiteral("斗位"), 5), text(QStringLiteral("分类"), 10), text(QStringLiteral("备用1"), 200),
          text(QStringLiteral("备用2"), 200), date(QStringLiteral("日期")), text(QStringLiteral("医师"), 20)},
-        {QStringLiteral("ID号")});
+        // The drug-usage statistics read a date range.
+        {QStringLiteral("ID号"), QStringLiteral("日期")});
     return table;
 }
 
