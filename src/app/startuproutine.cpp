@@ -130,14 +130,13 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
             result.warnings.append(damageWarning(path, problems));
     }
 
-    // Files of older versions get the indexes the reports need; without them they only run slower.
+    // Files of an earlier version get the indexes the lists need; a file that cannot take them
+    // (read-only, busy) still works, only more slowly.
     for (const auto &[path, kind] : {std::pair{values.mainDataPath, DatabaseKind::Main}, std::pair{values.statsDataPath, DatabaseKind::Stats}}) {
-        if (!QFileInfo::exists(path))
-            continue;
-        Database db(path, busyTimeoutMs);
-        const WriteResult indexed = DatabaseUpgrade::ensureIndexes(db, kind);
-        if (!indexed.ok)
-            qWarning("indexes not created in %s: %s", qPrintable(path), qPrintable(indexed.fullText()));
+        if (QFileInfo::exists(path)) {
+            Database db(path, busyTimeoutMs);
+            DatabaseUpgrade::ensureIndexes(db, kind);
+        }
     }
 
     // The password fails closed: settings that cannot be read never let an empty entry in.

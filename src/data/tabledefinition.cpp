@@ -50,11 +50,14 @@ QStringList TableDefinition::createStatements() const
             break;
         }
     }
-    return QStringList{QStringLiteral("CREATE TABLE %1 (\n%2\n);").arg(quotedName(m_name), lines.join(QStringLiteral(",\n")))}
-        + indexStatements();
+    QStringList statements = {QStringLiteral("CREATE TABLE %1 (\n%2\n);").arg(quotedName(m_name), lines.join(QStringLiteral(",\n")))};
+    for (const QString &column : m_indexedColumns)
+        statements.append(QStringLiteral("CREATE INDEX %1 ON %2 (%3);")
+                              .arg(quotedName(m_name + QLatin1Char('_') + column), quotedName(m_name), quotedName(column)));
+    return statements;
 }
 
-QStringList TableDefinition::indexStatements() const
+QStringList TableDefinition::missingIndexStatements() const
 {
     QStringList statements;
     for (const QString &column : m_indexedColumns)
