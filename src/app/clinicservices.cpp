@@ -2,6 +2,9 @@
 
 #include "app/clinicsettings.h"
 #include "data/database.h"
+#include "data/outpatientlogrepository.h"
+#include "data/workloadrepository.h"
+#include "reports/usagestatisticscalculator.h"
 
 ClinicServices::ClinicServices(const StartupValues &values, const QString &backupRoot)
     : m_values(values)
@@ -9,6 +12,10 @@ ClinicServices::ClinicServices(const StartupValues &values, const QString &backu
     , m_main(std::make_unique<Database>(values.mainDataPath))
     , m_stats(std::make_unique<Database>(values.statsDataPath))
     , m_settings(std::make_unique<ClinicSettings>(*m_main))
+    , m_outpatientLog(std::make_unique<OutpatientLogRepository>(*m_main))
+    , m_workload(std::make_unique<WorkloadRepository>(*m_main))
+    // The statistics run on a thread of their own, with their own connection to the file.
+    , m_usageStatistics(std::make_unique<UsageStatisticsCalculator>(values.statsDataPath, Database::DefaultBusyTimeoutMs))
 {
 }
 

@@ -8,6 +8,9 @@
 
 class ClinicSettings;
 class Database;
+class OutpatientLogRepository;
+class UsageStatisticsCalculator;
+class WorkloadRepository;
 
 // The services and repositories the windows work with, made once after start-up from the two
 // database files. Windows receive the ones they need, never a database.
@@ -24,6 +27,9 @@ public:
     const QString &backupRoot() const { return m_backupRoot; }
 
     ClinicSettings &settings() { return *m_settings; }
+    OutpatientLogRepository &outpatientLog() { return *m_outpatientLog; }
+    WorkloadRepository &workload() { return *m_workload; }
+    UsageStatisticsCalculator &usageStatistics() { return *m_usageStatistics; }
 
 private:
     StartupValues m_values;
@@ -31,4 +37,7 @@ private:
     std::unique_ptr<Database> m_main;
     std::unique_ptr<Database> m_stats;
     std::unique_ptr<ClinicSettings> m_settings;
+    std::unique_ptr<OutpatientLogRepository> m_outpatientLog;
+    std::unique_ptr<WorkloadRepository> m_workload;
+    std::unique_ptr<UsageStatisticsCalculator> m_usageStatistics;
 };
