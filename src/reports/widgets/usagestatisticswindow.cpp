@@ -113,6 +113,7 @@ void UsageStatisticsWindow::calculate()
     setCursor(Qt::BusyCursor);
     m_calculate->setEnabled(false);
     m_export->setEnabled(false);
+    m_running = true;
     m_watcher.setFuture(m_calculator.start(m_category->currentText(), std::get<ReportDateRange>(checked)));
 }
 
@@ -127,6 +128,7 @@ void UsageStatisticsWindow::advanceProgress()
 void UsageStatisticsWindow::finish()
 {
     const UsageStatistics::Report report = m_watcher.result();
+    m_running = false;
     m_progressTimer.stop();
     m_progress->hide();
     m_progress->resize(twips(ProgressStart), m_progress->height());

@@ -33,7 +33,8 @@ public:
     void calculate();
     void exportWorkbook();
 
-    bool isCalculating() const { return m_watcher.isRunning(); }
+    // From the click until the results are shown.
+    bool isCalculating() const { return m_running; }
     const QList<UsageStatistics::Line> &lines() const { return m_lines; }
 
 signals:
@@ -55,4 +56,5 @@ private:
     QTimer m_progressTimer;
     QFutureWatcher<UsageStatistics::Report> m_watcher;
     QList<UsageStatistics::Line> m_lines;
+    bool m_running = false;
 };
