@@ -1,6 +1,11 @@
 #include "testdatabase.h"
 
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QSqlQuery>
 #include <QTest>
 
@@ -15,9 +20,11 @@
 #include "print/recordingcanvas.h"
 #include "print/units.h"
 #include "reports/outpatientlogbook.h"
+#include "reports/reportexport.h"
 #include "reports/usagestatistics.h"
 #include "reports/usagestatisticscalculator.h"
 #include "reports/workloadsummary.h"
+#include "spreadsheet/spreadsheetreader.h"
 
 using Visit = OutpatientLogRepository::Visit;
 using Total = UsageStatisticsRepository::Total;
@@ -113,6 +120,29 @@ QStringList texts(const RecordingCanvas &canvas, int page)
     return found;
 }
 
+// Row formats ("bold size height" by row) and column widths of an .xls file as xlrd reads them;
+// empty when Debian's python3 with xlrd is missing.
+QJsonObject xlsFormats(const QString &path)
+{
+    for (const QString &python : {u"/usr/bin/python3"_qs, QStandardPaths::findExecutable(u"python3"_qs)}) {
+        if (python.isEmpty() || !QFile::exists(python))
+            continue;
+        QProcess process;
+        process.start(python, {QFINDTESTDATA("reports/xlrd_formats.py"), path});
+        if (process.waitForFinished(30000) && process.exitCode() == 0)
+            return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    }
+    return {};
+}
+
+QString rowFormat(const QJsonObject &formats, int row)
+{
+    const QJsonObject format = formats.value(u"rows"_qs).toObject().value(QString::number(row)).toObject();
+    return u"%1 %2 %3"_qs.arg(format.value(u"bold"_qs).toBool() ? u"bold"_qs : u"plain"_qs)
+        .arg(format.value(u"size"_qs).toDouble())
+        .arg(format.value(u"height"_qs).toDouble());
+}
+
 } // namespace
 
 // The outpatient log, the workload figures and the drug-usage statistics over real database
@@ -132,6 +162,10 @@ private slots:
     void logBookMargins_data();
     void logBookMargins();
     void logBookPageDecoration();
+    void exportFileName_data();
+    void exportFileName();
+    void logBookExportReadsBack();
+    void usageExportReadsBack();
 
     void workloadResultLine_data();
     void workloadResultLine();
@@ -337,6 +371,80 @@ void TestReports::logBookPageDecoration()
             verticals.append(line.from.x());
     }
     QCOMPARE(verticals, (QList<double>{0, 25, 35, 47, 100, 170, 208, 260}));
+}
+
+void TestReports::exportFileName_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("extension added") << u"/tmp/日志"_qs << u"/tmp/日志.xls"_qs;
+    QTest::newRow("extension kept once") << u"/tmp/日志.xls"_qs << u"/tmp/日志.xls"_qs;
+    QTest::newRow("in capitals") << u"/tmp/日志.XLS"_qs << u"/tmp/日志.XLS"_qs;
+    QTest::newRow("another extension") << u"/tmp/日志.xlsx"_qs << u"/tmp/日志.xlsx.xls"_qs;
+    QTest::newRow("blanks trimmed") << u" /tmp/日志 "_qs << u"/tmp/日志.xls"_qs;
+}
+
+void TestReports::exportFileName()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, written);
+    QCOMPARE(ReportExport::fileName(chosen), written);
+}
+
+void TestReports::logBookExportReadsBack()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"日志.xls"_qs);
+    QList<Visit> visits = numberedVisits(2);
+    visits[1].name = u"O'Neil"_qs;
+    QVERIFY(ReportExport::save(ReportExport::logBook(visits), path).ok);
+    const SpreadsheetTable table = SpreadsheetReader::read(path);
+    QVERIFY2(table.ok(), qPrintable(table.errorMessage()));
+    QCOMPARE(table.rowCount(), 4);
+    QCOMPARE(table.rowTexts(0), (QStringList{u""_qs, u""_qs, u""_qs, u"门 诊 日 志 登 记 本"_qs, u""_qs, u""_qs, u""_qs}));
+    QCOMPARE(table.rowTexts(1), (QStringList{u"姓名"_qs, u"性别"_qs, u"年龄"_qs, u"诊断"_qs, u"住址/电话"_qs, u"就诊日期"_qs, u"备注"_qs}));
+    QCOMPARE(table.rowTexts(2), (QStringList{u"患者1"_qs, u"女"_qs, u"40岁"_qs, u"高血压病"_qs, u"北街"_qs, u"2024-02-01"_qs, u""_qs}));
+    QCOMPARE(table.rowTexts(3).first(), u"O'Neil"_qs);
+
+    const QJsonObject formats = xlsFormats(path);
+    if (formats.isEmpty())
+        QSKIP("python3 with xlrd (Debian python3-xlrd) is not installed");
+    QCOMPARE(rowFormat(formats, 0), u"bold 20 30"_qs);
+    QCOMPARE(rowFormat(formats, 1), u"bold 10 20"_qs);
+    QCOMPARE(rowFormat(formats, 3), u"plain 10 20"_qs);
+    const QJsonObject widths = formats.value(u"columns"_qs).toObject();
+    QCOMPARE(widths.size(), 6);
+    const double expected[] = {10, 5, 5, 25, 25, 10};
+    for (int column = 0; column < 6; ++column)
+        QCOMPARE(widths.value(QString::number(column)).toDouble(), expected[column]);
+}
+
+void TestReports::usageExportReadsBack()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"用药.xls"_qs);
+    const QList<UsageStatistics::Line> lines = {UsageStatistics::line({u"当归"_qs, u"g"_qs, Amount::fromInteger(1500), Amount::fromInteger(150)}),
+                                                UsageStatistics::line({u"挂号费"_qs, u"次"_qs, Amount::fromInteger(2), Amount()})};
+    QVERIFY(ReportExport::save(ReportExport::usage(lines), path).ok);
+    const SpreadsheetTable table = SpreadsheetReader::read(path);
+    QVERIFY2(table.ok(), qPrintable(table.errorMessage()));
+    QCOMPARE(table.rowCount(), 4);
+    QCOMPARE(table.rowTexts(0), (QStringList{u"药品用量统计"_qs, u""_qs, u""_qs, u""_qs}));
+    QCOMPARE(table.rowTexts(1), (QStringList{u"名称"_qs, u"数量"_qs, u"单位"_qs, u"金额"_qs}));
+    QCOMPARE(table.rowTexts(2), (QStringList{u"当归"_qs, u"1.50"_qs, u"kg"_qs, u"150.00"_qs}));
+    // The file keeps a zero amount that the grid leaves blank.
+    QCOMPARE(table.rowTexts(3), (QStringList{u"挂号费"_qs, u"2"_qs, u"次"_qs, u"0.00"_qs}));
+
+    const QJsonObject formats = xlsFormats(path);
+    if (formats.isEmpty())
+        QSKIP("python3 with xlrd (Debian python3-xlrd) is not installed");
+    QCOMPARE(rowFormat(formats, 0), u"bold 16 30"_qs);
+    QVERIFY(rowFormat(formats, 1).startsWith(u"bold 10 "_qs));
+    QVERIFY(rowFormat(formats, 2).startsWith(u"plain 10 "_qs));
+    const QJsonObject widths = formats.value(u"columns"_qs).toObject();
+    const double expected[] = {25, 10, 5, 10};
+    for (int column = 0; column < 4; ++column)
+        QCOMPARE(widths.value(QString::number(column)).toDouble(), expected[column]);
 }
 
 void TestReports::workloadResultLine_data()

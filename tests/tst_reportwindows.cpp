@@ -23,6 +23,7 @@
 #include "reports/widgets/usagestatisticswindow.h"
 #include "reports/widgets/workloadchart.h"
 #include "reports/widgets/workloadwindow.h"
+#include "spreadsheet/spreadsheetreader.h"
 #include "ui/widgets/filechooser.h"
 #include "ui/widgets/rowgrid.h"
 
@@ -138,6 +139,8 @@ private slots:
     void usageRefusals();
     void usageGridScrollsAndBlanksZeroAmounts();
     void usageExportWithoutResultsWritesNothing();
+    void usageExport_data();
+    void usageExport();
 
 private:
     OutpatientLogWindow *openLog();
@@ -338,10 +341,14 @@ void TestReportWindows::logExport_data()
     QTest::addColumn<int>("visits");
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("count");
-    QTest::addColumn<bool>("asked");
-    QTest::newRow("cancelled") << 3 << QString() << u"记录数：3"_qs << false;
-    QTest::newRow("no visits: no file, no message") << 0 << u"日志"_qs << u"计录数：0"_qs << true;
-    QTest::newRow("unwritable folder") << 3 << u"没有这个文件夹/日志"_qs << u"计录数：3"_qs << true;
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("written") << 3 << u"日志"_qs << u"计录数：3"_qs << u"日志.xls"_qs << u"文件导出成功！"_qs;
+    QTest::newRow("extension not doubled") << 3 << u"日志.xls"_qs << u"计录数：3"_qs << u"日志.xls"_qs << u"文件导出成功！"_qs;
+    QTest::newRow("cancelled") << 3 << QString() << u"记录数：3"_qs << QString() << QString();
+    QTest::newRow("no visits: no file, no message") << 0 << u"日志"_qs << u"计录数：0"_qs << QString() << QString();
+    QTest::newRow("unwritable folder is no success") << 3 << u"没有这个文件夹/日志"_qs << u"计录数：3"_qs << QString()
+                                                    << u"无法保存"_qs;
 }
 
 void TestReportWindows::logExport()
@@ -349,7 +356,8 @@ void TestReportWindows::logExport()
     QFETCH(int, visits);
     QFETCH(QString, chosen);
     QFETCH(QString, count);
-    QFETCH(bool, asked);
+    QFETCH(QString, file);
+    QFETCH(QString, message);
     addVisits(m_main->database(), visits);
     std::unique_ptr<OutpatientLogWindow> window(openLog());
     window->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -361,14 +369,12 @@ void TestReportWindows::logExport()
     QCOMPARE(m_files->lastFilter, u"Excel文件 (*.xls)"_qs);
     QCOMPARE(window->findChild<QLabel *>(u"recordCountLabel"_qs)->text(), count);
     QCOMPARE(window->exportPath(), m_files->answer);
-    QVERIFY(!QFileInfo::exists(m_out->filePath(u"日志.xls"_qs)));
-    if (asked && visits > 0) {
-        // A file that cannot be written is never reported as exported.
-        QCOMPARE(catcher.texts().size(), 1);
-        QVERIFY(!catcher.texts().first().contains(u"文件导出成功"_qs));
-    } else {
-        QCOMPARE(catcher.texts(), QStringList());
-    }
+    QCOMPARE(QDir(m_out->path()).entryList(QDir::Files), file.isEmpty() ? QStringList() : QStringList{file});
+    QCOMPARE(catcher.texts().size(), message.isEmpty() ? 0 : 1);
+    if (!message.isEmpty())
+        QVERIFY2(catcher.texts().first().startsWith(message), qPrintable(catcher.texts().first()));
+    if (!file.isEmpty())
+        QCOMPARE(SpreadsheetReader::read(m_out->filePath(file)).rowCount(), visits + 2);
 }
 
 void TestReportWindows::workloadTodayAndRange()
@@ -503,6 +509,36 @@ void TestReportWindows::usageExportWithoutResultsWritesNothing()
     QCOMPARE(m_files->asked, 1);
     QCOMPARE(catcher.texts(), QStringList());
     QVERIFY(QDir(m_out->path()).entryList(QDir::Files).isEmpty());
+}
+
+void TestReportWindows::usageExport_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("written") << u" 用药 "_qs << u"文件导出成功！"_qs;
+    QTest::newRow("unwritable folder is no success") << u"没有这个文件夹/用药"_qs << u"无法保存"_qs;
+}
+
+void TestReportWindows::usageExport()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, message);
+    addDrugs(m_stats->database(), 3);
+    auto window = std::make_unique<UsageStatisticsWindow>(*m_calculator, *m_files, Today);
+    calculate(*window, u"2024-01-20"_qs, u"2024-02-10"_qs);
+    QCOMPARE(window->lines().size(), 3);
+    // The dialog's answer is trimmed.
+    m_files->answer = chosen.startsWith(u' ') ? u" "_qs + m_out->filePath(chosen.trimmed()) + u" "_qs : m_out->filePath(chosen);
+    MessageBoxCatcher catcher;
+    window->findChild<QPushButton *>(u"导出Excel"_qs)->click();
+    QCOMPARE(catcher.texts().size(), 1);
+    QVERIFY2(catcher.texts().first().startsWith(message), qPrintable(catcher.texts().first()));
+    const bool written = message == u"文件导出成功！"_qs;
+    QCOMPARE(QDir(m_out->path()).entryList(QDir::Files), written ? QStringList{u"用药.xls"_qs} : QStringList());
+    if (written) {
+        const SpreadsheetTable table = SpreadsheetReader::read(m_out->filePath(u"用药.xls"_qs));
+        QCOMPARE(table.rowTexts(2), (QStringList{u"药01"_qs, u"2"_qs, u"盒"_qs, u"0.00"_qs}));
+    }
 }
 
 QTEST_MAIN(TestReportWindows)

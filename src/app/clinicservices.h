@@ -11,6 +11,8 @@ class Database;
 class OutpatientLogRepository;
 class UsageStatisticsCalculator;
 class WorkloadRepository;
+class TemplateRepository;
+class WordListRepository;
 
 // The services and repositories the windows work with, made once after start-up from the two
 // database files. Windows receive the ones they need, never a database.
@@ -30,6 +32,10 @@ public:
     OutpatientLogRepository &outpatientLog() { return *m_outpatientLog; }
     WorkloadRepository &workload() { return *m_workload; }
     UsageStatisticsCalculator &usageStatistics() { return *m_usageStatistics; }
+    TemplateRepository &templates() { return *m_templates; }
+    // The common diagnoses (诊断) and common addresses (地址).
+    WordListRepository &diagnoses() { return *m_diagnoses; }
+    WordListRepository &addresses() { return *m_addresses; }
 
 private:
     StartupValues m_values;
@@ -40,4 +46,7 @@ private:
     std::unique_ptr<OutpatientLogRepository> m_outpatientLog;
     std::unique_ptr<WorkloadRepository> m_workload;
     std::unique_ptr<UsageStatisticsCalculator> m_usageStatistics;
+    std::unique_ptr<TemplateRepository> m_templates;
+    std::unique_ptr<WordListRepository> m_diagnoses;
+    std::unique_ptr<WordListRepository> m_addresses;
 };

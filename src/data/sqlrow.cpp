@@ -22,6 +22,17 @@ SqlRow &SqlRow::set(const QString &column, const QVariant &value)
     return *this;
 }
 
+SqlRow &SqlRow::setClipped(const QString &column, const QString &text)
+{
+    const int width = m_table->width(column);
+    const QString clean = storableText(text);
+    // The width counts characters, not UTF-16 units.
+    const QList<uint> characters = clean.toUcs4();
+    if (width <= 0 || characters.size() <= width)
+        return set(column, clean);
+    return set(column, QString::fromUcs4(reinterpret_cast<const char32_t *>(characters.constData()), width));
+}
+
 QStringList SqlRow::columns() const
 {
     QStringList names;

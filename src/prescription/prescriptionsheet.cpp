@@ -179,7 +179,7 @@ void PrescriptionSheet::recomputeTotals()
     for (DrugLine &line : m_lines) {
         const Amount amount = (Amount::leadingNumber(line.quantity) * Amount::leadingNumber(line.unitPrice)).rounded(3);
         line.amount = amount.isZero() ? QString() : amount.toFixed(3);
-        if (line.category == QLatin1String("收费项目"))
+        if (line.category == DrugCategories::chargeCategory())
             others += amount;
         else
             drugs += amount;

@@ -1,5 +1,7 @@
 #include "reports/reportexport.h"
 
+#include "spreadsheet/xlsworkbookwriter.h"
+
 QString ReportExport::fileName(const QString &chosen)
 {
     const QString path = chosen.trimmed();
@@ -53,7 +55,13 @@ ReportSheet ReportExport::usage(const QList<UsageStatistics::Line> &lines)
 
 WriteResult ReportExport::save(const ReportSheet &sheet, const QString &path)
 {
-    Q_UNUSED(sheet)
-    // Until the workbook writer of the spreadsheet layer is in, no file is written and the user is told.
-    return WriteResult::failure(QStringLiteral("导出失败：这个版本还不能写入Excel文件“%1”。").arg(path));
+    XlsWorkbookWriter writer;
+    for (auto cell = sheet.cells().cbegin(); cell != sheet.cells().cend(); ++cell)
+        writer.setText(cell.key().first, cell.key().second, cell.value());
+    for (auto row = sheet.rowFormats().cbegin(); row != sheet.rowFormats().cend(); ++row)
+        writer.setRowFormat(row.key(), {row->bold, row->pointSize, row->height});
+    for (auto column = sheet.columnWidths().cbegin(); column != sheet.columnWidths().cend(); ++column)
+        writer.setColumnWidth(column.key(), column.value());
+    // The writer names the file and the reason in a failure.
+    return writer.save(path);
 }

@@ -9,6 +9,9 @@
 #include "reports/widgets/outpatientlogwindow.h"
 #include "reports/widgets/usagestatisticswindow.h"
 #include "reports/widgets/workloadwindow.h"
+#include "maintenance/templaterules.h"
+#include "maintenance/widgets/templatewindow.h"
+#include "maintenance/widgets/wordlistwindow.h"
 #include "ui/widgets/aboutwindow.h"
 #include "ui/helppages.h"
 #include "ui/widgets/helpviewer.h"
@@ -55,14 +58,18 @@ void MainWindow::buildMenus()
 
     QMenu *templates = bar->addMenu(QStringLiteral("模板维护(M)"));
     addItem(templates, QStringLiteral("人个组套\\中药方剂"), QKeySequence(QStringLiteral("Ctrl+C")),
-            [this] { openTemplates(QStringLiteral("个人组套")); });
+            [this] { openTemplates(TemplateRules::personalSet()); });
     addItem(templates, QStringLiteral("病历模板维护"), QKeySequence(QStringLiteral("Ctrl+H")),
-            [this] { openTemplates(QStringLiteral("病历模板")); });
+            [this] { openTemplates(TemplateRules::recordPhrase()); });
     addItem(templates, QStringLiteral("添加常用地址"), QKeySequence(QStringLiteral("Ctrl+F")), [this] {
-        openPlaceholder(QStringLiteral("Form6"), QStringLiteral("添加常用地址"), twipsSize(6000, 6000));
+        openChild(QStringLiteral("Form6"), [this] {
+            return new WordListWindow(m_services.addresses(), WordListWindow::List::Addresses);
+        }, Placement::Centred);
     });
     addItem(templates, QStringLiteral("添加常用诊断"), QKeySequence(QStringLiteral("Ctrl+G")), [this] {
-        openPlaceholder(QStringLiteral("Form5"), QStringLiteral("诊断名称维护"), twipsSize(6000, 6000));
+        openChild(QStringLiteral("Form5"), [this] {
+            return new WordListWindow(m_services.diagnoses(), WordListWindow::List::Diagnoses);
+        }, Placement::Centred);
     });
 
     addItem(nullptr, QStringLiteral("处方录入(C)"), {}, [this] { showPrescriptionWindow(); });
@@ -115,7 +122,7 @@ QWidget *MainWindow::childWindow(const QString &objectName) const
     return nullptr;
 }
 
-QWidget *MainWindow::openChild(const QString &objectName, const std::function<QWidget *()> &create)
+QWidget *MainWindow::openChild(const QString &objectName, const std::function<QWidget *()> &create, Placement placement)
 {
     for (QMdiSubWindow *sub : m_area->subWindowList()) {
         if (sub->widget() && sub->widget()->objectName() == objectName) {
@@ -131,7 +138,9 @@ QWidget *MainWindow::openChild(const QString &objectName, const std::function<QW
     QMdiSubWindow *sub = m_area->addSubWindow(widget);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->adjustSize();
-    sub->move(childWindowPosition(m_area->viewport()->size(), sub->size()));
+    const QSize area = m_area->viewport()->size();
+    sub->move(placement == Placement::Centred ? QPoint((area.width() - sub->width()) / 2, (area.height() - sub->height()) / 2)
+                                              : childWindowPosition(area, sub->size()));
     sub->show();
     m_area->setActiveSubWindow(sub);
     return widget;
@@ -162,12 +171,13 @@ QString MainWindow::currentPhysician() const
     return m_services.settings().value(Setting::Physician);
 }
 
-void MainWindow::openTemplates(const QString &category)
+TemplateWindow *MainWindow::openTemplates(const QString &kind, const QString &presetContent)
 {
-    QWidget *window = openPlaceholder(QStringLiteral("Form4"), QStringLiteral("个人组套/中药方剂/病历模板维护"),
-                                      WorkingWindowSize);
+    auto *window = static_cast<TemplateWindow *>(
+        openChild(QStringLiteral("Form4"), [this] { return new TemplateWindow(m_services.templates()); }));
     if (window)
-        static_cast<PlaceholderWindow *>(window)->setCategory(category);
+        window->openOn(kind, presetContent);
+    return window;
 }
 
 void MainWindow::showPrescriptionWindow()

@@ -12,6 +12,7 @@ class HelpViewer;
 class QMdiArea;
 class QMdiSubWindow;
 class SettingsWindow;
+class TemplateWindow;
 
 // The frame of the program: a multiple-document window whose menus open the working windows.
 // Closing it backs the databases up and ends the program.
@@ -27,6 +28,10 @@ public:
     QWidget *childWindow(const QString &objectName) const;
     SettingsWindow *settingsWindow() const;
     HelpViewer *helpViewer() const;
+    // Opens template maintenance afresh on a kind ("个人组套", "中药方剂", "病历模板"), with a new
+    // template holding `presetContent` when given (a prescription body saved as a set or formula).
+    // Null when the open instance keeps unsaved edits the user did not discard.
+    TemplateWindow *openTemplates(const QString &kind, const QString &presetContent = QString());
 
 signals:
     // After the exit backup; the application ends on it, with a non-zero code when the backup failed.
@@ -39,10 +44,12 @@ protected:
 private:
     void buildMenus();
     QAction *addItem(QMenu *menu, const QString &caption, const QKeySequence &shortcut, std::function<void()> action);
+    // Where a child window goes: most sit above the centre (childWindowPosition), the word lists in it.
+    enum class Placement { Raised, Centred };
     // Discards an open instance of the window, then shows a fresh one.
-    QWidget *openChild(const QString &objectName, const std::function<QWidget *()> &create);
+    QWidget *openChild(const QString &objectName, const std::function<QWidget *()> &create,
+                       Placement placement = Placement::Raised);
     QWidget *openPlaceholder(const QString &objectName, const QString &caption, const QSize &size);
-    void openTemplates(const QString &category);
     // Opened from the menu and, later, from the prescription window's toolbar.
     QWidget *openOutpatientLog();
     QWidget *openWorkload();
