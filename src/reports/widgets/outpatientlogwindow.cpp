@@ -92,7 +92,8 @@ OutpatientLogWindow::OutpatientLogWindow(OutpatientLogRepository &log, ClinicSet
                           {QStringLiteral("备注"), 10260, 1035}},
                          VisibleRows, 0, this);
     m_grid->setObjectName(QStringLiteral("logGrid"));
-    m_grid->setGeometry(twipsRect(120, 120, 11595, 6375));
+    // Tall enough for the header and all 20 rows at this screen's row height.
+    m_grid->setGeometry(twipsRect(120, 120, 11595, 6645));
 
     QFrame *margins = addFrame(this, 1380, 6840, 3015, 675);
     addLabel(margins, QStringLiteral("打印边距(mm)：左"), 60, 285);
@@ -103,10 +104,11 @@ OutpatientLogWindow::OutpatientLogWindow(OutpatientLogRepository &log, ClinicSet
                          Tables::settings().width(settingDefinition(Setting::LogTopMargin).column));
 
     QFrame *dates = addFrame(this, 4500, 6840, 3315, 675);
-    addLabel(dates, QStringLiteral("日期"), 120, 285);
-    m_from = addBox(dates, QStringLiteral("fromDateEdit"), 600, 240, 1095);
+    // The date boxes are a little wider than on the old form, so a whole date shows in this font.
+    addLabel(dates, QStringLiteral("日期"), 90, 285);
+    m_from = addBox(dates, QStringLiteral("fromDateEdit"), 540, 240, 1215);
     addLabel(dates, QStringLiteral("至"), 1800, 285);
-    m_to = addBox(dates, QStringLiteral("toDateEdit"), 2100, 240, 1095);
+    m_to = addBox(dates, QStringLiteral("toDateEdit"), 2040, 240, 1215);
 
     m_count = addLabel(this, QStringLiteral("记录数："), 60, 7140);
     m_count->setObjectName(QStringLiteral("recordCountLabel"));

@@ -39,26 +39,26 @@ UsageStatisticsWindow::UsageStatisticsWindow(UsageStatisticsCalculator &calculat
     label(QStringLiteral("日期范围"), 60);
     m_from = new QLineEdit(this);
     m_from->setObjectName(QStringLiteral("fromDateEdit"));
-    m_from->setGeometry(twipsRect(840, 120, 1095, 315));
-    label(QStringLiteral("至"), 2010);
+    m_from->setGeometry(twipsRect(840, 120, 1215, 315));
+    label(QStringLiteral("至"), 2115);
     m_to = new QLineEdit(this);
     m_to->setObjectName(QStringLiteral("toDateEdit"));
-    m_to->setGeometry(twipsRect(2280, 120, 1095, 315));
-    label(QStringLiteral("分类"), 3480);
+    m_to->setGeometry(twipsRect(2340, 120, 1215, 315));
+    label(QStringLiteral("分类"), 3630);
     m_category = new QComboBox(this);
     m_category->setObjectName(QStringLiteral("categoryCombo"));
     m_category->setEditable(true);
     m_category->addItems({QStringLiteral("中药"), QStringLiteral("西成药"), QStringLiteral("收费项目")});
     m_category->setCurrentText(QStringLiteral("西成药"));
-    m_category->setGeometry(twipsRect(3900, 120, 1935, 315));
+    m_category->setGeometry(twipsRect(4050, 120, 1785, 315));
 
     m_grid = new RowGrid({{QStringLiteral("药物名称"), 0, 2355},
                           {QStringLiteral("数量"), 2340, 1140, Qt::AlignRight},
-                          {QStringLiteral("单位"), 3465, 825},
+                          {QStringLiteral("单位"), 3465, 825, Qt::AlignHCenter},
                           {QStringLiteral("金额"), 4275, 1140, Qt::AlignRight}},
                          VisibleRows, 0, this);
     m_grid->setObjectName(QStringLiteral("usageGrid"));
-    m_grid->setGeometry(twipsRect(60, 555, 5820, 5085));
+    m_grid->setGeometry(twipsRect(60, 555, 5820, 5145));
 
     auto *panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("progressPanel"));
