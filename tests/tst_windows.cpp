@@ -47,6 +47,7 @@ private slots:
     void settingsCancelThenSave();
     void passwordChangeInSettingsWindow();
     void closingBacksUp();
+    void logMarginsReachTheBackup();
     void failedBackupEndsWithNonZeroCode();
 
 private:
@@ -361,6 +362,21 @@ void TestWindows::closingBacksUp()
     QVERIFY(!m_main->isVisible());
     const QString day = m_backup->filePath(ExitBackup::weekdayFolderName(today));
     QVERIFY2(QFileInfo::exists(day + u"/数据库.dat"_qs), qPrintable(day));
+}
+
+void TestWindows::logMarginsReachTheBackup()
+{
+    action(u"门诊日志(Z)"_qs)->trigger();
+    QWidget *log = m_main->childWindow(u"Form7"_qs);
+    QVERIFY(log);
+    log->findChild<QLineEdit *>(u"leftMarginEdit"_qs)->setText(u"15"_qs);
+    const QDate today = QDate::currentDate();
+    m_main->close();
+    // The open log window stored its margins before the files were copied.
+    Database copy(m_backup->filePath(ExitBackup::weekdayFolderName(today)) + u"/数据库.dat"_qs);
+    const auto stored = SettingsRepository(copy).load();
+    QVERIFY(stored);
+    QCOMPARE(stored->value(u"日志左边距"_qs), u"15"_qs);
 }
 
 void TestWindows::failedBackupEndsWithNonZeroCode()
