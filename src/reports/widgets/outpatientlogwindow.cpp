@@ -142,40 +142,38 @@ void OutpatientLogWindow::showError(const QString &message)
     QMessageBox::warning(this, QStringLiteral("提示"), message);
 }
 
-std::optional<QList<OutpatientLogRepository::Visit>> OutpatientLogWindow::readVisits(std::optional<int> limit, bool *tooMany)
+OutpatientLogRepository::Read OutpatientLogWindow::readVisits(std::optional<int> limit)
 {
+    BusyPointer busy;
     // The log keeps the typed order: a to-date before the from-date finds nothing.
     const std::optional<ReportDateRange> range = ReportDateRange::fromTexts(m_from->text(), m_to->text());
     if (!range) {
-        showError(DateMessage);
-        return std::nullopt;
+        OutpatientLogRepository::Read refused;
+        refused.error = DateMessage;
+        return refused;
     }
     OutpatientLogRepository::Read read = m_log.visits(range->from(), range->to(), limit);
-    if (!read.ok()) {
-        showError(QStringLiteral("无法读取处方档案，门诊日志没有取出。\n\n详细信息：") + read.error);
-        return std::nullopt;
-    }
-    if (tooMany)
-        *tooMany = read.tooMany;
-    return read.visits;
+    if (!read.ok())
+        read.error = QStringLiteral("无法读取处方档案，门诊日志没有取出。\n\n详细信息：") + read.error;
+    return read;
 }
 
 void OutpatientLogWindow::query()
 {
-    BusyPointer busy;
     m_grid->setResults({});
-    bool tooMany = false;
-    const std::optional<QList<OutpatientLogRepository::Visit>> visits = readVisits(MaxShownVisits, &tooMany);
-    if (!visits)
+    const OutpatientLogRepository::Read read = readVisits(MaxShownVisits);
+    if (!read.ok()) {
+        showError(read.error);
         return;
-    if (tooMany) {
+    }
+    if (read.tooMany) {
         QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("数据太多，请缩短查询时间范围！"));
         return;
     }
-    m_count->setText(QStringLiteral("记录数：%1").arg(visits->size()));
+    m_count->setText(QStringLiteral("记录数：%1").arg(read.visits.size()));
     QList<QStringList> rows;
-    rows.reserve(visits->size());
-    for (const OutpatientLogRepository::Visit &visit : *visits)
+    rows.reserve(read.visits.size());
+    for (const OutpatientLogRepository::Visit &visit : read.visits)
         rows.append({visit.name, visit.sex, visit.age, visit.diagnosis, visit.address, visit.date});
     m_grid->setResults(rows);
 }
@@ -185,28 +183,29 @@ PrintJob OutpatientLogWindow::printJob(const QList<OutpatientLogRepository::Visi
     return OutpatientLogBook::job(visits, {m_leftMargin->text(), m_topMargin->text(), m_physician ? m_physician() : QString()});
 }
 
+std::optional<PrintJob> OutpatientLogWindow::printableJob()
+{
+    const OutpatientLogRepository::Read read = readVisits(std::nullopt);
+    if (!read.ok()) {
+        showError(read.error);
+        return std::nullopt;
+    }
+    // A range without visits prints nothing, silently.
+    if (read.visits.isEmpty())
+        return std::nullopt;
+    return printJob(read.visits);
+}
+
 void OutpatientLogWindow::print()
 {
-    std::optional<QList<OutpatientLogRepository::Visit>> visits;
-    {
-        BusyPointer busy;
-        visits = readVisits(std::nullopt);
-    }
-    if (!visits || visits->isEmpty())
-        return;
-    m_printer.print(printJob(*visits));
+    if (const std::optional<PrintJob> job = printableJob())
+        m_printer.print(*job);
 }
 
 void OutpatientLogWindow::preview()
 {
-    std::optional<QList<OutpatientLogRepository::Visit>> visits;
-    {
-        BusyPointer busy;
-        visits = readVisits(std::nullopt);
-    }
-    if (!visits || visits->isEmpty())
-        return;
-    m_printer.preview(printJob(*visits), this);
+    if (const std::optional<PrintJob> job = printableJob())
+        m_printer.preview(*job, this);
 }
 
 void OutpatientLogWindow::exportWorkbook()
@@ -215,16 +214,18 @@ void OutpatientLogWindow::exportWorkbook()
     if (chosen.isEmpty())
         return;
     m_exportPath = chosen;
+    const OutpatientLogRepository::Read read = readVisits(std::nullopt);
+    if (!read.ok()) {
+        showError(read.error);
+        return;
+    }
+    m_count->setText(QStringLiteral("计录数：%1").arg(read.visits.size()));
+    if (read.visits.isEmpty())
+        return;
     WriteResult written;
     {
         BusyPointer busy;
-        const std::optional<QList<OutpatientLogRepository::Visit>> visits = readVisits(std::nullopt);
-        if (!visits)
-            return;
-        m_count->setText(QStringLiteral("计录数：%1").arg(visits->size()));
-        if (visits->isEmpty())
-            return;
-        written = ReportExport::save(ReportExport::logBook(*visits), ReportExport::fileName(chosen));
+        written = ReportExport::save(ReportExport::logBook(read.visits), ReportExport::fileName(chosen));
     }
     if (!written.ok) {
         showError(written.fullText());

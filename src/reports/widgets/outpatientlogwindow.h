@@ -43,9 +43,11 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // The visits of the typed range, or nothing after telling the user why not.
-    std::optional<QList<OutpatientLogRepository::Visit>> readVisits(std::optional<int> limit, bool *tooMany = nullptr);
+    // The visits of the typed range under the busy pointer; the error is the message to show.
+    OutpatientLogRepository::Read readVisits(std::optional<int> limit);
     PrintJob printJob(const QList<OutpatientLogRepository::Visit> &visits) const;
+    // The log book of the typed range; nothing when there is nothing to print or the user was told why not.
+    std::optional<PrintJob> printableJob();
     void showError(const QString &message);
 
     OutpatientLogRepository &m_log;
