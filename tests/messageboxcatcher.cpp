@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 MessageBoxCatcher::MessageBoxCatcher()
 {
@@ -15,7 +16,17 @@ void MessageBoxCatcher::answer()
         auto *box = qobject_cast<QMessageBox *>(widget);
         if (box && box->isVisible()) {
             m_texts.append(box->text());
-            box->accept();
+            // As the user pressing OK (or Yes): the box's default button, so exec() returns it.
+            QAbstractButton *ok = box->defaultButton();
+            for (QAbstractButton *button : box->buttons()) {
+                const QMessageBox::ButtonRole role = box->buttonRole(button);
+                if (!ok && (role == QMessageBox::AcceptRole || role == QMessageBox::YesRole))
+                    ok = button;
+            }
+            if (ok)
+                ok->click();
+            else
+                box->accept();
         }
     }
 }

@@ -6,13 +6,19 @@
 
 #include <memory>
 
+class ArchiveRepository;
+class CatalogueLookup;
 class ClinicSettings;
 class Database;
 class OutpatientLogRepository;
 class UsageStatisticsCalculator;
 class WorkloadRepository;
+class PatientRepository;
+class PickListRepository;
+class StatisticsRepository;
 class TemplateRepository;
 class WordListRepository;
+struct PrescriptionServices;
 
 // The services and repositories the windows work with, made once after start-up from the two
 // database files. Windows receive the ones they need, never a database.
@@ -36,6 +42,15 @@ public:
     // The common diagnoses (诊断) and common addresses (地址).
     WordListRepository &diagnoses() { return *m_diagnoses; }
     WordListRepository &addresses() { return *m_addresses; }
+    PickListRepository &pickList() { return *m_pickList; }
+    CatalogueLookup &catalogueLookup() { return *m_catalogueLookup; }
+    PatientRepository &patients() { return *m_patients; }
+    ArchiveRepository &archive() { return *m_archive; }
+    // The settled lines, in the statistics file.
+    StatisticsRepository &statistics() { return *m_statistics; }
+
+    // What the prescription window works with.
+    PrescriptionServices prescriptionServices();
 
 private:
     StartupValues m_values;
@@ -49,4 +64,9 @@ private:
     std::unique_ptr<TemplateRepository> m_templates;
     std::unique_ptr<WordListRepository> m_diagnoses;
     std::unique_ptr<WordListRepository> m_addresses;
+    std::unique_ptr<PickListRepository> m_pickList;
+    std::unique_ptr<CatalogueLookup> m_catalogueLookup;
+    std::unique_ptr<PatientRepository> m_patients;
+    std::unique_ptr<ArchiveRepository> m_archive;
+    std::unique_ptr<StatisticsRepository> m_statistics;
 };

@@ -11,7 +11,6 @@
 #include "app/clinicsettings.h"
 #include "data/tables.h"
 #include "print/units.h"
-#include "reports/outpatientlogbook.h"
 #include "reports/reportdaterange.h"
 #include "reports/reportexport.h"
 #include "ui/widgets/filechooser.h"
@@ -178,9 +177,14 @@ void OutpatientLogWindow::query()
     m_grid->setResults(rows);
 }
 
+OutpatientLogBook::Options OutpatientLogWindow::logBookOptions() const
+{
+    return {m_leftMargin->text(), m_topMargin->text(), m_physician ? m_physician() : QString()};
+}
+
 PrintJob OutpatientLogWindow::printJob(const QList<OutpatientLogRepository::Visit> &visits) const
 {
-    return OutpatientLogBook::job(visits, {m_leftMargin->text(), m_topMargin->text(), m_physician ? m_physician() : QString()});
+    return OutpatientLogBook::job(visits, logBookOptions());
 }
 
 std::optional<PrintJob> OutpatientLogWindow::printableJob()

@@ -9,6 +9,7 @@
 
 #include "data/outpatientlogrepository.h"
 #include "print/widgets/printservice.h"
+#include "reports/outpatientlogbook.h"
 
 class ClinicSettings;
 class FileChooser;
@@ -35,6 +36,9 @@ public:
     void print();
     void preview();
     void exportWorkbook();
+
+    // What the log book would be printed with now: the margin boxes and the physician.
+    OutpatientLogBook::Options logBookOptions() const;
 
     // The path chosen for the last export, as the dialog returned it.
     QString exportPath() const { return m_exportPath; }

@@ -15,6 +15,8 @@
 #include "ui/widgets/aboutwindow.h"
 #include "ui/helppages.h"
 #include "ui/widgets/helpviewer.h"
+#include "prescription/prescriptionsheet.h"
+#include "prescription/widgets/prescriptionwindow.h"
 #include "ui/widgets/placeholderwindow.h"
 #include "ui/widgets/settingswindow.h"
 #include "print/units.h"
@@ -29,7 +31,6 @@
 
 namespace {
 
-const QSize PrescriptionSize = twipsSize(15000, 10000);
 const QSize WorkingWindowSize = twipsSize(11625, 8730);
 
 } // namespace
@@ -167,6 +168,8 @@ QWidget *MainWindow::openWorkload()
 
 QString MainWindow::currentPhysician() const
 {
+    if (PrescriptionWindow *prescription = prescriptionWindow())
+        return prescription->sheet().field(PrescriptionSheet::Physician);
     // What the prescription window's physician field shows on opening.
     return m_services.settings().value(Setting::Physician);
 }
@@ -180,10 +183,44 @@ TemplateWindow *MainWindow::openTemplates(const QString &kind, const QString &pr
     return window;
 }
 
+PrescriptionWindow *MainWindow::prescriptionWindow() const
+{
+    return m_prescription ? qobject_cast<PrescriptionWindow *>(m_prescription->widget()) : nullptr;
+}
+
+void MainWindow::triggerMenu(const QString &caption)
+{
+    if (QAction *item = findChild<QAction *>(caption))
+        item->trigger();
+}
+
+void MainWindow::connectPrescriptionWindow(PrescriptionWindow *window)
+{
+    // The toolbar opens the same windows the menu does.
+    connect(window, &PrescriptionWindow::logRequested, this, [this] { triggerMenu(QStringLiteral("门诊日志(Z)")); });
+    connect(window, &PrescriptionWindow::statisticsRequested, this, [this] { triggerMenu(QStringLiteral("业务统计(T)")); });
+    connect(window, &PrescriptionWindow::medicalRecordRequested, this, [this] { triggerMenu(QStringLiteral("门诊病历(B)")); });
+    connect(window, &PrescriptionWindow::saveAsTemplateRequested, this,
+            [this](const QString &kind, const QString &content) { openTemplates(kind, content); });
+    connect(window, &PrescriptionWindow::helpRequested, this, [this](const QString &section) {
+        QUrl url = HelpPages::operatingHelp();
+        if (!section.isEmpty())
+            url.setFragment(section);
+        openHelp(url);
+    });
+    connect(window, &PrescriptionWindow::medicalRecordMustClose, this, [this] {
+        for (QMdiSubWindow *sub : m_area->subWindowList()) {
+            if (sub->widget() && sub->widget()->objectName() == QStringLiteral("Form14"))
+                sub->close();
+        }
+    });
+}
+
 void MainWindow::showPrescriptionWindow()
 {
     if (!m_prescription) {
-        auto *window = new PlaceholderWindow(QStringLiteral("Form2"), QStringLiteral("处方录入"), PrescriptionSize);
+        auto *window = new PrescriptionWindow(m_services.prescriptionServices());
+        connectPrescriptionWindow(window);
         m_prescription = m_area->addSubWindow(window);
         // It stays loaded for the whole run: closing only hides it, so a half-entered sheet is kept.
         m_prescription->setAttribute(Qt::WA_DeleteOnClose, false);

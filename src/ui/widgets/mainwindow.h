@@ -9,6 +9,7 @@
 
 class ClinicServices;
 class HelpViewer;
+class PrescriptionWindow;
 class QMdiArea;
 class QMdiSubWindow;
 class SettingsWindow;
@@ -28,6 +29,8 @@ public:
     QWidget *childWindow(const QString &objectName) const;
     SettingsWindow *settingsWindow() const;
     HelpViewer *helpViewer() const;
+    // The prescription window, made by the first resize and kept for the whole run.
+    PrescriptionWindow *prescriptionWindow() const;
     // Opens template maintenance afresh on a kind ("个人组套", "中药方剂", "病历模板"), with a new
     // template holding `presetContent` when given (a prescription body saved as a set or formula).
     // Null when the open instance keeps unsaved edits the user did not discard.
@@ -56,6 +59,8 @@ private:
     // The physician a printed log book names.
     QString currentPhysician() const;
     void showPrescriptionWindow();
+    void connectPrescriptionWindow(PrescriptionWindow *window);
+    void triggerMenu(const QString &caption);
     void centrePrescriptionWindow();
     void openSettings();
     void openAbout();
