@@ -103,6 +103,7 @@ WriteResult Database::run(const QString &sql, const QVariantList &values)
     if (!query.exec())
         return WriteResult::fromSqlError(query.lastError());
     m_rowsAffected = query.numRowsAffected();
+    m_lastInsertRowId = query.lastInsertId().toLongLong();
     noteWrite(sql);
     return WriteResult::success();
 }

@@ -45,6 +45,8 @@ public:
     WriteResult update(const SqlRow &row, const QString &where, const QVariantList &whereValues);
     // The number of rows the last successful exec, insert or update changed.
     int rowsAffected() const { return m_rowsAffected; }
+    // The row id of the last row an insert added.
+    qint64 lastInsertRowId() const { return m_lastInsertRowId; }
 
     // A stamp that changes whenever the content of a table may have changed: a write to it through
     // this object, or a commit by any other connection (another window's, another computer's).
@@ -64,6 +66,7 @@ private:
     QString m_readError;
     bool m_readBusy = false;
     int m_rowsAffected = 0;
+    qint64 m_lastInsertRowId = 0;
     // Writes through this object: per table, and those whose table is unknown (they count for all).
     QHash<QString, quint64> m_tableWrites;
     quint64 m_anyWrites = 0;

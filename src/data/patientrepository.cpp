@@ -68,16 +68,24 @@ WriteResult PatientRepository::save(const Patient &patient)
         .set(QStringLiteral("过敏史"), patient.allergy)
         .set(QStringLiteral("备用1"), QString(""))
         .set(QStringLiteral("备用2"), QString(""));
+    const QString before = m_cache.stampOfTable();
     SqlTransaction transaction(m_db);
     if (!transaction.isActive())
         return transaction.begun();
-    QSqlQuery existing = m_db.select(QStringLiteral("select count(*) from \"患者信息\" where \"序号\" = ?"), {patient.key});
-    if (!existing.next())
+    QSqlQuery existing = m_db.select(QStringLiteral("select rowid from \"患者信息\" where \"序号\" = ? order by rowid"), {patient.key});
+    if (!existing.isActive())
         return WriteResult::failure(QStringLiteral("保存失败：") + m_db.readError());
-    const bool found = existing.value(0).toInt() > 0;
+    QList<qint64> rowIds;
+    while (existing.next())
+        rowIds.append(existing.value(0).toLongLong());
     existing.finish();
-    const WriteResult written = found ? m_db.update(row, QStringLiteral("\"序号\" = ?"), {patient.key}) : m_db.insert(row);
+    const WriteResult written = !rowIds.isEmpty() ? m_db.update(row, QStringLiteral("\"序号\" = ?"), {patient.key}) : m_db.insert(row);
     if (!written.ok)
         return written;
-    return transaction.commit();
+    const WriteResult committed = transaction.commit();
+    // The name field's list knows the change without reading every patient again.
+    if (committed.ok && rowIds.size() <= 1)
+        m_cache.absorbOwnWrite(before, {rowIds.isEmpty() ? m_db.lastInsertRowId() : rowIds.first(), patient.name, patient.key, {patient.birthYear}},
+                               true);
+    return committed;
 }

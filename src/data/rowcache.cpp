@@ -43,6 +43,38 @@ void RowCache::refresh()
     m_stamp = query.isActive() ? stamp : QString();
 }
 
+QString RowCache::stampOfTable()
+{
+    return m_db.changeStamp(m_table);
+}
+
+void RowCache::absorbOwnWrite(const QString &before, const Row &row, bool appendWhenNew)
+{
+    if (m_stamp.isEmpty() || m_stamp != before)
+        return;
+    const auto known = m_positions.constFind(row.rowId);
+    if (known != m_positions.constEnd()) {
+        const bool searchedAlike = m_rows.at(*known).name == row.name && m_rows.at(*known).searchKey == row.searchKey;
+        m_rows[*known] = row;
+        if (!searchedAlike) {
+            QList<SearchIndex::Entry> entries;
+            entries.reserve(m_rows.size());
+            for (const Row &r : std::as_const(m_rows))
+                entries.append({r.rowId, r.name, r.searchKey});
+            m_index.assign(entries);
+        }
+    } else if (appendWhenNew) {
+        m_positions.insert(row.rowId, m_rows.size());
+        m_rows.append(row);
+        m_index.append({row.rowId, row.name, row.searchKey});
+    } else {
+        m_stamp.clear();
+        return;
+    }
+    ++m_generation;
+    m_stamp = m_db.changeStamp(m_table);
+}
+
 const QList<RowCache::Row> &RowCache::rows()
 {
     refresh();

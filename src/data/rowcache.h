@@ -34,6 +34,12 @@ public:
     QList<const Row *> find(const QString &typed);
     // Forgets the rows, so the next use loads them again.
     void invalidate() { m_stamp.clear(); }
+    // What a repository tells the cache after its own write of one row, so that the next search
+    // needs no reload: `before` is the table's change stamp taken just before the write. When the
+    // cache was current then, the row is replaced (or, being new, appended — for lists in stored
+    // order) in memory; otherwise the cache reloads as usual.
+    void absorbOwnWrite(const QString &before, const Row &row, bool appendWhenNew);
+    QString stampOfTable();
     // Grows with every reload, so what is derived from the rows knows when to derive it again.
     int generation() const { return m_generation; }
 

@@ -81,7 +81,9 @@ const TableDefinition &patients()
         {text(QStringLiteral("序号"), 50), text(QStringLiteral("姓名"), 20), text(QStringLiteral("性别"), 5),
          text(QStringLiteral("年龄"), 12), text(QStringLiteral("医疗证号"), 50), text(QStringLiteral("电话"), 20),
          text(QStringLiteral("住址"), 50), text(QStringLiteral("备用1"), 50), text(QStringLiteral("备用2"), 50),
-         text(QStringLiteral("费别"), 10), text(QStringLiteral("诊断"), 50), text(QStringLiteral("过敏史"), 20)});
+         text(QStringLiteral("费别"), 10), text(QStringLiteral("诊断"), 50), text(QStringLiteral("过敏史"), 20)},
+        // Every save looks its patient up by key.
+        {QStringLiteral("序号")});
     return table;
 }
 

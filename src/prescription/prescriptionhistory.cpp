@@ -11,9 +11,12 @@ PrescriptionHistory::PrescriptionHistory(ArchiveRepository &archive, StatisticsR
 
 QString PrescriptionHistory::rowText(const ArchiveRepository::HistoryEntry &entry)
 {
-    const QDate date = parseDate(entry.date);
-    return entry.name + QLatin1Char('[') + entry.sex + QLatin1Char(',') + entry.age + QLatin1Char(',')
-        + (date.isValid() ? date.toString(Qt::ISODate) : entry.date) + QLatin1Char(']') + entry.settledMark;
+    // Stored dates are already "yyyy-mm-dd"; parsing each one would cost more than the query.
+    const bool iso = entry.date.size() == 10 && entry.date.at(4) == QLatin1Char('-') && entry.date.at(7) == QLatin1Char('-');
+    const QDate date = iso ? QDate() : parseDate(entry.date);
+    const QString shown = iso ? entry.date : date.isValid() ? date.toString(Qt::ISODate) : entry.date;
+    return entry.name + QLatin1Char('[') + entry.sex + QLatin1Char(',') + entry.age + QLatin1Char(',') + shown + QLatin1Char(']')
+        + entry.settledMark;
 }
 
 QDate PrescriptionHistory::parseDate(const QString &text)

@@ -53,6 +53,16 @@ void SearchIndex::assign(const QList<Entry> &entries)
     m_positions.shrink_to_fit();
 }
 
+void SearchIndex::append(const Entry &entry)
+{
+    m_rowIds.push_back(entry.rowId);
+    for (QChar c : entry.searchKey)
+        m_keys.push_back(asciiLower(c.unicode()));
+    m_keyEnds.push_back(quint32(m_keys.size()));
+    PinyinPattern::compile(entry.name, *m_readings, m_positions);
+    m_positionEnds.push_back(quint32(m_positions.size()));
+}
+
 QList<qint64> SearchIndex::find(QStringView typed) const
 {
     const size_t rows = m_rowIds.size();

@@ -28,6 +28,8 @@ public:
 
     // Replaces the rows.
     void assign(const QList<Entry> &entries);
+    // Adds one row after the others.
+    void append(const Entry &entry);
 
     // Row ids of the rows found, in the order they were given; every row for an empty text.
     QList<qint64> find(QStringView typed) const;

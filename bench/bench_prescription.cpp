@@ -1,0 +1,295 @@
+// The prescription workbench on a clinic ten years on: 20,000 catalogue entries, 100,000
+// patients, 500,000 archived prescriptions and 2,000,000 settled lines. Typing in the search box
+// and the name field, the history query, a save and a 36-line settlement.
+#include "data/archiverepository.h"
+#include "data/cataloguelookup.h"
+#include "data/database.h"
+#include "data/databasecreator.h"
+#include "data/patientrepository.h"
+#include "data/picklistrepository.h"
+#include "data/sqltransaction.h"
+#include "data/statisticsrepository.h"
+#include "data/templaterepository.h"
+#include "data/wordlistrepository.h"
+#include "data/tables.h"
+#include "prescription/drugpicklist.h"
+#include "prescription/patiententry.h"
+#include "prescription/prescriptionhistory.h"
+#include "prescription/prescriptionpricer.h"
+#include "prescription/prescriptionsaver.h"
+#include "prescription/prescriptionsheet.h"
+#include "prescription/settlement.h"
+#include "text/pinyininitials.h"
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+const QString Characters = QStringLiteral("阿莫西林胶囊头孢克肟片左氧氟沙星注射液葡萄糖氯化钠维生素复方甘草当归川芎白芍熟地黄人参党参白术茯苓"
+                                          "黄芪柴胡枳实厚朴陈皮半夏生姜大枣桂枝麻黄杏仁石膏知母丹参三七红花桃仁牛膝杜仲");
+const QString Surnames = QStringLiteral("王李张刘陈杨黄赵吴周徐孙马朱胡郭何高林罗郑梁谢宋唐许韩冯邓曹彭曾肖田董袁潘于蒋蔡余杜叶程苏魏吕丁任沈");
+const QString Given = QStringLiteral("伟芳娜秀英敏静丽强磊军洋勇艳杰娟涛明超兰霞平刚桂玉华红建国文辉斌波宁");
+
+QString randomName(QRandomGenerator &random, const QString &pool, int length)
+{
+    QString name;
+    for (int i = 0; i < length; ++i)
+        name += pool.at(random.bounded(int(pool.size())));
+    return name;
+}
+
+// One clinic's two files, filled once for all benchmarks.
+struct Clinic
+{
+    QTemporaryDir folder;
+    std::unique_ptr<Database> main;
+    std::unique_ptr<Database> stats;
+
+    Clinic()
+    {
+        const QString mainPath = folder.filePath(QStringLiteral("数据库.dat"));
+        const QString statsPath = folder.filePath(QStringLiteral("用药统计.dat"));
+        DatabaseCreator().create(mainPath, DatabaseKind::Main);
+        DatabaseCreator().create(statsPath, DatabaseKind::Stats);
+        main = std::make_unique<Database>(mainPath);
+        stats = std::make_unique<Database>(statsPath);
+        QRandomGenerator random(7);
+        fillCatalogue(random);
+        fillPatients(random);
+        fillArchive(random);
+        fillStatistics(random);
+    }
+
+    void fill(Database &db, const QString &sql, int rows, const std::function<QVariantList(int)> &values)
+    {
+        SqlTransaction transaction(db);
+        QSqlQuery query(db.connection());
+        query.prepare(sql);
+        for (int i = 0; i < rows; ++i) {
+            for (const QVariant &value : values(i))
+                query.addBindValue(value);
+            query.exec();
+        }
+        transaction.commit();
+    }
+
+    void fillCatalogue(QRandomGenerator &random)
+    {
+        const QStringList categories = {QStringLiteral("中药"), QStringLiteral("西成药·抗生素"), QStringLiteral("西成药·心血管"),
+                                        QStringLiteral("西成药·消化"), QStringLiteral("收费项目")};
+        fill(*main, QStringLiteral("insert into \"商品\" (\"ID号\", \"名称\", \"拼音\", \"查询\", \"常用量\", \"单位\", \"单价\", \"分类\") values (?, ?, ?, ?, ?, ?, ?, ?)"),
+             20000, [&](int i) {
+                 const QString name = randomName(random, Characters, 3 + random.bounded(5)) + QString::number(i);
+                 const QString initials = pinyinInitials(name);
+                 return QVariantList{QString::number(i), name, initials, searchKey(name, initials), QStringLiteral("10mg×24片"),
+                                     QStringLiteral("片"), QStringLiteral("1.500"), categories.at(i % categories.size())};
+             });
+    }
+
+    void fillPatients(QRandomGenerator &random)
+    {
+        fill(*main, QStringLiteral("insert into \"患者信息\" (\"序号\", \"姓名\", \"年龄\") values (?, ?, ?)"), 100000, [&](int) {
+            const QString name = randomName(random, Surnames, 1) + randomName(random, Given, 1 + random.bounded(2));
+            const QString year = QString::number(1930 + random.bounded(95));
+            return QVariantList{name + pinyinInitials(name) + year, name, year};
+        });
+    }
+
+    void fillArchive(QRandomGenerator &random)
+    {
+        const QDate first(2016, 12, 10);
+        fill(*main,
+             QStringLiteral("insert into \"档案\" (\"序号\", \"0\", \"1\", \"2\", \"5\", \"T1\", \"类别\", \"发药\", \"计价\") values (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
+             500000, [&](int i) {
+                 const QDate date = first.addDays(i * 3650 / 500000);
+                 const QString name = randomName(random, Surnames, 1) + randomName(random, Given, 1 + random.bounded(2));
+                 return QVariantList{QStringLiteral("BNCH%1%2").arg(date.toString(QStringLiteral("yyyyMMdd"))).arg(i, 6, 10, QLatin1Char('0')),
+                                     name, QStringLiteral("男"), QStringLiteral("35岁"), date.toString(Qt::ISODate),
+                                     QStringLiteral("阿莫西林胶囊 0.25g×24粒\r\n    用法：2粒 每日3次 口服\r\n\r\n"), QStringLiteral("西"),
+                                     QStringLiteral("-已结算"), QStringLiteral("阿莫西林胶囊@$24@$粒@$0.120@$2.880@$@$")};
+             });
+    }
+
+    void fillStatistics(QRandomGenerator &random)
+    {
+        const QDate first(2016, 12, 10);
+        fill(*stats, QStringLiteral("insert into \"统计\" (\"ID号\", \"名称\", \"数量\", \"单位\", \"金额\", \"分类\", \"日期\") values (?, ?, ?, ?, ?, ?, ?)"),
+             2000000, [&](int i) {
+                 return QVariantList{QStringLiteral("BNCH%1").arg(i / 4), QStringLiteral("药%1").arg(random.bounded(500)), QStringLiteral("2"),
+                                     QStringLiteral("盒"), QStringLiteral("3.000"), QStringLiteral("西成药·抗生素"),
+                                     first.addDays(i * 3650 / 2000000).toString(Qt::ISODate)};
+             });
+    }
+};
+
+Clinic &clinic()
+{
+    static Clinic shared;
+    return shared;
+}
+
+void BM_SearchListRefill(benchmark::State &state, int category, const QString typed)
+{
+    PickListRepository catalogue(*clinic().main);
+    TemplateRepository templates(*clinic().main);
+    DrugPickList list(catalogue, templates);
+    list.fill(category, typed); // the first keystroke of a session loads the rows once
+    qsizetype shown = 0;
+    for (auto _ : state) {
+        // What a keystroke does: the query and the list's texts.
+        QStringList texts;
+        for (const DrugPickList::Item &item : list.fill(category, typed))
+            texts.append(item.visible);
+        shown = texts.size();
+        benchmark::DoNotOptimize(texts);
+    }
+    state.counters["items"] = double(shown);
+}
+
+void BM_PatientLookup(benchmark::State &state, const QString typed)
+{
+    PrescriptionSheet sheet;
+    PatientRepository patients(*clinic().main);
+    WordListRepository diagnoses(*clinic().main, Tables::diagnoses());
+    WordListRepository addresses(*clinic().main, Tables::addresses());
+    PatientEntry entry(sheet, patients, diagnoses, addresses, [] { return QDate(2026, 12, 10); });
+    entry.patientsFor(typed);
+    qsizetype found = 0;
+    for (auto _ : state) {
+        found = entry.patientsFor(typed).size();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["items"] = double(found);
+}
+
+void BM_History(benchmark::State &state, const QString name, QDate from, QDate to)
+{
+    ArchiveRepository archive(*clinic().main);
+    StatisticsRepository statistics(*clinic().stats);
+    PrescriptionHistory history(archive, statistics);
+    qsizetype found = 0;
+    for (auto _ : state) {
+        QStringList texts;
+        for (const auto &entry : archive.history(name, from, to))
+            texts.append(PrescriptionHistory::rowText(entry));
+        found = texts.size();
+    }
+    state.counters["rows"] = double(found);
+}
+
+void BM_Save(benchmark::State &state)
+{
+    ArchiveRepository archive(*clinic().main);
+    PatientRepository patients(*clinic().main);
+    PrescriptionSaver saver(archive, patients, [] { return QDate(2026, 12, 10); });
+    PrescriptionSheet sheet;
+    sheet.setField(PrescriptionSheet::Name, QStringLiteral("测试病人"));
+    sheet.setField(PrescriptionSheet::Age, QStringLiteral("40岁"));
+    sheet.setField(PrescriptionSheet::Date, QStringLiteral("2026-12-10"));
+    sheet.setBody(QStringLiteral("阿莫西林胶囊 0.25g×24粒\r\n    用法：2粒 每日3次 口服\r\n\r\n"));
+    QDateTime now(QDate(2026, 12, 10), QTime(8, 0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        sheet.setId(archive.freshId(QStringLiteral("SAVE"), now));
+        now = now.addSecs(1);
+        state.ResumeTiming();
+        if (!saver.save(sheet).saved())
+            state.SkipWithError("save refused");
+    }
+}
+
+void BM_Settlement36(benchmark::State &state)
+{
+    ArchiveRepository archive(*clinic().main);
+    PatientRepository patients(*clinic().main);
+    StatisticsRepository statistics(*clinic().stats);
+    CatalogueLookup lookup(*clinic().main);
+    PrescriptionPricer pricer(lookup);
+    PrescriptionSaver saver(archive, patients, [] { return QDate(2026, 12, 10); });
+    PrescriptionSheet sheet;
+    Settlement settlement(sheet, pricer, saver, statistics);
+    QSqlQuery names = clinic().main->select(QStringLiteral("select \"名称\" from \"商品\" where \"分类\" like '西成药%' limit 36"));
+    QString body;
+    while (names.next())
+        body += names.value(0).toString() + QStringLiteral(" 10mg×2盒\r\n");
+    sheet.setField(PrescriptionSheet::Name, QStringLiteral("结算病人"));
+    sheet.setField(PrescriptionSheet::Date, QStringLiteral("2026-12-10"));
+    sheet.setBody(body);
+    sheet.setId(archive.freshId(QStringLiteral("SETL"), QDateTime(QDate(2026, 12, 10), QTime(9, 0))));
+    for (auto _ : state) {
+        const Settlement::Result result = settlement.settle();
+        if (!result.statisticsWritten)
+            state.SkipWithError("settlement failed");
+    }
+    state.counters["lines"] = double(statistics.countFor(sheet.id()));
+}
+
+// The first name typed after a save: the patient rows changed, so the list is read again.
+void BM_PatientLookupAfterSave(benchmark::State &state)
+{
+    PrescriptionSheet sheet;
+    PatientRepository patients(*clinic().main);
+    WordListRepository diagnoses(*clinic().main, Tables::diagnoses());
+    WordListRepository addresses(*clinic().main, Tables::addresses());
+    PatientEntry entry(sheet, patients, diagnoses, addresses, [] { return QDate(2026, 12, 10); });
+    entry.patientsFor(QStringLiteral("wl"));
+    int i = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        PatientRepository::Patient patient;
+        patient.key = QStringLiteral("新病人%1xbr1980").arg(i++);
+        patient.name = QStringLiteral("新病人");
+        patient.birthYear = QStringLiteral("1980");
+        patients.save(patient);
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(entry.patientsFor(QStringLiteral("wl")).size());
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_PatientLookupAfterSave)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_CAPTURE(BM_SearchListRefill, one_letter_all_but_herbs, 0, QStringLiteral("a"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchListRefill, two_letters_all_but_herbs, 0, QStringLiteral("xl"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchListRefill, two_letters_herbs, 14, QStringLiteral("dg"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SearchListRefill, category_without_text, 2, QString())->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PatientLookup, two_letters, QStringLiteral("wl"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_PatientLookup, two_characters, QStringLiteral("王伟"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_History, one_month, QString(), QDate(2026, 11, 10), QDate(2026, 12, 10))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_History, one_name_ten_years, QStringLiteral("王伟"), QDate(2016, 12, 10), QDate(2026, 12, 10))->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Settlement36)->Unit(benchmark::kMillisecond);
+
+
+namespace {
+void BM_HistoryRaw(benchmark::State &state, int columns)
+{
+    for (auto _ : state) {
+        QSqlQuery query = clinic().main->select(QStringLiteral("select rowid, \"序号\", \"0\", \"1\", \"2\", \"5\", \"发药\" from \"档案\" where \"0\" is not null and \"5\" between ? and ? order by \"序号\" desc"),
+                                                {QStringLiteral("2026-11-10"), QStringLiteral("2026-12-10")});
+        int n = 0;
+        while (query.next()) {
+            for (int c = 0; c < columns; ++c)
+                benchmark::DoNotOptimize(query.value(c).toString());
+            ++n;
+        }
+        state.counters["rows"] = n;
+    }
+}
+}
+BENCHMARK_CAPTURE(BM_HistoryRaw, no_values, 0)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_HistoryRaw, all_values, 7)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
