@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class CatalogueRepository;
 class ClinicSettings;
 class Database;
 
@@ -24,6 +25,7 @@ public:
     const QString &backupRoot() const { return m_backupRoot; }
 
     ClinicSettings &settings() { return *m_settings; }
+    CatalogueRepository &catalogue() { return *m_catalogue; }
 
 private:
     StartupValues m_values;
@@ -31,4 +33,5 @@ private:
     std::unique_ptr<Database> m_main;
     std::unique_ptr<Database> m_stats;
     std::unique_ptr<ClinicSettings> m_settings;
+    std::unique_ptr<CatalogueRepository> m_catalogue;
 };
