@@ -4,6 +4,7 @@
 #include "data/database.h"
 #include "data/databasecreator.h"
 #include "data/databasefilecheck.h"
+#include "data/databaseupgrade.h"
 #include "data/settingsrepository.h"
 
 #include <QDir>
@@ -127,6 +128,15 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
         const QString problems = DatabaseFileCheck::quickCheck(path, busyTimeoutMs);
         if (!problems.isEmpty())
             result.warnings.append(damageWarning(path, problems));
+    }
+
+    // Files of an earlier version get the indexes the lists need; a file that cannot take them
+    // (read-only, busy) still works, only more slowly.
+    for (const auto &[path, kind] : {std::pair{values.mainDataPath, DatabaseKind::Main}, std::pair{values.statsDataPath, DatabaseKind::Stats}}) {
+        if (QFileInfo::exists(path)) {
+            Database db(path, busyTimeoutMs);
+            DatabaseUpgrade::ensureIndexes(db, kind);
+        }
     }
 
     // The password fails closed: settings that cannot be read never let an empty entry in.

@@ -57,6 +57,15 @@ QStringList TableDefinition::createStatements() const
     return statements;
 }
 
+QStringList TableDefinition::missingIndexStatements() const
+{
+    QStringList statements;
+    for (const QString &column : m_indexedColumns)
+        statements.append(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3);")
+                              .arg(quotedName(m_name + QLatin1Char('_') + column), quotedName(m_name), quotedName(column)));
+    return statements;
+}
+
 QString quotedName(const QString &name)
 {
     QString quoted = name;

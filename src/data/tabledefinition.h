@@ -35,6 +35,8 @@ public:
 
     // The statements that create the table and its indexes in a new file.
     QStringList createStatements() const;
+    // The statements that add the indexes a file made by an earlier version may lack.
+    QStringList missingIndexStatements() const;
 
 private:
     QString m_name;

@@ -69,7 +69,8 @@ const TableDefinition &archive()
         columns += {memo(QStringLiteral("T4")), memo(QStringLiteral("T5")), text(QStringLiteral("类别"), 5),
                     text(QStringLiteral("发药"), 20), memo(QStringLiteral("计价")), memo(QStringLiteral("病历")),
                     text(QStringLiteral("剂数"), 5)};
-        return TableDefinition(QStringLiteral("档案"), columns, {QStringLiteral("序号")});
+        // The name and the date serve the history list and the outpatient log.
+        return TableDefinition(QStringLiteral("档案"), columns, {QStringLiteral("序号"), QStringLiteral("0"), QStringLiteral("5")});
     }();
     return table;
 }

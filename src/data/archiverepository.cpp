@@ -1,0 +1,177 @@
+#include "data/archiverepository.h"
+
+#include "data/database.h"
+#include "data/likepattern.h"
+#include "data/sqlrow.h"
+#include "data/sqltransaction.h"
+#include "data/tables.h"
+
+#include <QSqlQuery>
+
+namespace {
+
+constexpr int HeaderFields = 18;
+// Beyond this many matching names a scan of the name index is quicker than looking each one up.
+constexpr int MostNamesLookedUp = 2000;
+
+QString recordColumns()
+{
+    QStringList columns = {QStringLiteral("\"序号\"")};
+    for (int i = 0; i < HeaderFields; ++i)
+        columns.append(quotedName(QString::number(i)));
+    columns += {QStringLiteral("\"类别\""), QStringLiteral("\"T1\""), QStringLiteral("\"T2\""), QStringLiteral("\"病历\""),
+                QStringLiteral("\"发药\""), QStringLiteral("\"剂数\""), QStringLiteral("\"计价\"")};
+    return columns.join(QStringLiteral(", "));
+}
+
+ArchiveRecord fromQuery(const QSqlQuery &query)
+{
+    ArchiveRecord record;
+    record.id = query.value(0).toString();
+    for (int i = 0; i < HeaderFields; ++i)
+        record.fields.append(query.value(1 + i).toString());
+    int next = 1 + HeaderFields;
+    record.kind = query.value(next++).toString();
+    record.body = query.value(next++).toString();
+    record.cardText = query.value(next++).toString();
+    record.medicalRecord = query.value(next++).toString();
+    record.settledMark = query.value(next++).toString();
+    record.doses = query.value(next++).toString();
+    record.pricedSheet = query.value(next++).toString();
+    return record;
+}
+
+const QString HistoryColumns = QStringLiteral("select rowid, \"序号\", \"0\", \"1\", \"2\", \"5\", \"发药\" from \"档案\" where ");
+
+} // namespace
+
+ArchiveRepository::ArchiveRepository(Database &db)
+    : m_db(db)
+    , m_keys(db)
+{
+}
+
+WriteResult ArchiveRepository::save(const ArchiveRecord &record)
+{
+    SqlRow row(Tables::archive());
+    for (int i = 0; i < HeaderFields; ++i) {
+        const QString value = record.fields.value(i);
+        // The date column holds a date or nothing.
+        row.set(QString::number(i), i == 5 && value.isEmpty() ? QVariant() : QVariant(value));
+    }
+    row.set(QStringLiteral("类别"), record.kind)
+        .set(QStringLiteral("T1"), record.body)
+        .set(QStringLiteral("T2"), record.cardText)
+        .set(QStringLiteral("病历"), record.medicalRecord)
+        .set(QStringLiteral("序号"), record.id)
+        .set(QStringLiteral("发药"), record.settledMark)
+        .set(QStringLiteral("剂数"), record.doses)
+        .set(QStringLiteral("计价"), record.pricedSheet);
+    SqlTransaction transaction(m_db);
+    if (!transaction.isActive())
+        return transaction.begun();
+    QSqlQuery existing = m_db.select(QStringLiteral("select count(*) from \"档案\" where \"序号\" = ?"), {record.id});
+    if (!existing.next())
+        return WriteResult::failure(QStringLiteral("保存失败：") + m_db.readError());
+    const bool found = existing.value(0).toInt() > 0;
+    existing.finish();
+    const WriteResult written = found ? m_db.update(row, QStringLiteral("\"序号\" = ?"), {record.id}) : m_db.insert(row);
+    if (!written.ok)
+        return written;
+    return transaction.commit();
+}
+
+WriteResult ArchiveRepository::save(const ArchiveRecord &record, PatientRepository &patients,
+                                     const std::optional<PatientRepository::Patient> &patient)
+{
+    SqlTransaction transaction(m_db);
+    if (!transaction.isActive())
+        return transaction.begun();
+    WriteResult written = save(record);
+    if (written.ok && patient)
+        written = patients.save(*patient);
+    if (!written.ok)
+        return written;
+    return transaction.commit();
+}
+
+std::optional<ArchiveRecord> ArchiveRepository::byRowId(qint64 rowId)
+{
+    QSqlQuery query = m_db.select(QStringLiteral("select %1 from \"档案\" where rowid = ?").arg(recordColumns()), {rowId});
+    if (!query.next())
+        return std::nullopt;
+    return fromQuery(query);
+}
+
+std::optional<ArchiveRecord> ArchiveRepository::byId(const QString &id)
+{
+    QSqlQuery query = m_db.select(QStringLiteral("select %1 from \"档案\" where \"序号\" = ? order by rowid limit 1").arg(recordColumns()), {id});
+    if (!query.next())
+        return std::nullopt;
+    return fromQuery(query);
+}
+
+QStringList ArchiveRepository::namesContaining(const QString &text)
+{
+    // The distinct names are few compared with the prescriptions; held in memory, they turn a scan
+    // of every prescription into a look-up of the few names that match.
+    const QString stamp = m_db.changeStamp();
+    if (stamp != m_namesStamp) {
+        m_names.clear();
+        QSqlQuery query = m_db.select(QStringLiteral("select distinct \"0\" from \"档案\" where \"0\" is not null"));
+        while (query.next())
+            m_names.append(query.value(0).toString());
+        m_namesStamp = query.isActive() ? stamp : QString();
+    }
+    QStringList found;
+    for (const QString &name : std::as_const(m_names)) {
+        if (name.contains(text, Qt::CaseInsensitive))
+            found.append(name);
+    }
+    return found;
+}
+
+QList<ArchiveRepository::HistoryEntry> ArchiveRepository::history(const QString &nameFilter, const QDate &from, const QDate &to)
+{
+    QList<HistoryEntry> entries;
+    if (!from.isValid() || !to.isValid())
+        return entries;
+    const QString dates = QStringLiteral("\"5\" between ? and ? order by \"序号\" desc");
+    QVariantList values;
+    QString condition;
+    if (nameFilter.isEmpty()) {
+        condition = QStringLiteral("\"0\" is not null and ");
+    } else {
+        const QStringList names = namesContaining(nameFilter);
+        if (names.isEmpty())
+            return entries;
+        if (names.size() <= MostNamesLookedUp) {
+            condition = QStringLiteral("\"0\" in (%1) and ").arg(QStringList(names.size(), QStringLiteral("?")).join(QLatin1Char(',')));
+            for (const QString &name : names)
+                values.append(name);
+        } else {
+            condition = QStringLiteral("\"0\" like ? escape '\\' and ");
+            values.append(containsPattern(nameFilter));
+        }
+    }
+    values += {from.toString(Qt::ISODate), to.toString(Qt::ISODate)};
+    QSqlQuery query = m_db.select(HistoryColumns + condition + dates, values);
+    while (query.next()) {
+        entries.append({query.value(0).toLongLong(), query.value(1).toString(), query.value(2).toString(), query.value(3).toString(),
+                        query.value(4).toString(), query.value(5).toString(), query.value(6).toString()});
+    }
+    return entries;
+}
+
+WriteResult ArchiveRepository::remove(const QString &id, int *removed)
+{
+    const WriteResult result = m_db.exec(QStringLiteral("delete from \"档案\" where \"序号\" = ?"), {id});
+    if (removed)
+        *removed = result.ok ? m_db.rowsAffected() : 0;
+    return result;
+}
+
+QString ArchiveRepository::freshId(const QString &prefix, const QDateTime &now)
+{
+    return m_keys.next(QStringLiteral("档案"), QStringLiteral("序号"), prefix, now);
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "data/patientrepository.h"
+#include "data/timestampkeygenerator.h"
+#include "data/writeresult.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class Database;
+
+// One saved prescription as the archive 档案 stores it: the 18 header fields in the columns named
+// by their numbers ("5" is the date), the body, the infusion-card text, the medical record, the
+// settled mark, the doses and the priced sheet.
+struct ArchiveRecord
+{
+    QString id; // 序号, the PrescriptionId
+    QStringList fields; // 18 texts; fields[5] is "yyyy-mm-dd" or empty
+    QString kind;       // 类别: "中" or "西"
+    QString body;       // T1
+    QString cardText;   // T2
+    QString medicalRecord; // 病历
+    QString settledMark;   // 发药
+    QString doses;         // 剂数
+    QString pricedSheet;   // 计价
+};
+
+// The prescription archive 档案.
+class ArchiveRepository
+{
+public:
+    // One row of the history list.
+    struct HistoryEntry
+    {
+        qint64 rowId = 0;
+        QString id;
+        QString name;
+        QString sex;
+        QString age;
+        QString date;
+        QString settledMark;
+    };
+
+    explicit ArchiveRepository(Database &db);
+
+    // Adds the prescription or rewrites the row of its id; joins a transaction in progress.
+    WriteResult save(const ArchiveRecord &record);
+    // The prescription and its patient's register row in one transaction: both or neither.
+    WriteResult save(const ArchiveRecord &record, PatientRepository &patients, const std::optional<PatientRepository::Patient> &patient);
+    std::optional<ArchiveRecord> byRowId(qint64 rowId);
+    std::optional<ArchiveRecord> byId(const QString &id);
+    // The prescriptions whose name holds the filter text (any letter case, taken literally), dated
+    // from `from` to `to` inclusive, newest id first.
+    QList<HistoryEntry> history(const QString &nameFilter, const QDate &from, const QDate &to);
+    // Deletes the prescription of that id; the number of rows deleted.
+    WriteResult remove(const QString &id, int *removed = nullptr);
+    // A PrescriptionId (installation prefix + "yyyymmddhhmmss") that no stored prescription has and
+    // that this program has not handed out before.
+    QString freshId(const QString &prefix, const QDateTime &now);
+
+private:
+    QStringList namesContaining(const QString &text);
+
+    Database &m_db;
+    TimestampKeyGenerator m_keys;
+    QString m_namesStamp;
+    QStringList m_names;
+};

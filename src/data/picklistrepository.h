@@ -1,0 +1,38 @@
+#pragma once
+
+#include "data/rowcache.h"
+
+#include <QList>
+#include <QString>
+
+class Database;
+
+// The catalogue as the prescription window's result list shows it: every entry in name order,
+// kept in memory so that each keystroke answers at once.
+class PickListRepository
+{
+public:
+    struct Entry
+    {
+        QString name; // as stored, brackets as braces
+        QString pack; // 常用量
+        QString unit;
+        QString usage;
+        QString category;
+    };
+
+    explicit PickListRepository(Database &db);
+
+    // Entries of one category ("中药"), for a typed text.
+    QList<Entry> findInCategory(const QString &category, const QString &typed);
+    // Entries of every category but one ("中药"), for a typed text.
+    QList<Entry> findOutsideCategory(const QString &category, const QString &typed);
+    // Entries whose category ends with a text (a Western subcategory, "收费项目", "用法").
+    QList<Entry> categoryEndingWith(const QString &ending);
+
+private:
+    template<typename Keep>
+    QList<Entry> collect(const QString &typed, Keep keep);
+
+    RowCache m_cache;
+};

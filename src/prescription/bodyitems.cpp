@@ -1,0 +1,78 @@
+#include "prescription/bodyitems.h"
+
+#include "prescription/bodytext.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+QString bracesForBrackets(QString text)
+{
+    return text.replace(QLatin1Char('['), QLatin1Char('{')).replace(QLatin1Char(']'), QLatin1Char('}'));
+}
+
+} // namespace
+
+QStringList BodyItems::lines(const QString &text)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n|\r"));
+    return text.split(lineBreak);
+}
+
+QString BodyItems::cleanLine(const QString &line)
+{
+    QString cleaned = line;
+    for (int n = 1; n <= 20; ++n) {
+        const QString number = QString::number(n);
+        const QString markers[] = {QLatin1Char('(') + number + QLatin1Char(')'), QStringLiteral("（") + number + QStringLiteral("）"),
+                                   number + QStringLiteral("、"), number + QLatin1Char('.'), number + QLatin1Char(' ')};
+        for (const QString &marker : markers) {
+            const qsizetype at = cleaned.indexOf(marker);
+            if (at >= 0 && at < 4)
+                cleaned.remove(at, marker.size());
+        }
+    }
+    cleaned = cleaned.trimmed();
+    if (cleaned.contains(QStringLiteral("用法")))
+        return QString();
+    return cleaned;
+}
+
+QList<BodyItem> BodyItems::read(PrescriptionKind kind, const QString &body)
+{
+    QList<BodyItem> items;
+    if (kind == PrescriptionKind::Chinese) {
+        const BodyText::HerbLayout layout = BodyText::reflowHerbs(body);
+        for (const QString &item : layout.items) {
+            QString text = item;
+            for (const QChar unit : BodyText::herbUnits())
+                text.remove(unit);
+            text = bracesForBrackets(text).trimmed();
+            items.append({BodyText::herbName(text), BodyText::firstNumber(text), CatalogueLookup::Scope::Herb, item});
+        }
+        for (const QString &line : lines(layout.tail)) {
+            const QString cleaned = cleanLine(line);
+            if (cleaned.isEmpty())
+                continue;
+            const qsizetype space = cleaned.indexOf(QLatin1Char(' '));
+            const QString name = space < 0 ? QString() : cleaned.left(space).trimmed();
+            const QString rest = space < 0 ? QString() : cleaned.mid(space + 1).trimmed();
+            items.append({name, BodyText::firstNumber(rest), CatalogueLookup::Scope::ChargeItem, cleaned});
+        }
+        return items;
+    }
+    for (const QString &line : lines(body)) {
+        const QString cleaned = cleanLine(line);
+        if (cleaned.isEmpty())
+            continue;
+        // A line without a space names nothing the catalogue holds.
+        const qsizetype space = cleaned.indexOf(QLatin1Char(' '));
+        const QString name = space < 0 ? QString() : bracesForBrackets(cleaned.left(space).trimmed());
+        QString rest = space < 0 ? QString() : cleaned.mid(space + 1).trimmed();
+        rest.replace(QLatin1Char('*'), QStringLiteral("×"));
+        const qsizetype times = rest.lastIndexOf(QStringLiteral("×"));
+        const QString quantity = BodyText::firstNumber(times >= 0 ? rest.mid(times + 1) : rest);
+        items.append({name, quantity, CatalogueLookup::Scope::WesternLine, cleaned});
+    }
+    return items;
+}

@@ -1,0 +1,38 @@
+#include "prescription/infusioncardlines.h"
+
+#include <QRegularExpression>
+
+const QStringList &InfusionCardLines::routeKeywords()
+{
+    static const QStringList keywords = {
+        QStringLiteral("iv/gtt"), QStringLiteral("iv"),       QStringLiteral("ivgtt"),    QStringLiteral("im"),
+        QStringLiteral("H"),      QStringLiteral("静注"),     QStringLiteral("静脉滴注"), QStringLiteral("静滴"),
+        QStringLiteral("静推"),   QStringLiteral("静脉推注"), QStringLiteral("加滴管"),   QStringLiteral("皮试"),
+        QStringLiteral("微泵"),   QStringLiteral("iv-vp"),    QStringLiteral("皮下"),     QStringLiteral("皮内"),
+        QStringLiteral("肌注"),   QStringLiteral("肌肉注射"), QStringLiteral("入小壶"),   QStringLiteral("雾化"),
+    };
+    return keywords;
+}
+
+QString InfusionCardLines::fromBody(const QString &body)
+{
+    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n|\r"));
+    QString card;
+    QStringList group;
+    for (const QString &line : body.split(lineBreak)) {
+        if (!line.trimmed().isEmpty())
+            group.append(line);
+        const bool usage = line.contains(QLatin1String("sig"), Qt::CaseInsensitive) || line.contains(QStringLiteral("用法"));
+        if (!usage)
+            continue;
+        for (const QString &keyword : routeKeywords()) {
+            if (line.contains(keyword, Qt::CaseInsensitive)) {
+                for (const QString &member : std::as_const(group))
+                    card += member + QStringLiteral("\r\n");
+                group.clear();
+            }
+        }
+        group.clear();
+    }
+    return card;
+}

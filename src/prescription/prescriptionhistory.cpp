@@ -1,0 +1,66 @@
+#include "prescription/prescriptionhistory.h"
+
+#include "data/statisticsrepository.h"
+#include "prescription/prescriptionsheet.h"
+
+PrescriptionHistory::PrescriptionHistory(ArchiveRepository &archive, StatisticsRepository &statistics)
+    : m_archive(archive)
+    , m_statistics(statistics)
+{
+}
+
+QString PrescriptionHistory::rowText(const ArchiveRepository::HistoryEntry &entry)
+{
+    const QDate date = parseDate(entry.date);
+    return entry.name + QLatin1Char('[') + entry.sex + QLatin1Char(',') + entry.age + QLatin1Char(',')
+        + (date.isValid() ? date.toString(Qt::ISODate) : entry.date) + QLatin1Char(']') + entry.settledMark;
+}
+
+QDate PrescriptionHistory::parseDate(const QString &text)
+{
+    return QDate::fromString(text.trimmed(), QStringLiteral("yyyy-M-d"));
+}
+
+QList<ArchiveRepository::HistoryEntry> PrescriptionHistory::query(const QString &nameFilter, const QString &from, const QString &to)
+{
+    return m_archive.history(nameFilter, parseDate(from), parseDate(to));
+}
+
+void PrescriptionHistory::restore(const ArchiveRecord &record, PrescriptionSheet &sheet)
+{
+    PrescriptionSheet::LoadingScope loading(sheet);
+    if (record.kind == QStringLiteral("中"))
+        sheet.setKind(PrescriptionKind::Chinese, SheetGeometry::BodyPlacement::ChineseNarrow);
+    else
+        sheet.setKind(PrescriptionKind::Western, SheetGeometry::BodyPlacement::Western);
+    for (int i = 0; i < PrescriptionSheet::FieldCount; ++i)
+        sheet.setField(i, record.fields.value(i));
+    const QDate date = parseDate(record.fields.value(PrescriptionSheet::Date));
+    if (date.isValid())
+        sheet.setField(PrescriptionSheet::Date, date.toString(Qt::ISODate));
+    sheet.setBody(record.body);
+    sheet.setCardText(record.cardText);
+    sheet.setId(record.id);
+    sheet.setSettledMark(record.settledMark);
+    sheet.setDoses(record.doses);
+    sheet.setMedicalRecord(record.medicalRecord);
+    sheet.setGrandTotal(record.fields.value(PrescriptionSheet::Total));
+    sheet.restorePricedSheet(record.pricedSheet);
+}
+
+bool PrescriptionHistory::reopen(qint64 rowId, PrescriptionSheet &sheet)
+{
+    const std::optional<ArchiveRecord> record = m_archive.byRowId(rowId);
+    if (!record)
+        return false;
+    restore(*record, sheet);
+    return true;
+}
+
+WriteResult PrescriptionHistory::remove(const QString &prescriptionId)
+{
+    const WriteResult archive = m_archive.remove(prescriptionId);
+    if (!archive.ok)
+        return archive;
+    return m_statistics.remove(prescriptionId);
+}

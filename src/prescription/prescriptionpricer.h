@@ -1,0 +1,23 @@
+#pragma once
+
+#include "prescription/bodyitems.h"
+#include "prescription/drugline.h"
+
+#include <QList>
+
+class CatalogueLookup;
+
+// Turns a prescription body into priced lines: every item found in the catalogue by its exact
+// name becomes a line with the catalogue's unit, price, drawer and category and the quantity from
+// the text (a herb's quantity times the doses). Items not found leave no line and no gap.
+class PrescriptionPricer
+{
+public:
+    explicit PrescriptionPricer(CatalogueLookup &catalogue);
+
+    // The priced lines in body order (all of them; the sheet holds the first 36).
+    QList<DrugLine> price(PrescriptionKind kind, const QString &body, const QString &doses);
+
+private:
+    CatalogueLookup &m_catalogue;
+};

@@ -1,0 +1,77 @@
+#include "prescription/prescriptionsaver.h"
+
+#include "data/archiverepository.h"
+#include "data/patientrepository.h"
+#include "prescription/patientkey.h"
+#include "prescription/prescriptionsheet.h"
+#include "text/amount.h"
+
+PrescriptionSaver::PrescriptionSaver(ArchiveRepository &archive, PatientRepository &patients, std::function<QDate()> today)
+    : m_archive(archive)
+    , m_patients(patients)
+    , m_today(std::move(today))
+{
+}
+
+ArchiveRecord PrescriptionSaver::recordOf(const PrescriptionSheet &sheet)
+{
+    ArchiveRecord record;
+    record.id = sheet.id();
+    for (int i = 0; i < PrescriptionSheet::FieldCount; ++i)
+        record.fields.append(sheet.field(i));
+    record.kind = sheet.kind() == PrescriptionKind::Chinese ? QStringLiteral("中") : QStringLiteral("西");
+    record.body = sheet.body();
+    record.cardText = sheet.cardText();
+    record.medicalRecord = sheet.medicalRecord();
+    record.settledMark = sheet.settledMark();
+    record.doses = sheet.doses();
+    record.pricedSheet = sheet.pricedSheetText();
+    return record;
+}
+
+PrescriptionSaver::Result PrescriptionSaver::save(PrescriptionSheet &sheet)
+{
+    if (sheet.field(PrescriptionSheet::Name).trimmed().isEmpty())
+        return {Outcome::NameMissing, WriteResult::failure(QStringLiteral("请输入患者姓名！"))};
+
+    // The stored date is a date: one typed as 2024-3-1 is stored as 2024-03-01, one that is no date
+    // at all is refused before anything is written.
+    const QString dateText = sheet.field(PrescriptionSheet::Date).trimmed();
+    QDate date;
+    if (!dateText.isEmpty()) {
+        date = QDate::fromString(dateText, QStringLiteral("yyyy-M-d"));
+        if (!date.isValid())
+            return {Outcome::Refused,
+                    WriteResult::failure(QStringLiteral("保存失败：日期“%1”不是有效的日期，请按“2016-01-03”的格式填写。").arg(dateText))};
+        sheet.setField(PrescriptionSheet::Date, date.toString(Qt::ISODate));
+    }
+    for (const int fee : {int(PrescriptionSheet::DrugFee), int(PrescriptionSheet::OtherFee)}) {
+        const Amount value = Amount::leadingNumber(sheet.field(fee));
+        if (!value.isZero())
+            sheet.setField(fee, value.toFixed(2));
+    }
+
+    const ArchiveRecord record = recordOf(sheet);
+    std::optional<PatientRepository::Patient> patient;
+    const QString name = sheet.field(PrescriptionSheet::Name);
+    const QString age = sheet.field(PrescriptionSheet::Age);
+    if (!name.isEmpty() && !age.isEmpty()) {
+        const QString year = PatientKey::birthYear(age, m_today().year());
+        PatientRepository::Patient p;
+        p.key = PatientKey::of(name, year);
+        p.name = name;
+        p.sex = sheet.field(PrescriptionSheet::Sex);
+        p.birthYear = year;
+        p.medicalCard = sheet.field(PrescriptionSheet::Allergy);
+        p.address = sheet.field(PrescriptionSheet::Address);
+        p.diagnosis = sheet.field(PrescriptionSheet::Diagnosis);
+        p.feeClass = sheet.field(PrescriptionSheet::FeeClass);
+        p.telephone = sheet.field(PrescriptionSheet::Telephone);
+        p.allergy = sheet.field(PrescriptionSheet::Allergy);
+        patient = p;
+    }
+    const WriteResult written = m_archive.save(record, m_patients, patient);
+    if (!written.ok)
+        return {Outcome::Refused, written};
+    return {Outcome::Saved, written};
+}

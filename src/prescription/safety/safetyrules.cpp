@@ -1,0 +1,219 @@
+#include "prescription/safety/safetyrules.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include "prescription/safety/herbname.h"
+
+namespace {
+
+constexpr QStringView HerbGroupsFile = u"herbgroups.tsv";
+constexpr QStringView IncompatibilitiesFile = u"incompatibilities.tsv";
+constexpr QStringView ToxicDosesFile = u"toxicdoses.tsv";
+constexpr QStringView AllergyClassesFile = u"allergyclasses.tsv";
+constexpr QStringView InspectionFile = u"inspection.tsv";
+
+QStringList listCell(const QString &cell)
+{
+    static const QRegularExpression separators(QStringLiteral("[、,，]"));
+    QStringList items;
+    for (const QString &part : cell.split(separators)) {
+        const QString item = part.trimmed();
+        if (!item.isEmpty())
+            items.append(item);
+    }
+    return items;
+}
+
+QString cellAt(const QStringList &cells, int index)
+{
+    return index < cells.size() ? cells.at(index) : QString();
+}
+
+QStringList herbNames(const QString &cell)
+{
+    QStringList names;
+    for (const QString &written : listCell(cell)) {
+        const QString name = canonicalHerbName(written);
+        if (!name.isEmpty() && !names.contains(name))
+            names.append(name);
+    }
+    return names;
+}
+
+} // namespace
+
+const QStringList &SafetyRules::fileNames()
+{
+    static const QStringList names = {HerbGroupsFile.toString(), IncompatibilitiesFile.toString(),
+                                      ToxicDosesFile.toString(), AllergyClassesFile.toString(),
+                                      InspectionFile.toString()};
+    return names;
+}
+
+SafetyRules SafetyRules::shipped()
+{
+    SafetyRules rules;
+    for (const QString &name : fileNames())
+        rules.addFromFile(name, QStringLiteral(":/prescription/safety/") + name, true);
+    return rules;
+}
+
+SafetyRules SafetyRules::load(const QString &clinicFolder)
+{
+    SafetyRules rules = shipped();
+    const QDir folder(clinicFolder);
+    for (const QString &name : fileNames()) {
+        const QString path = folder.filePath(name);
+        if (!clinicFolder.isEmpty() && QFile::exists(path))
+            rules.addFromFile(name, path, false);
+    }
+    return rules;
+}
+
+void SafetyRules::addFromFile(const QString &fileName, const QString &path, bool required)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (required || file.exists())
+            m_problems.append(QStringLiteral("%1：无法读取（%2）").arg(path, file.errorString()));
+        return;
+    }
+    addFile(fileName, QString::fromUtf8(file.readAll()), path);
+}
+
+void SafetyRules::addFile(const QString &fileName, const QString &text, const QString &origin)
+{
+    if (!fileNames().contains(fileName)) {
+        m_problems.append(QStringLiteral("%1：不是安全规则文件").arg(origin));
+        return;
+    }
+    QString source;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QString line = lines.at(i);
+        if (i == 0 && line.startsWith(QChar(0xfeff)))
+            line.remove(0, 1);
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (line.trimmed().isEmpty())
+            continue;
+        if (line.trimmed().startsWith(QLatin1Char('#'))) {
+            if (source.isEmpty())
+                source = line.trimmed().mid(1).trimmed();
+            continue;
+        }
+        QStringList cells = line.split(QLatin1Char('\t'));
+        for (QString &cell : cells)
+            cell = cell.trimmed();
+        const QString problem = addRow(fileName, cells, source.isEmpty() ? origin : source);
+        if (!problem.isEmpty())
+            m_problems.append(QStringLiteral("%1 第%2行：%3").arg(origin, QString::number(i + 1), problem));
+    }
+}
+
+QString SafetyRules::addRow(const QString &fileName, const QStringList &cells, const QString &source)
+{
+    if (fileName == HerbGroupsFile)
+        return addHerbGroup(cells);
+    if (fileName == IncompatibilitiesFile)
+        return addIncompatibility(cells, source);
+    if (fileName == ToxicDosesFile)
+        return addDoseLimit(cells, source);
+    if (fileName == AllergyClassesFile)
+        return addAllergyClass(cells, source);
+    return addInspection(cells, source);
+}
+
+QString SafetyRules::addHerbGroup(const QStringList &cells)
+{
+    const QString name = cellAt(cells, 0);
+    const QStringList members = herbNames(cellAt(cells, 1));
+    if (name.isEmpty() || members.isEmpty())
+        return QStringLiteral("应为“组名<TAB>成员、成员…”");
+    // A clinic's row for an existing group adds its members to that group.
+    for (HerbGroup &group : m_herbGroups) {
+        if (group.name == name) {
+            for (const QString &member : members) {
+                if (!group.members.contains(member))
+                    group.members.append(member);
+            }
+            return QString();
+        }
+    }
+    m_herbGroups.append({name, members});
+    return QString();
+}
+
+QString SafetyRules::addIncompatibility(const QStringList &cells, const QString &source)
+{
+    Incompatibility rule;
+    if (cellAt(cells, 0) == QStringLiteral("十八反"))
+        rule.kind = SafetyWarning::Kind::EighteenIncompatibilities;
+    else if (cellAt(cells, 0) == QStringLiteral("十九畏"))
+        rule.kind = SafetyWarning::Kind::NineteenFears;
+    else
+        return QStringLiteral("第一列应为“十八反”或“十九畏”");
+    rule.first = cellAt(cells, 1);
+    rule.second = cellAt(cells, 2);
+    if (rule.first.isEmpty() || rule.second.isEmpty())
+        return QStringLiteral("应为“十八反或十九畏<TAB>一方<TAB>另一方”");
+    rule.source = source;
+    m_incompatibilities.append(rule);
+    return QString();
+}
+
+QString SafetyRules::addDoseLimit(const QStringList &cells, const QString &source)
+{
+    DoseLimit limit;
+    limit.form = cellAt(cells, 0);
+    if (limit.form.isEmpty())
+        return QStringLiteral("缺品名");
+    limit.names = herbNames(cellAt(cells, 1));
+    if (limit.names.isEmpty())
+        limit.names.append(canonicalHerbName(limit.form));
+    limit.lowest = cellAt(cells, 2);
+    limit.highest = cellAt(cells, 3);
+    const std::optional<MassQuantity> lowest = MassQuantity::parse(limit.lowest, QStringLiteral("g"));
+    const std::optional<MassQuantity> highest = MassQuantity::parse(limit.highest, QStringLiteral("g"));
+    if (!lowest || !highest)
+        return QStringLiteral("用量下限、上限应为克数");
+    if (*highest < *lowest)
+        return QStringLiteral("用量上限小于下限");
+    limit.highestMass = *highest;
+    limit.note = cellAt(cells, 4);
+    limit.source = source;
+    m_doseLimits.append(limit);
+    return QString();
+}
+
+QString SafetyRules::addAllergyClass(const QStringList &cells, const QString &source)
+{
+    const AllergyClass allergyClass{cellAt(cells, 0), listCell(cellAt(cells, 1)), listCell(cellAt(cells, 2)), source};
+    if (allergyClass.name.isEmpty() || allergyClass.drugPatterns.isEmpty())
+        return QStringLiteral("应为“类别<TAB>另指本类的词<TAB>药名含有的字样”");
+    m_allergyClasses.append(allergyClass);
+    return QString();
+}
+
+QString SafetyRules::addInspection(const QStringList &cells, const QString &source)
+{
+    const QString rule = cellAt(cells, 0);
+    const QString value = cellAt(cells, 1);
+    if (rule == QStringLiteral("西药处方药品种数上限")) {
+        bool ok = false;
+        const int maximum = value.toInt(&ok);
+        if (!ok || maximum < 0)
+            return QStringLiteral("上限应为整数");
+        m_westernDrugLimit = {maximum, cellAt(cells, 2), source};
+        return QString();
+    }
+    if (rule == QStringLiteral("保存时须写诊断")) {
+        if (value != QStringLiteral("是") && value != QStringLiteral("否"))
+            return QStringLiteral("取值应为“是”或“否”");
+        m_diagnosisRule = {value == QStringLiteral("是"), cellAt(cells, 2), source};
+        return QString();
+    }
+    return QStringLiteral("未知的规则“%1”").arg(rule);
+}
