@@ -6,7 +6,8 @@ packages=(
     cmake ninja-build g++
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6printsupport6 libgl-dev
     libsqlite3-dev
-    unicode-data
+    pkg-config libfreexl-dev libminizip-dev
+    python3-xlrd
     fonts-noto-cjk
     poppler-utils
     xvfb xauth

@@ -22,7 +22,8 @@ QStringList BodyItems::lines(const QString &text)
 QString BodyItems::cleanLine(const QString &line)
 {
     QString cleaned = line;
-    for (int n = 1; n <= 20; ++n) {
+    // Two-digit markers first: "12." must not lose only its "2." and leave "1" before the name.
+    for (int n = 20; n >= 1; --n) {
         const QString number = QString::number(n);
         const QString markers[] = {QLatin1Char('(') + number + QLatin1Char(')'), QStringLiteral("（") + number + QStringLiteral("）"),
                                    number + QStringLiteral("、"), number + QLatin1Char('.'), number + QLatin1Char(' ')};

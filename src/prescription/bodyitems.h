@@ -24,7 +24,7 @@ class BodyItems
 {
 public:
     // A body line without its number marker ("1.", "(2)", "（3）", "4、", "5 " among the first four
-    // characters, n from 1 to 20), trimmed; empty when the line is empty or a usage line.
+    // characters, n from 20 down to 1), trimmed; empty when the line is empty or a usage line.
     static QString cleanLine(const QString &line);
     // The lines of a text as separated by line breaks.
     static QStringList lines(const QString &text);

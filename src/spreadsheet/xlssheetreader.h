@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+#include "spreadsheet/spreadsheettable.h"
+
+// The first worksheet of an Excel 97-2003 workbook (.xls, BIFF8 or BIFF5), read through FreeXL
+// once the container and the records have been checked. Dates come as their text (yyyy-mm-dd),
+// as FreeXL gives them.
+class XlsSheetReader
+{
+public:
+    static constexpr qint64 MaxFileSize = 256 * 1024 * 1024;
+
+    // On failure the message says what is wrong, without naming the file.
+    static SpreadsheetTable read(const QString &path);
+};
