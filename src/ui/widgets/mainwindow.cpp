@@ -3,7 +3,9 @@
 #include "app/clinicservices.h"
 #include "app/clinicsettings.h"
 #include "app/exitbackup.h"
+#include "maintenance/widgets/cataloguewindow.h"
 #include "ui/widgets/aboutwindow.h"
+#include "ui/widgets/filechooser.h"
 #include "ui/helppages.h"
 #include "ui/widgets/helpviewer.h"
 #include "ui/widgets/placeholderwindow.h"
@@ -25,9 +27,11 @@ const QSize WorkingWindowSize = twipsSize(11625, 8730);
 
 } // namespace
 
-MainWindow::MainWindow(ClinicServices &services, QWidget *parent)
+MainWindow::MainWindow(ClinicServices &services, FileChooser *files, QWidget *parent)
     : QMainWindow(parent)
     , m_services(services)
+    , m_ownFiles(files ? nullptr : std::make_unique<DialogFileChooser>())
+    , m_files(files ? files : m_ownFiles.get())
     , m_area(new QMdiArea(this))
 {
     setObjectName(QStringLiteral("Form1"));
@@ -39,13 +43,13 @@ MainWindow::MainWindow(ClinicServices &services, QWidget *parent)
     buildMenus();
 }
 
+MainWindow::~MainWindow() = default;
+
 void MainWindow::buildMenus()
 {
     QMenuBar *bar = menuBar();
     addItem(nullptr, QStringLiteral("综合设置(S)"), {}, [this] { openSettings(); });
-    addItem(nullptr, QStringLiteral("药物维护(Y)"), {}, [this] {
-        openPlaceholder(QStringLiteral("Form3"), QStringLiteral("药物维护"), WorkingWindowSize);
-    });
+    addItem(nullptr, QStringLiteral("药物维护(Y)"), {}, [this] { openCatalogue(); });
 
     QMenu *templates = bar->addMenu(QStringLiteral("模板维护(M)"));
     addItem(templates, QStringLiteral("人个组套\\中药方剂"), QKeySequence(QStringLiteral("Ctrl+C")),
@@ -192,6 +196,15 @@ void MainWindow::openAbout()
         auto *about = new AboutWindow;
         connect(about, &AboutWindow::linkRequested, this, &MainWindow::openHelp);
         return about;
+    });
+}
+
+void MainWindow::openCatalogue()
+{
+    openChild(QStringLiteral("Form3"), [this] {
+        auto *catalogue = new CatalogueWindow(m_services.catalogue(), *m_files);
+        connect(catalogue, &CatalogueWindow::linkRequested, this, &MainWindow::openHelp);
+        return catalogue;
     });
 }
 

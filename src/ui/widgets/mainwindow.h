@@ -4,8 +4,10 @@
 #include <QPointer>
 
 #include <functional>
+#include <memory>
 
 class ClinicServices;
+class FileChooser;
 class HelpViewer;
 class QMdiArea;
 class QMdiSubWindow;
@@ -18,7 +20,9 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit MainWindow(ClinicServices &services, QWidget *parent = nullptr);
+    // `files` answers the windows' file dialogs; the system's dialogs when none is given.
+    explicit MainWindow(ClinicServices &services, FileChooser *files = nullptr, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     QMdiArea *mdiArea() const { return m_area; }
     // The child window with this object name ("Form2", "Form3" …), or null.
@@ -43,11 +47,14 @@ private:
     void openTemplates(const QString &category);
     void showPrescriptionWindow();
     void centrePrescriptionWindow();
+    void openCatalogue();
     void openSettings();
     void openAbout();
     void openHelp(const QUrl &url);
 
     ClinicServices &m_services;
+    std::unique_ptr<FileChooser> m_ownFiles;
+    FileChooser *m_files;
     QMdiArea *m_area;
     QPointer<QMdiSubWindow> m_prescription;
     QPointer<SettingsWindow> m_settingsWindow;
