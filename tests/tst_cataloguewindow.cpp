@@ -427,9 +427,10 @@ void TestCatalogueWindow::newEntrySavedTwiceIsOneRow()
     button(u"保存"_qs)->click();
     const QString key = m_window->currentKey();
     QCOMPARE(key.size(), 14);
+    // Boxes left empty are stored as empty texts, like every other row.
     QCOMPARE(column(m_file->database(), u"select 名称 || '|' || 常用量 || '|' || 单位 || '|' || 单价 || '|' || 分类 || '|' || 查询 "
-                                         "from 商品 where ID号 = ?"_qs, {key}),
-             QStringList{u"鹿角霜{煅}|10g|g|0.500|中药|鹿角霜[煅]ljsd3351"_qs});
+                                         "|| '|' || 斗位 || '|' || 用法 from 商品 where ID号 = ?"_qs, {key}),
+             QStringList{u"鹿角霜{煅}|10g|g|0.500|中药|鹿角霜[煅]ljsd3351||"_qs});
     QCOMPARE(QApplication::focusWidget(), button(u"添加"_qs));
     QCOMPARE(m_window->grid()->scrollValue(), 0);
 

@@ -29,19 +29,25 @@ CatalogueRepository::Entry fromQuery(const QSqlQuery &query)
     return fromColumns(values);
 }
 
+// Every stored value is a text; an empty one is stored as the empty text, never as null.
+QString text(const QString &value)
+{
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
 SqlRow rowOf(const CatalogueRepository::Entry &entry)
 {
     SqlRow row(Tables::catalogue());
-    row.set(QStringLiteral("ID号"), entry.key)
-        .set(QStringLiteral("名称"), entry.name)
-        .set(QStringLiteral("常用量"), entry.usualQuantity)
-        .set(QStringLiteral("单位"), entry.unit)
-        .set(QStringLiteral("单价"), entry.price)
-        .set(QStringLiteral("拼音"), entry.initials)
-        .set(QStringLiteral("用法"), entry.usage)
-        .set(QStringLiteral("分类"), entry.category)
-        .set(QStringLiteral("斗位"), entry.drawer)
-        .set(QStringLiteral("查询"), entry.searchKey);
+    row.set(QStringLiteral("ID号"), text(entry.key))
+        .set(QStringLiteral("名称"), text(entry.name))
+        .set(QStringLiteral("常用量"), text(entry.usualQuantity))
+        .set(QStringLiteral("单位"), text(entry.unit))
+        .set(QStringLiteral("单价"), text(entry.price))
+        .set(QStringLiteral("拼音"), text(entry.initials))
+        .set(QStringLiteral("用法"), text(entry.usage))
+        .set(QStringLiteral("分类"), text(entry.category))
+        .set(QStringLiteral("斗位"), text(entry.drawer))
+        .set(QStringLiteral("查询"), text(entry.searchKey));
     return row;
 }
 
@@ -210,7 +216,7 @@ CatalogueRepository::ImportResult CatalogueRepository::import(const QList<Entry>
         entry.key = stamp + QString::number(1001 + i);
         WriteResult stored = checkWidths(entry);
         if (stored.ok)
-            stored = m_db.insert(rowOf(entry).set(QStringLiteral("备用1"), QString()));
+            stored = m_db.insert(rowOf(entry).set(QStringLiteral("备用1"), text(QString())));
         if (!stored.ok) {
             outcome.result = failedTo(stored, QStringLiteral("导入失败"));
             outcome.failedIndex = i;
