@@ -1,5 +1,10 @@
 // The drug catalogue at the size of a large clinic: exporting and importing 10,000 entries
 // through .xls files, and the drug maintenance window's search as the user types with 20,000.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
 #include "data/cataloguerepository.h"
 #include "data/database.h"
 #include "data/databasecreator.h"
@@ -8,11 +13,6 @@
 #include "maintenance/widgets/cataloguewindow.h"
 #include "text/pinyininitials.h"
 #include "ui/widgets/filechooser.h"
-
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QLineEdit>
-#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 

@@ -1,12 +1,12 @@
 #include "data/cataloguerepository.h"
 
+#include <QSqlQuery>
+
 #include "data/database.h"
 #include "data/likepattern.h"
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
-
-#include <QSqlQuery>
 
 namespace {
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "data/rowcache.h"
-#include "data/timestampkeygenerator.h"
-#include "data/writeresult.h"
-
 #include <QDateTime>
 #include <QList>
 #include <QString>
+
+#include "data/rowcache.h"
+#include "data/timestampkeygenerator.h"
+#include "data/writeresult.h"
 
 #include <functional>
 #include <memory>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "data/cataloguerepository.h"
-
 #include <QString>
 #include <QStringList>
+
+#include "data/cataloguerepository.h"
 
 // The rules of the drug maintenance window's editor strip, apart from its widgets: what typing
 // changes in a box, how a search result loads into the boxes, and how the boxes are checked and

@@ -1,12 +1,12 @@
 #include "maintenance/catalogueimportrules.h"
 
+#include <QRegularExpression>
+
 #include "data/tables.h"
 #include "maintenance/catalogueeditorrules.h"
 #include "maintenance/catalogueoptions.h"
 #include "text/amount.h"
 #include "text/pinyininitials.h"
-
-#include <QRegularExpression>
 
 namespace {
 

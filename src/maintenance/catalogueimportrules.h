@@ -1,10 +1,10 @@
 #pragma once
 
-#include "data/cataloguerepository.h"
-
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include "data/cataloguerepository.h"
 
 #include <optional>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "data/cataloguerepository.h"
-
 #include <QDateTime>
 #include <QString>
+
+#include "data/cataloguerepository.h"
 
 // The catalogue's spreadsheet files: a category exported to an Excel 97-2003 workbook, and the
 // first sheet of an .xls or .xlsx workbook imported as a whole or not at all.

@@ -1,10 +1,5 @@
 #include "maintenance/widgets/cataloguewindow.h"
 
-#include "print/units.h"
-#include "ui/helppages.h"
-#include "ui/widgets/filechooser.h"
-#include "ui/widgets/rowgrid.h"
-
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
@@ -16,6 +11,11 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+
+#include "print/units.h"
+#include "ui/helppages.h"
+#include "ui/widgets/filechooser.h"
+#include "ui/widgets/rowgrid.h"
 
 namespace {
 
@@ -436,7 +436,8 @@ CatalogueTransfer::Result CatalogueWindow::withProgress(const QString &label, Wo
 {
     QProgressDialog dialog(label, QStringLiteral("取消"), 0, 0, this);
     dialog.setWindowTitle(QStringLiteral("提示"));
-    dialog.setWindowModality(Qt::WindowModal);
+    // The import holds a transaction open: no other window may write meanwhile.
+    dialog.setWindowModality(Qt::ApplicationModal);
     dialog.setMinimumDuration(500);
     dialog.setAutoClose(false);
     dialog.setAutoReset(false);

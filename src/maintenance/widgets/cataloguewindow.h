@@ -1,13 +1,13 @@
 #pragma once
 
+#include <QPointer>
+#include <QUrl>
+#include <QWidget>
+
 #include "data/cataloguerepository.h"
 #include "maintenance/catalogueeditorrules.h"
 #include "maintenance/catalogueoptions.h"
 #include "maintenance/cataloguetransfer.h"
-
-#include <QPointer>
-#include <QUrl>
-#include <QWidget>
 
 class FileChooser;
 class QComboBox;
