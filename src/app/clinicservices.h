@@ -6,9 +6,17 @@
 
 #include <memory>
 
+class ArchiveRepository;
+class CatalogueLookup;
 class CatalogueRepository;
 class ClinicSettings;
 class Database;
+class PatientRepository;
+class PickListRepository;
+class StatisticsRepository;
+class TemplateRepository;
+class WordListRepository;
+struct PrescriptionServices;
 
 // The services and repositories the windows work with, made once after start-up from the two
 // database files. Windows receive the ones they need, never a database.
@@ -25,7 +33,21 @@ public:
     const QString &backupRoot() const { return m_backupRoot; }
 
     ClinicSettings &settings() { return *m_settings; }
+    TemplateRepository &templates() { return *m_templates; }
+    // The common diagnoses (诊断) and common addresses (地址).
+    WordListRepository &diagnoses() { return *m_diagnoses; }
+    WordListRepository &addresses() { return *m_addresses; }
+    PickListRepository &pickList() { return *m_pickList; }
+    CatalogueLookup &catalogueLookup() { return *m_catalogueLookup; }
+    // The catalogue as the drug maintenance window edits it.
     CatalogueRepository &catalogue() { return *m_catalogue; }
+    PatientRepository &patients() { return *m_patients; }
+    ArchiveRepository &archive() { return *m_archive; }
+    // The settled lines, in the statistics file.
+    StatisticsRepository &statistics() { return *m_statistics; }
+
+    // What the prescription window works with.
+    PrescriptionServices prescriptionServices();
 
 private:
     StartupValues m_values;
@@ -33,5 +55,13 @@ private:
     std::unique_ptr<Database> m_main;
     std::unique_ptr<Database> m_stats;
     std::unique_ptr<ClinicSettings> m_settings;
+    std::unique_ptr<TemplateRepository> m_templates;
+    std::unique_ptr<WordListRepository> m_diagnoses;
+    std::unique_ptr<WordListRepository> m_addresses;
+    std::unique_ptr<PickListRepository> m_pickList;
+    std::unique_ptr<CatalogueLookup> m_catalogueLookup;
     std::unique_ptr<CatalogueRepository> m_catalogue;
+    std::unique_ptr<PatientRepository> m_patients;
+    std::unique_ptr<ArchiveRepository> m_archive;
+    std::unique_ptr<StatisticsRepository> m_statistics;
 };

@@ -2,6 +2,18 @@
 
 #include "data/storabletext.h"
 
+namespace {
+
+// Texts are stored as texts: an empty field is written as "", never as NULL.
+QVariant storable(const QVariant &value)
+{
+    if (value.typeId() != QMetaType::QString)
+        return value;
+    const QString text = storableText(value.toString());
+    return text.isNull() ? QString(u""_qs) : text;
+}
+
+} // namespace
 
 SqlRow::SqlRow(const TableDefinition &table)
     : m_table(&table)
@@ -11,7 +23,7 @@ SqlRow::SqlRow(const TableDefinition &table)
 SqlRow &SqlRow::set(const QString &column, const QVariant &value)
 {
     Q_ASSERT_X(m_table->column(column), "SqlRow::set", qPrintable(m_table->name() + QLatin1Char('.') + column));
-    const QVariant clean = value.typeId() == QMetaType::QString ? QVariant(storableText(value.toString())) : value;
+    const QVariant clean = storable(value);
     for (auto &entry : m_values) {
         if (entry.first == column) {
             entry.second = clean;
@@ -20,6 +32,17 @@ SqlRow &SqlRow::set(const QString &column, const QVariant &value)
     }
     m_values.append({column, clean});
     return *this;
+}
+
+SqlRow &SqlRow::setClipped(const QString &column, const QString &text)
+{
+    const int width = m_table->width(column);
+    const QString clean = storableText(text);
+    // The width counts characters, not UTF-16 units.
+    const QList<uint> characters = clean.toUcs4();
+    if (width <= 0 || characters.size() <= width)
+        return set(column, clean);
+    return set(column, QString::fromUcs4(reinterpret_cast<const char32_t *>(characters.constData()), width));
 }
 
 QStringList SqlRow::columns() const

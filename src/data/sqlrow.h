@@ -19,6 +19,9 @@ public:
 
     // Sets a column's value (texts are cleaned with storableText); the column must exist.
     SqlRow &set(const QString &column, const QVariant &value);
+    // Sets a derived text (a search key built from other columns) cut to the column's width:
+    // the columns it is built from are stored whole, so the key may lose its tail, never the row.
+    SqlRow &setClipped(const QString &column, const QString &text);
 
     const TableDefinition &table() const { return *m_table; }
     QStringList columns() const;

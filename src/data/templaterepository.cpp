@@ -2,8 +2,8 @@
 
 #include "data/database.h"
 #include "data/sqlrow.h"
+#include "data/sqltransaction.h"
 #include "data/tables.h"
-#include "data/timestampkeygenerator.h"
 #include "text/pinyininitials.h"
 
 #include <QSqlQuery>
@@ -18,10 +18,24 @@ TemplateRepository::Template fromQuery(const QSqlQuery &query, int first)
             query.value(first + 3).toString(), query.value(first + 4).toString(), query.value(first + 5).toString()};
 }
 
+SqlRow rowOf(const TemplateRepository::Template &entry)
+{
+    SqlRow row(Tables::templates());
+    row.set(QStringLiteral("序号"), entry.key)
+        .set(QStringLiteral("名称"), entry.name)
+        .set(QStringLiteral("拼音"), entry.initials)
+        .set(QStringLiteral("内容"), entry.content)
+        .set(QStringLiteral("分类"), entry.kind)
+        .setClipped(QStringLiteral("查询"), entry.name + entry.initials + initialsDigitCode(entry.initials))
+        .set(QStringLiteral("排序"), entry.order);
+    return row;
+}
+
 } // namespace
 
 TemplateRepository::TemplateRepository(Database &db)
     : m_db(db)
+    , m_keys(db)
 {
 }
 
@@ -71,21 +85,24 @@ int TemplateRepository::count(const QString &kind)
 
 WriteResult TemplateRepository::save(const Template &entry)
 {
-    SqlRow row(Tables::templates());
-    row.set(QStringLiteral("序号"), entry.key)
-        .set(QStringLiteral("名称"), entry.name)
-        .set(QStringLiteral("拼音"), entry.initials)
-        .set(QStringLiteral("内容"), entry.content)
-        .set(QStringLiteral("分类"), entry.kind)
-        .set(QStringLiteral("查询"), entry.name + entry.initials + initialsDigitCode(entry.initials))
-        .set(QStringLiteral("排序"), entry.order);
+    const SqlRow row = rowOf(entry);
+    // One unit: a template another computer deletes between the check and the update would
+    // otherwise be reported saved while nothing was stored.
+    SqlTransaction guard(m_db);
+    if (!guard.isActive())
+        return guard.begun();
     QSqlQuery existing = m_db.select(QStringLiteral("select count(*) from \"个人模板\" where \"序号\" = ? and \"分类\" = ?"),
                                      {entry.key, entry.kind});
     if (!existing.next())
         return WriteResult::failure(QStringLiteral("保存失败：") + m_db.readError());
-    if (existing.value(0).toInt() > 0)
-        return m_db.update(row, QStringLiteral("\"序号\" = ? and \"分类\" = ?"), {entry.key, entry.kind});
-    return m_db.insert(row);
+    const bool stored = existing.value(0).toInt() > 0;
+    existing.finish();
+    const WriteResult written = stored
+        ? m_db.update(row, QStringLiteral("\"序号\" = ? and \"分类\" = ?"), {entry.key, entry.kind})
+        : m_db.insert(row);
+    if (!written.ok)
+        return written;
+    return guard.commit();
 }
 
 WriteResult TemplateRepository::remove(const QString &key, const QString &kind)
@@ -93,7 +110,34 @@ WriteResult TemplateRepository::remove(const QString &key, const QString &kind)
     return m_db.exec(QStringLiteral("delete from \"个人模板\" where \"序号\" = ? and \"分类\" = ?"), {key, kind});
 }
 
+WriteResult TemplateRepository::add(Template &entry)
+{
+    // The check and the insert are one unit, so no other computer takes the key in between.
+    SqlTransaction guard(m_db);
+    if (!guard.isActive())
+        return guard.begun();
+    QString key = entry.key;
+    if (key.isEmpty() || keyInUse(key))
+        key = freshKey();
+    Template stored = entry;
+    stored.key = key;
+    const WriteResult inserted = m_db.insert(rowOf(stored));
+    if (!inserted.ok)
+        return inserted;
+    const WriteResult committed = guard.commit();
+    if (committed.ok)
+        entry.key = key;
+    return committed;
+}
+
+bool TemplateRepository::keyInUse(const QString &key)
+{
+    QSqlQuery query = m_db.select(QStringLiteral("select count(*) from \"个人模板\" where \"序号\" = ?"), {key});
+    // A key that cannot be checked counts as taken: a fresh one is checked again.
+    return !query.next() || query.value(0).toInt() > 0;
+}
+
 QString TemplateRepository::freshKey()
 {
-    return TimestampKeyGenerator(m_db).next(QStringLiteral("个人模板"), QStringLiteral("序号"));
+    return m_keys.next(QStringLiteral("个人模板"), QStringLiteral("序号"));
 }

@@ -1,14 +1,15 @@
 #pragma once
 
 #include "data/rowcache.h"
+#include "data/timestampkeygenerator.h"
 #include "data/writeresult.h"
 
-#include <QHash>
 #include <QList>
 #include <QString>
 
 #include <memory>
 #include <optional>
+#include <unordered_map>
 
 class Database;
 
@@ -41,13 +42,19 @@ public:
     // Stores a template under its key: an update when a template of that key and kind exists,
     // else a new row. The search key is name + initials + their keypad digits.
     WriteResult save(const Template &entry);
+    // Stores a new template. Its key stays when no template has it yet (another computer may have
+    // taken it since it was handed out); otherwise the next free one is set in `entry`.
+    WriteResult add(Template &entry);
     WriteResult remove(const QString &key, const QString &kind);
     // A key ("yyyymmddhhmmss") no template has.
     QString freshKey();
 
 private:
     RowCache &cacheOf(const QString &kind);
+    bool keyInUse(const QString &key);
 
     Database &m_db;
+    // Remembers the keys it handed out, so two new templates within one second differ.
+    TimestampKeyGenerator m_keys;
     std::unordered_map<QString, std::unique_ptr<RowCache>> m_caches;
 };

@@ -32,7 +32,7 @@ WriteResult WordListRepository::add(const QString &name, const QString &initials
     return m_db.insert(SqlRow(m_table)
                            .set(QStringLiteral("名称"), name)
                            .set(QStringLiteral("拼音"), initials)
-                           .set(QStringLiteral("序号"), name + initials));
+                           .setClipped(QStringLiteral("序号"), name + initials));
 }
 
 WriteResult WordListRepository::remove(const Entry &entry)

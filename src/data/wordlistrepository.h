@@ -27,7 +27,8 @@ public:
     QList<Entry> find(const QString &typed);
     QStringList findNames(const QString &typed);
 
-    // Adds an entry: the name as typed, its initials, and the search key name + initials.
+    // Adds an entry: the name as typed, its initials, and the search key name + initials (as much
+    // of it as its column holds).
     WriteResult add(const QString &name, const QString &initials);
     // Deletes exactly the entry the user picked; one another computer removed meanwhile is gone already.
     WriteResult remove(const Entry &entry);

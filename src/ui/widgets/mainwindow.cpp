@@ -4,10 +4,14 @@
 #include "app/clinicsettings.h"
 #include "app/exitbackup.h"
 #include "maintenance/widgets/cataloguewindow.h"
+#include "maintenance/templaterules.h"
+#include "maintenance/widgets/templatewindow.h"
+#include "maintenance/widgets/wordlistwindow.h"
 #include "ui/widgets/aboutwindow.h"
 #include "ui/widgets/filechooser.h"
 #include "ui/helppages.h"
 #include "ui/widgets/helpviewer.h"
+#include "prescription/widgets/prescriptionwindow.h"
 #include "ui/widgets/placeholderwindow.h"
 #include "ui/widgets/settingswindow.h"
 #include "print/units.h"
@@ -22,7 +26,6 @@
 
 namespace {
 
-const QSize PrescriptionSize = twipsSize(15000, 10000);
 const QSize WorkingWindowSize = twipsSize(11625, 8730);
 
 } // namespace
@@ -53,14 +56,18 @@ void MainWindow::buildMenus()
 
     QMenu *templates = bar->addMenu(QStringLiteral("模板维护(M)"));
     addItem(templates, QStringLiteral("人个组套\\中药方剂"), QKeySequence(QStringLiteral("Ctrl+C")),
-            [this] { openTemplates(QStringLiteral("个人组套")); });
+            [this] { openTemplates(TemplateRules::personalSet()); });
     addItem(templates, QStringLiteral("病历模板维护"), QKeySequence(QStringLiteral("Ctrl+H")),
-            [this] { openTemplates(QStringLiteral("病历模板")); });
+            [this] { openTemplates(TemplateRules::recordPhrase()); });
     addItem(templates, QStringLiteral("添加常用地址"), QKeySequence(QStringLiteral("Ctrl+F")), [this] {
-        openPlaceholder(QStringLiteral("Form6"), QStringLiteral("添加常用地址"), twipsSize(6000, 6000));
+        openChild(QStringLiteral("Form6"), [this] {
+            return new WordListWindow(m_services.addresses(), WordListWindow::List::Addresses);
+        }, Placement::Centred);
     });
     addItem(templates, QStringLiteral("添加常用诊断"), QKeySequence(QStringLiteral("Ctrl+G")), [this] {
-        openPlaceholder(QStringLiteral("Form5"), QStringLiteral("诊断名称维护"), twipsSize(6000, 6000));
+        openChild(QStringLiteral("Form5"), [this] {
+            return new WordListWindow(m_services.diagnoses(), WordListWindow::List::Diagnoses);
+        }, Placement::Centred);
     });
 
     addItem(nullptr, QStringLiteral("处方录入(C)"), {}, [this] { showPrescriptionWindow(); });
@@ -115,7 +122,7 @@ QWidget *MainWindow::childWindow(const QString &objectName) const
     return nullptr;
 }
 
-QWidget *MainWindow::openChild(const QString &objectName, const std::function<QWidget *()> &create)
+QWidget *MainWindow::openChild(const QString &objectName, const std::function<QWidget *()> &create, Placement placement)
 {
     for (QMdiSubWindow *sub : m_area->subWindowList()) {
         if (sub->widget() && sub->widget()->objectName() == objectName) {
@@ -131,7 +138,9 @@ QWidget *MainWindow::openChild(const QString &objectName, const std::function<QW
     QMdiSubWindow *sub = m_area->addSubWindow(widget);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->adjustSize();
-    sub->move(childWindowPosition(m_area->viewport()->size(), sub->size()));
+    const QSize area = m_area->viewport()->size();
+    sub->move(placement == Placement::Centred ? QPoint((area.width() - sub->width()) / 2, (area.height() - sub->height()) / 2)
+                                              : childWindowPosition(area, sub->size()));
     sub->show();
     m_area->setActiveSubWindow(sub);
     return widget;
@@ -142,18 +151,53 @@ QWidget *MainWindow::openPlaceholder(const QString &objectName, const QString &c
     return openChild(objectName, [&] { return new PlaceholderWindow(objectName, caption, size); });
 }
 
-void MainWindow::openTemplates(const QString &category)
+TemplateWindow *MainWindow::openTemplates(const QString &kind, const QString &presetContent)
 {
-    QWidget *window = openPlaceholder(QStringLiteral("Form4"), QStringLiteral("个人组套/中药方剂/病历模板维护"),
-                                      WorkingWindowSize);
+    auto *window = static_cast<TemplateWindow *>(
+        openChild(QStringLiteral("Form4"), [this] { return new TemplateWindow(m_services.templates()); }));
     if (window)
-        static_cast<PlaceholderWindow *>(window)->setCategory(category);
+        window->openOn(kind, presetContent);
+    return window;
+}
+
+PrescriptionWindow *MainWindow::prescriptionWindow() const
+{
+    return m_prescription ? qobject_cast<PrescriptionWindow *>(m_prescription->widget()) : nullptr;
+}
+
+void MainWindow::triggerMenu(const QString &caption)
+{
+    if (QAction *item = findChild<QAction *>(caption))
+        item->trigger();
+}
+
+void MainWindow::connectPrescriptionWindow(PrescriptionWindow *window)
+{
+    // The toolbar opens the same windows the menu does.
+    connect(window, &PrescriptionWindow::logRequested, this, [this] { triggerMenu(QStringLiteral("门诊日志(Z)")); });
+    connect(window, &PrescriptionWindow::statisticsRequested, this, [this] { triggerMenu(QStringLiteral("业务统计(T)")); });
+    connect(window, &PrescriptionWindow::medicalRecordRequested, this, [this] { triggerMenu(QStringLiteral("门诊病历(B)")); });
+    connect(window, &PrescriptionWindow::saveAsTemplateRequested, this,
+            [this](const QString &kind, const QString &content) { openTemplates(kind, content); });
+    connect(window, &PrescriptionWindow::helpRequested, this, [this](const QString &section) {
+        QUrl url = HelpPages::operatingHelp();
+        if (!section.isEmpty())
+            url.setFragment(section);
+        openHelp(url);
+    });
+    connect(window, &PrescriptionWindow::medicalRecordMustClose, this, [this] {
+        for (QMdiSubWindow *sub : m_area->subWindowList()) {
+            if (sub->widget() && sub->widget()->objectName() == QStringLiteral("Form14"))
+                sub->close();
+        }
+    });
 }
 
 void MainWindow::showPrescriptionWindow()
 {
     if (!m_prescription) {
-        auto *window = new PlaceholderWindow(QStringLiteral("Form2"), QStringLiteral("处方录入"), PrescriptionSize);
+        auto *window = new PrescriptionWindow(m_services.prescriptionServices());
+        connectPrescriptionWindow(window);
         m_prescription = m_area->addSubWindow(window);
         // It stays loaded for the whole run: closing only hides it, so a half-entered sheet is kept.
         m_prescription->setAttribute(Qt::WA_DeleteOnClose, false);

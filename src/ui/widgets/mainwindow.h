@@ -9,9 +9,11 @@
 class ClinicServices;
 class FileChooser;
 class HelpViewer;
+class PrescriptionWindow;
 class QMdiArea;
 class QMdiSubWindow;
 class SettingsWindow;
+class TemplateWindow;
 
 // The frame of the program: a multiple-document window whose menus open the working windows.
 // Closing it backs the databases up and ends the program.
@@ -29,6 +31,12 @@ public:
     QWidget *childWindow(const QString &objectName) const;
     SettingsWindow *settingsWindow() const;
     HelpViewer *helpViewer() const;
+    // The prescription window, made by the first resize and kept for the whole run.
+    PrescriptionWindow *prescriptionWindow() const;
+    // Opens template maintenance afresh on a kind ("个人组套", "中药方剂", "病历模板"), with a new
+    // template holding `presetContent` when given (a prescription body saved as a set or formula).
+    // Null when the open instance keeps unsaved edits the user did not discard.
+    TemplateWindow *openTemplates(const QString &kind, const QString &presetContent = QString());
 
 signals:
     // After the exit backup; the application ends on it, with a non-zero code when the backup failed.
@@ -41,11 +49,15 @@ protected:
 private:
     void buildMenus();
     QAction *addItem(QMenu *menu, const QString &caption, const QKeySequence &shortcut, std::function<void()> action);
+    // Where a child window goes: most sit above the centre (childWindowPosition), the word lists in it.
+    enum class Placement { Raised, Centred };
     // Discards an open instance of the window, then shows a fresh one.
-    QWidget *openChild(const QString &objectName, const std::function<QWidget *()> &create);
+    QWidget *openChild(const QString &objectName, const std::function<QWidget *()> &create,
+                       Placement placement = Placement::Raised);
     QWidget *openPlaceholder(const QString &objectName, const QString &caption, const QSize &size);
-    void openTemplates(const QString &category);
     void showPrescriptionWindow();
+    void connectPrescriptionWindow(PrescriptionWindow *window);
+    void triggerMenu(const QString &caption);
     void centrePrescriptionWindow();
     void openCatalogue();
     void openSettings();

@@ -1,0 +1,84 @@
+#include "maintenance/templaterules.h"
+
+#include "prescription/bodytext.h"
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+QString trimmedSpaces(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
+
+} // namespace
+
+namespace TemplateRules {
+
+const QString &personalSet()
+{
+    static const QString kind = QStringLiteral("个人组套");
+    return kind;
+}
+
+const QString &herbalFormula()
+{
+    static const QString kind = QStringLiteral("中药方剂");
+    return kind;
+}
+
+const QString &recordPhrase()
+{
+    static const QString kind = QStringLiteral("病历模板");
+    return kind;
+}
+
+const QStringList &kinds()
+{
+    static const QStringList all = {personalSet(), herbalFormula(), recordPhrase()};
+    return all;
+}
+
+QString tidy(const QString &content)
+{
+    // Until nothing changes: spaces after the last line break hide a further empty line.
+    QString text = content;
+    for (;;) {
+        QString next = trimmedSpaces(text);
+        if (next.endsWith(CrLf))
+            next.chop(CrLf.size());
+        if (next == text)
+            return text;
+        text = next;
+    }
+}
+
+QString withoutSectionMark(const QString &text)
+{
+    QString result = text;
+    return result.replace(QLatin1Char('$'), QChar(0xFF04));
+}
+
+StoredContent forSaving(const QString &kind, const QString &content)
+{
+    QString text = withoutSectionMark(tidy(content));
+    if (kind != herbalFormula())
+        return {text, int(text.size())};
+    text.replace(QStringLiteral("克"), QStringLiteral("g"));
+    text.replace(QStringLiteral("、"), QStringLiteral(" "));
+    const BodyText::HerbLayout layout = BodyText::reflowHerbs(text);
+    return {layout.text, layout.caret};
+}
+
+QString orderAfter(int count)
+{
+    return QString::number(count + 1).rightJustified(3, QLatin1Char('0')).right(3);
+}
+
+} // namespace TemplateRules

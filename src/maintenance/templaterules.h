@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// How a template of table 个人模板 is stored: its three kinds, the tidying every content gets,
+// the herb layout of a formula, and the order value a new template is proposed.
+namespace TemplateRules {
+
+// "个人组套": pieces of a Western prescription body.
+const QString &personalSet();
+// "中药方剂": herbal formulas, laid out three herbs to a line.
+const QString &herbalFormula();
+// "病历模板": phrases of the medical record.
+const QString &recordPhrase();
+// The three kinds, in the order of the window's option buttons.
+const QStringList &kinds();
+
+// Leading and trailing spaces and trailing empty lines (CR LF) removed.
+QString tidy(const QString &content);
+// The medical record keeps its sections "$"-terminated, so a "$" in a template would cut a
+// section in two when the record is read back; its full-width counterpart reads back intact.
+QString withoutSectionMark(const QString &text);
+
+// The content as stored, and where the caret belongs in it afterwards (for a formula between the
+// laid-out herbs and the tail; otherwise at the end).
+struct StoredContent
+{
+    QString text;
+    int caret = 0;
+};
+// Tidies the content; a formula additionally gets "g" for "克", a space for "、" and the herb
+// layout of the prescription body.
+StoredContent forSaving(const QString &kind, const QString &content);
+
+// The order value of a new template after `count` templates of its kind: the last three digits
+// of count + 1 ("001", "012"; 999 templates give "000").
+QString orderAfter(int count);
+
+} // namespace TemplateRules

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+
+class ArchiveRepository;
+class CatalogueLookup;
+class ClinicSettings;
+class PatientRepository;
+class PickListRepository;
+class StatisticsRepository;
+class TemplateRepository;
+class WordListRepository;
+
+// What the prescription window works with: the settings, the repositories of both files, the
+// installation prefix of its ids and the clock.
+struct PrescriptionServices
+{
+    ClinicSettings &settings;
+    PickListRepository &pickList;
+    TemplateRepository &templates;
+    PatientRepository &patients;
+    WordListRepository &diagnoses;
+    WordListRepository &addresses;
+    ArchiveRepository &archive;
+    StatisticsRepository &statistics;
+    CatalogueLookup &catalogue;
+    QString installationPrefix;
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
+};

@@ -1,0 +1,335 @@
+#include "prescription/widgets/prescriptionwindow.h"
+
+#include "app/clinicsettings.h"
+#include "data/archiverepository.h"
+#include "prescription/bodytext.h"
+#include "prescription/patiententry.h"
+#include "prescription/pickinsertion.h"
+#include "prescription/prescriptionhistory.h"
+#include "prescription/prescriptionlifecycle.h"
+#include "prescription/prescriptionpricer.h"
+#include "prescription/prescriptionsheet.h"
+#include "prescription/settlement.h"
+#include "prescription/widgets/drugpickerpanel.h"
+#include "prescription/widgets/historypanel.h"
+#include "prescription/widgets/paperview.h"
+#include "prescription/widgets/prescriptiontoolbar.h"
+#include "prescription/widgets/pricedsheetview.h"
+#include "print/units.h"
+#include "text/textboxlines.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace {
+
+const QString Title = QStringLiteral("提示");
+
+struct UsageButton
+{
+    const char16_t *caption;
+    int left;
+    int width;
+};
+const UsageButton UsageButtons[] = {{u"静脉滴注", 60, 720},  {u"静脉推注", 960, 720}, {u"肌肉注射", 1860, 720},
+                                    {u"入小壶", 3300, 540},  {u"雾化吸入", 4020, 720}, {u"皮试", 2760, 360}};
+
+} // namespace
+
+PrescriptionWindow::PrescriptionWindow(const PrescriptionServices &services, QWidget *parent)
+    : QWidget(parent)
+    , m_services(services)
+    , m_sheet(std::make_unique<PrescriptionSheet>())
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QStringLiteral("Quillon电子处方 - 处方录入"));
+    setFixedSize(twipsSize(15015, 9495));
+
+    const auto today = [this] { return m_services.now().date(); };
+    m_lifecycle = std::make_unique<PrescriptionLifecycle>(
+        *m_sheet, m_services.now,
+        [this](const QDateTime &now) { return m_services.archive.freshId(m_services.installationPrefix, now); },
+        [this] {
+            ClinicSettings &settings = m_services.settings;
+            return SheetDefaults{settings.value(Setting::Physician), settings.value(Setting::Dispenser),
+                                 settings.value(Setting::Department), settings.value(Setting::FeeClass)};
+        });
+    m_pickList = std::make_unique<DrugPickList>(m_services.pickList, m_services.templates);
+    m_entry = std::make_unique<PatientEntry>(*m_sheet, m_services.patients, m_services.diagnoses, m_services.addresses, today);
+    m_pricer = std::make_unique<PrescriptionPricer>(m_services.catalogue);
+    m_saver = std::make_unique<PrescriptionSaver>(m_services.archive, m_services.patients, today);
+    m_settlement = std::make_unique<Settlement>(*m_sheet, *m_pricer, *m_saver, m_services.statistics);
+    m_history = std::make_unique<PrescriptionHistory>(m_services.archive, m_services.statistics);
+
+    m_toolbar = new PrescriptionToolbar(this);
+    m_toolbar->move(twips(60), 0);
+    connect(m_toolbar, &PrescriptionToolbar::triggered, this, &PrescriptionWindow::runToolbarAction);
+
+    m_picker = new DrugPickerPanel(*m_pickList, this);
+    m_picker->move(0, 0);
+    m_picker->lower();
+    connect(m_picker, &DrugPickerPanel::categoryPressed, this, &PrescriptionWindow::pressCategory);
+    connect(m_picker, &DrugPickerPanel::picked, this, &PrescriptionWindow::pick);
+
+    m_historyPanel = new HistoryPanel(*m_history, today, this, this);
+    m_historyPanel->move(0, twips(6420));
+    connect(m_historyPanel, &HistoryPanel::reopenRequested, this, &PrescriptionWindow::reopen);
+    connect(m_historyPanel, &HistoryPanel::deleteRequested, this, &PrescriptionWindow::deleteOnScreen);
+    connect(m_historyPanel->findChild<QPushButton *>(QStringLiteral("Command11")), &QPushButton::clicked, this,
+            [this] { m_historyPanel->patientHistory(m_sheet->field(PrescriptionSheet::Name)); });
+
+    m_paper = new PaperView(*m_sheet, *m_entry, this);
+    m_paper->move(twips(3720), twips(840));
+    connect(m_picker, &DrugPickerPanel::searchFocused, m_paper, &PaperView::hidePickLists);
+    connect(m_paper, &PaperView::bodyDoubleClicked, this, [this] {
+        if (m_sheet->kind() != PrescriptionKind::Chinese)
+            return;
+        const BodyText::HerbLayout layout = BodyText::reflowHerbs(m_sheet->body());
+        m_sheet->setBody(layout.text);
+        m_paper->setBodyCaret(layout.caret);
+    });
+
+    buildRightSide();
+
+    // Window load: the first prescription of the session, the history of the last month, the
+    // first category listed.
+    m_lifecycle->start();
+    m_paper->setOrganisation(m_services.settings.value(Setting::OrganisationName));
+    connect(&m_services.settings, &ClinicSettings::organisationNameSaved, m_paper, &PaperView::setOrganisation);
+    m_historyPanel->query();
+    m_picker->showCategory(0);
+}
+
+PrescriptionWindow::~PrescriptionWindow() = default;
+
+void PrescriptionWindow::buildRightSide()
+{
+    m_priced = new PricedSheetView(*m_sheet, this);
+    m_priced->move(twips(10080), twips(840));
+
+    const struct
+    {
+        const char16_t *caption;
+        int left;
+        int width;
+    } sheetButtons[] = {{u"划价结算", 10080, 1140}, {u"撤消结算", 11280, 1140}, {u"按斗位排序", 12480, 1080}, {u"自动划价帮助", 13620, 1335}};
+    QList<QPushButton *> buttons;
+    for (const auto &entry : sheetButtons) {
+        auto *button = new QPushButton(QString::fromUtf16(entry.caption), this);
+        button->setObjectName(QString::fromUtf16(entry.caption));
+        button->setGeometry(twipsRect(entry.left, 5010, entry.width, 330));
+        buttons.append(button);
+    }
+    connect(buttons[0], &QPushButton::clicked, this, &PrescriptionWindow::settle);
+    connect(buttons[1], &QPushButton::clicked, this, &PrescriptionWindow::cancelSettlement);
+    connect(buttons[2], &QPushButton::clicked, this, [this] { m_sheet->sortByDrawer(); });
+    connect(buttons[3], &QPushButton::clicked, this, [this] { emit helpRequested(QStringLiteral("pricing")); });
+
+    auto *card = new QGroupBox(QStringLiteral("输液注射卡"), this);
+    card->setObjectName(QStringLiteral("InfusionCard"));
+    card->setGeometry(twipsRect(10080, 5460, 4875, 3135));
+    m_card = new QPlainTextEdit(card);
+    m_card->setObjectName(QStringLiteral("text9"));
+    m_card->setGeometry(twipsRect(90, 300, 4695, 2310));
+    connect(m_card, &QPlainTextEdit::textChanged, this, [this] {
+        QString text = m_card->toPlainText();
+        text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        if (text != m_sheet->cardText())
+            m_sheet->setCardText(text);
+    });
+    connect(m_sheet.get(), &PrescriptionSheet::cardTextChanged, this, [this] {
+        QString shown = m_sheet->cardText();
+        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        if (m_card->toPlainText() != shown)
+            m_card->setPlainText(shown);
+    });
+    auto *printCard = new QPushButton(QStringLiteral("打印输液卡"), card);
+    printCard->setObjectName(QStringLiteral("打印输液卡"));
+    printCard->setGeometry(twipsRect(3480, 2670, 1305, 375));
+    connect(printCard, &QPushButton::clicked, this, &PrescriptionWindow::printCardRequested);
+
+    auto *usageCaption = new QLabel(QStringLiteral("插入用法"), this);
+    usageCaption->move(twips(10080), twips(8850));
+    auto *usages = new QWidget(this);
+    usages->setObjectName(QStringLiteral("UsageButtons"));
+    usages->setGeometry(twipsRect(10080, 9090, 4875, 375));
+    for (const UsageButton &entry : UsageButtons) {
+        const QString caption = QString::fromUtf16(entry.caption);
+        auto *button = new QPushButton(caption, usages);
+        button->setObjectName(caption);
+        button->setGeometry(twipsRect(entry.left, 30, entry.width, 300));
+        connect(button, &QPushButton::clicked, this, [this, caption] {
+            // A usage line goes at the end of the body, whatever the caret and the kind.
+            m_sheet->setBody(m_sheet->body() + QStringLiteral("    用法：") + caption + QStringLiteral("  每日1次\r\n\r\n"));
+        });
+    }
+}
+
+void PrescriptionWindow::mousePressEvent(QMouseEvent *event)
+{
+    m_historyPanel->hideMenu();
+    QWidget::mousePressEvent(event);
+}
+
+void PrescriptionWindow::pressCategory(int category)
+{
+    if (m_lifecycle->selectCategory(category))
+        m_priced->scrollToTop();
+    m_picker->showCategory(category);
+    m_picker->searchBox()->setFocus();
+}
+
+void PrescriptionWindow::pick(const DrugPickList::Item &item)
+{
+    const PickInsertion::Result result = PickInsertion::apply(m_picker->currentCategory(), m_sheet->kind(), m_sheet->body(),
+                                                              m_paper->bodySelectionStart(), m_paper->bodyCaret(), item);
+    if (result.changed) {
+        m_sheet->setBody(result.body);
+        m_paper->setBodyCaret(result.caret);
+    }
+    m_picker->resetSearch();
+    m_paper->hidePickLists();
+}
+
+bool PrescriptionWindow::reportSave(const PrescriptionSaver::Result &result)
+{
+    if (result.saved())
+        return true;
+    if (result.outcome == PrescriptionSaver::Outcome::NameMissing)
+        QMessageBox::information(this, Title, result.write.message);
+    else
+        QMessageBox::warning(this, Title, result.write.fullText());
+    return false;
+}
+
+void PrescriptionWindow::showMessages(const QStringList &messages)
+{
+    for (const QString &message : messages) {
+        if (message == QStringLiteral("请输入患者姓名！"))
+            QMessageBox::information(this, Title, message);
+        else
+            QMessageBox::warning(this, Title, message);
+    }
+}
+
+bool PrescriptionWindow::saveWithLayout()
+{
+    if (m_sheet->kind() == PrescriptionKind::Chinese) {
+        const BodyText::HerbLayout layout = BodyText::reflowHerbs(m_sheet->body());
+        m_sheet->setBody(layout.text);
+    }
+    const bool saved = reportSave(m_saver->save(*m_sheet));
+    refreshHistory();
+    return saved;
+}
+
+void PrescriptionWindow::refreshHistory()
+{
+    m_historyPanel->query();
+}
+
+QStringList PrescriptionWindow::bodyDisplayLines() const
+{
+    const TextBoxLines lines(m_paper->body()->document());
+    QStringList shown;
+    for (int k = 0; k < lines.count(); ++k)
+        shown.append(lines.line(k));
+    return shown;
+}
+
+void PrescriptionWindow::runToolbarAction(int action)
+{
+    m_paper->hidePickLists();
+    switch (action) {
+    case PrescriptionToolbar::Save: {
+        PrescriptionSheet::LoadingScope loading(*m_sheet);
+        saveWithLayout();
+        return;
+    }
+    case PrescriptionToolbar::New:
+        emit medicalRecordMustClose();
+        m_lifecycle->newPrescription();
+        m_priced->scrollToTop();
+        m_paper->field(PrescriptionSheet::Name)->setFocus();
+        return;
+    case PrescriptionToolbar::Renew:
+        emit medicalRecordMustClose();
+        m_lifecycle->renew();
+        m_priced->scrollToTop();
+        m_picker->searchBox()->setFocus();
+        return;
+    case PrescriptionToolbar::Copy:
+        m_lifecycle->copy();
+        m_picker->searchBox()->setFocus();
+        return;
+    case PrescriptionToolbar::Print:
+        emit printRequested();
+        return;
+    case PrescriptionToolbar::Log:
+        emit logRequested();
+        return;
+    case PrescriptionToolbar::Statistics:
+        emit statisticsRequested();
+        return;
+    case PrescriptionToolbar::MedicalRecord:
+        emit medicalRecordRequested();
+        return;
+    case PrescriptionToolbar::SaveAsTemplate:
+        emit saveAsTemplateRequested(m_sheet->kind() == PrescriptionKind::Chinese ? QStringLiteral("中药方剂") : QStringLiteral("个人组套"),
+                                     m_sheet->body());
+        return;
+    case PrescriptionToolbar::Help:
+        emit helpRequested(QString());
+        return;
+    default:
+        return;
+    }
+}
+
+void PrescriptionWindow::settle()
+{
+    m_priced->scrollToTop();
+    const Settlement::Result result = m_settlement->settle();
+    refreshHistory();
+    showMessages(result.messages());
+}
+
+void PrescriptionWindow::cancelSettlement()
+{
+    const Settlement::Result result = m_settlement->cancel();
+    refreshHistory();
+    showMessages(result.messages());
+}
+
+void PrescriptionWindow::reopen(qint64 rowId)
+{
+    emit medicalRecordMustClose();
+    if (m_history->reopen(rowId, *m_sheet))
+        m_priced->scrollToTop();
+    else
+        QMessageBox::information(this, Title, QStringLiteral("这张处方已不在档案中（可能已被其他电脑删除），请重新查询。"));
+    m_paper->hidePickLists();
+}
+
+void PrescriptionWindow::deleteOnScreen()
+{
+    QMessageBox question(QMessageBox::Warning, Title, QStringLiteral("确实要永久删除该档案吗？"), QMessageBox::Ok | QMessageBox::Cancel, this);
+    if (question.exec() != QMessageBox::Ok)
+        return;
+    const WriteResult removed = m_history->remove(m_sheet->id());
+    if (!removed.ok) {
+        QMessageBox::warning(this, Title, removed.fullText());
+        return;
+    }
+    m_historyPanel->removeMenuRow();
+    m_lifecycle->resetAfterDelete();
+    m_priced->scrollToTop();
+    m_paper->field(PrescriptionSheet::Name)->setFocus();
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "prescription/drugpicklist.h"
+#include "prescription/prescriptionsaver.h"
+#include "prescription/prescriptionservices.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <memory>
+
+class DrugPickerPanel;
+class HistoryPanel;
+class PaperView;
+class PatientEntry;
+class PrescriptionHistory;
+class PrescriptionLifecycle;
+class PrescriptionPricer;
+class PrescriptionSheet;
+class PrescriptionToolbar;
+class PricedSheetView;
+class QPlainTextEdit;
+class Settlement;
+
+// The window "处方录入" (Form2), where the physician writes one prescription at a time: the picking
+// column and the history at the left, the paper in the middle, the priced sheet, the infusion card
+// and the usage buttons at the right. It shows the sheet model and forwards the user's actions to
+// the prescription services; it stays loaded for the whole run.
+class PrescriptionWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit PrescriptionWindow(const PrescriptionServices &services, QWidget *parent = nullptr);
+    ~PrescriptionWindow() override;
+
+    PrescriptionSheet &sheet() { return *m_sheet; }
+
+    // "保存" as the toolbar and the medical-record window run it: a Chinese body is laid out
+    // first, then the prescription is saved and the history list refreshed. False when the save
+    // did not happen (the user was told why).
+    bool saveWithLayout();
+    // Runs the history query again ("查   询").
+    void refreshHistory();
+    // The body as its box shows it, line by line (wrapped lines count as lines).
+    QStringList bodyDisplayLines() const;
+
+    void runToolbarAction(int action);
+    void settle();
+    void cancelSettlement();
+
+signals:
+    void logRequested();
+    void statisticsRequested();
+    void medicalRecordRequested();
+    // The medical-record window belongs to the prescription on screen; another one replaces it.
+    void medicalRecordMustClose();
+    // "存为组套": the body to keep as a template of that kind.
+    void saveAsTemplateRequested(const QString &kind, const QString &content);
+    // Help at a section of the operating help ("" for its start).
+    void helpRequested(const QString &section);
+    void printRequested();
+    void printCardRequested();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    void buildRightSide();
+    void pressCategory(int category);
+    void pick(const DrugPickList::Item &item);
+    void reopen(qint64 rowId);
+    void deleteOnScreen();
+    bool reportSave(const PrescriptionSaver::Result &result);
+    void showMessages(const QStringList &messages);
+
+    PrescriptionServices m_services;
+    std::unique_ptr<PrescriptionSheet> m_sheet;
+    std::unique_ptr<PrescriptionLifecycle> m_lifecycle;
+    std::unique_ptr<DrugPickList> m_pickList;
+    std::unique_ptr<PatientEntry> m_entry;
+    std::unique_ptr<PrescriptionPricer> m_pricer;
+    std::unique_ptr<PrescriptionSaver> m_saver;
+    std::unique_ptr<Settlement> m_settlement;
+    std::unique_ptr<PrescriptionHistory> m_history;
+    PrescriptionToolbar *m_toolbar = nullptr;
+    DrugPickerPanel *m_picker = nullptr;
+    HistoryPanel *m_historyPanel = nullptr;
+    PaperView *m_paper = nullptr;
+    PricedSheetView *m_priced = nullptr;
+    QPlainTextEdit *m_card = nullptr;
+};

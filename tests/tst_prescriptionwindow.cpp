@@ -1,0 +1,313 @@
+#include "messageboxcatcher.h"
+#include "testdatabase.h"
+
+#include "app/clinicservices.h"
+#include "data/archiverepository.h"
+#include "prescription/prescriptionsheet.h"
+#include "prescription/widgets/drugpickerpanel.h"
+#include "prescription/widgets/prescriptionwindow.h"
+
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QTimer>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+// The prescription window as the physician uses it, offscreen, on a fresh database.
+class TestPrescriptionWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void controlsCarryTheirNames();
+    void patientLookupAndPick();
+    void diagnosisCompletesTheLastOne();
+    void pickingDrugsAndHerbs();
+    void chineseButtonTwiceStartsFreshOnce();
+    void settleSaveAndReopenFromHistory();
+    void deleteAsksThenResets();
+    void typedQuantityRecomputes();
+
+private:
+    template<typename T>
+    T *child(const QString &name) const
+    {
+        T *found = m_window->findChild<T *>(name);
+        if (!found)
+            qFatal("no child %s", qPrintable(name));
+        return found;
+    }
+    void type(const QString &field, const QString &text);
+    void clickCategory(int index);
+    QStringList results() const;
+
+    TestDatabase *m_main = nullptr;
+    TestDatabase *m_stats = nullptr;
+    ClinicServices *m_services = nullptr;
+    PrescriptionWindow *m_window = nullptr;
+    QDateTime m_now;
+};
+
+void TestPrescriptionWindow::init()
+{
+    m_main = new TestDatabase(DatabaseKind::Main);
+    m_stats = new TestDatabase(DatabaseKind::Stats);
+    m_now = QDateTime(QDate(2026, 12, 10), QTime(9, 0));
+    StartupValues values;
+    values.mainDataPath = m_main->path();
+    values.statsDataPath = m_stats->path();
+    values.installationPrefix = u"TEST"_qs;
+    m_services = new ClinicServices(values, m_main->folder());
+    PrescriptionServices services = m_services->prescriptionServices();
+    services.now = [this] { return m_now; };
+    m_window = new PrescriptionWindow(services);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+}
+
+void TestPrescriptionWindow::cleanup()
+{
+    delete m_window;
+    delete m_services;
+    delete m_stats;
+    delete m_main;
+}
+
+void TestPrescriptionWindow::type(const QString &field, const QString &text)
+{
+    auto *box = child<QLineEdit>(field);
+    box->setFocus();
+    box->selectAll();
+    // Chinese arrives through the input method, character by character as a user commits it.
+    if (text.isEmpty())
+        QTest::keyClick(box, Qt::Key_Delete);
+    for (const QChar c : text) {
+        QInputMethodEvent input;
+        input.setCommitString(QString(c));
+        QApplication::sendEvent(box, &input);
+    }
+}
+
+void TestPrescriptionWindow::clickCategory(int index)
+{
+    child<QPushButton>(u"Command1_%1"_qs.arg(index))->click();
+}
+
+QStringList TestPrescriptionWindow::results() const
+{
+    return m_window->findChild<DrugPickerPanel *>()->resultTexts();
+}
+
+void TestPrescriptionWindow::controlsCarryTheirNames()
+{
+    QCOMPARE(m_window->objectName(), u"Form2"_qs);
+    QVERIFY(m_window->windowTitle().endsWith(u"处方录入"_qs));
+    for (const QString &name : {u"Text1"_qs, u"R1"_qs, u"Text6"_qs, u"VScroll1"_qs, u"Label16"_qs, u"Label17"_qs, u"Text5_0"_qs,
+                                u"Text5_17"_qs, u"Command1_16"_qs, u"Command8_7"_qs, u"Label2_4"_qs, u"Lb2_0"_qs, u"Lb8_35"_qs,
+                                u"Toolbar_0"_qs, u"Toolbar_9"_qs, u"List1"_qs, u"List2"_qs, u"List3"_qs, u"List4"_qs, u"List5"_qs,
+                                u"划价结算"_qs, u"撤消结算"_qs, u"按斗位排序"_qs, u"自动划价帮助"_qs, u"打印输液卡"_qs, u"静脉滴注"_qs, u"text9"_qs})
+        QVERIFY2(m_window->findChild<QWidget *>(name), qPrintable(name));
+    QCOMPARE(child<QLineEdit>(u"Text5_7"_qs)->text(), u"李明"_qs);
+    QCOMPARE(child<QLineEdit>(u"Text5_17"_qs)->text(), u"王芳"_qs);
+    QCOMPARE(child<QLineEdit>(u"Text5_5"_qs)->text(), u"2026-12-10"_qs);
+    QCOMPARE(child<QLineEdit>(u"Text5_13"_qs)->text(), u"未发现"_qs);
+    QCOMPARE(child<QLineEdit>(u"Text5_12"_qs)->text(), u"20261210090000"_qs);
+    QVERIFY(!child<QWidget>(u"Picture7_12"_qs)->isVisible());
+    QCOMPARE(child<QLineEdit>(u"Text5_3"_qs)->maxLength(), 10);
+    QCOMPARE(child<QLabel>(u"Label2_0"_qs)->text(), u"青山镇卫生院"_qs);
+    // The toolbar stands in its on-screen order.
+    QList<int> order;
+    for (int i = 0; i < 10; ++i)
+        order.append(child<QToolButton>(u"Toolbar_%1"_qs.arg(i))->x());
+    QVERIFY(order[0] < order[1] && order[1] < order[9] && order[9] < order[2] && order[2] < order[3]);
+}
+
+void TestPrescriptionWindow::patientLookupAndPick()
+{
+    PrescriptionSheet &sheet = m_window->sheet();
+    // A returning patient saved once.
+    type(u"Text5_0"_qs, u"王小明"_qs);
+    type(u"Text5_2"_qs, u"45岁"_qs);
+    child<QLineEdit>(u"Text5_1"_qs)->setFocus();
+    sheet.setField(PrescriptionSheet::Sex, u"1"_qs);
+    sheet.setField(PrescriptionSheet::Telephone, u"13900000000"_qs);
+    sheet.setField(PrescriptionSheet::Allergy, u"青霉素"_qs);
+    QVERIFY(m_window->saveWithLayout());
+    m_window->runToolbarAction(0);
+
+    auto *patients = child<QListWidget>(u"List3"_qs);
+    type(u"Text5_0"_qs, u"w"_qs);
+    QVERIFY(!patients->isVisible());
+    type(u"Text5_0"_qs, u"wx"_qs);
+    QVERIFY(patients->isVisible());
+    QCOMPARE(patients->item(0)->text(), u"王小明[45岁]"_qs);
+    QTest::keyClick(child<QLineEdit>(u"Text5_0"_qs), Qt::Key_Down);
+    QCOMPARE(patients->currentRow(), 0);
+    QTest::keyClick(patients, Qt::Key_Return);
+    QCOMPARE(sheet.field(PrescriptionSheet::Name), u"王小明"_qs);
+    QCOMPARE(sheet.field(PrescriptionSheet::Sex), u"男"_qs);
+    QCOMPARE(sheet.field(PrescriptionSheet::Age), u"45岁"_qs);
+    QCOMPARE(sheet.field(PrescriptionSheet::Allergy), u"青霉素"_qs);
+    QCOMPARE(sheet.field(PrescriptionSheet::Telephone), u"13900000000"_qs);
+    QVERIFY(!patients->isVisible());
+    QCOMPARE(QApplication::focusWidget(), child<QLineEdit>(u"Text5_6"_qs));
+}
+
+void TestPrescriptionWindow::diagnosisCompletesTheLastOne()
+{
+    type(u"Text5_6"_qs, u"高血压病 bm"_qs);
+    auto *diagnoses = child<QListWidget>(u"List4"_qs);
+    QVERIFY(diagnoses->isVisible());
+    QCOMPARE(diagnoses->item(0)->text(), u"便秘"_qs);
+    diagnoses->setCurrentRow(0);
+    QTest::keyClick(diagnoses, Qt::Key_Return);
+    QCOMPARE(m_window->sheet().field(PrescriptionSheet::Diagnosis), u"高血压病 便秘"_qs);
+    // The sex shortcut and the Enter key.
+    type(u"Text5_1"_qs, u"2"_qs);
+    QCOMPARE(child<QLineEdit>(u"Text5_1"_qs)->text(), u"女"_qs);
+    QTest::keyClick(child<QLineEdit>(u"Text5_1"_qs), Qt::Key_Return);
+    QVERIFY(QApplication::focusWidget() != child<QLineEdit>(u"Text5_1"_qs));
+}
+
+void TestPrescriptionWindow::pickingDrugsAndHerbs()
+{
+    PrescriptionSheet &sheet = m_window->sheet();
+    auto *search = child<QLineEdit>(u"Text1"_qs);
+    search->setFocus();
+    QTest::keyClicks(search, u"amxljn"_qs);
+    QVERIFY2(results().contains(u"阿莫西林胶囊 0.25g×24粒"_qs), qPrintable(results().join(u'|')));
+    // Enter with one item listed picks it.
+    QCOMPARE(results().size(), 1);
+    QTest::keyClick(search, Qt::Key_Return);
+    QCOMPARE(sheet.body(), u"阿莫西林胶囊 0.25g×24粒\r\n    用法：2粒 每日3次 口服\r\n\r\n"_qs);
+    QCOMPARE(search->text(), QString());
+    // The keypad: ABCD, MNOP, ← leaves "1".
+    child<QPushButton>(u"Command8_0"_qs)->click();
+    child<QPushButton>(u"Command8_3"_qs)->click();
+    child<QPushButton>(u"Command8_7"_qs)->click();
+    QCOMPARE(search->text(), u"1"_qs);
+    // A usage button appends its line.
+    child<QPushButton>(u"静脉滴注"_qs)->click();
+    QVERIFY(sheet.body().endsWith(u"    用法：静脉滴注  每日1次\r\n\r\n"_qs));
+
+    clickCategory(DrugCategories::Herbs);
+    QCOMPARE(sheet.kind(), PrescriptionKind::Chinese);
+    QVERIFY(child<QLineEdit>(u"Text6"_qs)->isVisible());
+    QCOMPARE(child<QLabel>(u"Label2_4"_qs)->text(), u"中医"_qs);
+    QCOMPARE(sheet.body(), QString());
+    for (const QString &herb : {u"当归 10g"_qs, u"川芎 10g"_qs}) {
+        // Typed by initials (当归 dg, 川芎 cx), picked from the list by Enter.
+        search->setText(herb == u"当归 10g"_qs ? u"dg"_qs : u"cx"_qs);
+        const int row = int(results().indexOf(herb));
+        QVERIFY2(row >= 0, qPrintable(results().join(u'|')));
+        auto *list = child<QListView>(u"List1"_qs);
+        list->setCurrentIndex(list->model()->index(row, 0));
+        QTest::keyClick(list, Qt::Key_Return);
+    }
+    QVERIFY2(sheet.body().startsWith(u"当归 10g     "_qs), qPrintable(sheet.body()));
+    QVERIFY(sheet.body().contains(u"川芎 10g"_qs));
+    QCOMPARE(child<QLabel>(u"Label17"_qs)->text(), u"中药剂数：6"_qs);
+}
+
+void TestPrescriptionWindow::chineseButtonTwiceStartsFreshOnce()
+{
+    PrescriptionSheet &sheet = m_window->sheet();
+    const QString first = sheet.id();
+    clickCategory(DrugCategories::Herbs);
+    const QString second = sheet.id();
+    QVERIFY(second != first);
+    sheet.setBody(u"当归 10g"_qs);
+    clickCategory(DrugCategories::Herbs);
+    QCOMPARE(sheet.id(), second);
+    QCOMPARE(sheet.body(), u"当归 10g"_qs);
+    clickCategory(DrugCategories::ChargeItems);
+    QCOMPARE(sheet.kind(), PrescriptionKind::Chinese);
+    clickCategory(0);
+    QCOMPARE(sheet.kind(), PrescriptionKind::Western);
+    QVERIFY(!child<QLineEdit>(u"Text6"_qs)->isVisible());
+}
+
+void TestPrescriptionWindow::settleSaveAndReopenFromHistory()
+{
+    PrescriptionSheet &sheet = m_window->sheet();
+    MessageBoxCatcher catcher;
+    sheet.setBody(u"注射费 2次\r\n"_qs);
+    child<QPushButton>(u"划价结算"_qs)->click();
+    // Without a name the sheet is priced but nothing is stored.
+    QCOMPARE(catcher.texts(), QStringList{u"请输入患者姓名！"_qs});
+    QCOMPARE(child<QLabel>(u"Lb2_0"_qs)->text(), u"注射费"_qs);
+    QCOMPARE(child<QLabel>(u"Label16"_qs)->text(), u"6.00"_qs);
+
+    type(u"Text5_0"_qs, u"赵六"_qs);
+    child<QPushButton>(u"划价结算"_qs)->click();
+    auto *history = child<QListWidget>(u"List2"_qs);
+    QCOMPARE(history->count(), 1);
+    QCOMPARE(history->item(0)->text(), u"赵六[,,2026-12-10]-已结算"_qs);
+    const QString id = sheet.id();
+
+    m_window->runToolbarAction(0);
+    QVERIFY(sheet.id() != id);
+    QCOMPARE(sheet.body(), QString());
+    QTest::mouseClick(history->viewport(), Qt::LeftButton, {}, history->visualItemRect(history->item(0)).center());
+    QCOMPARE(sheet.id(), id);
+    QCOMPARE(sheet.settledMark(), u"-已结算"_qs);
+    QCOMPARE(child<QLabel>(u"Lb2_0"_qs)->text(), u"注射费"_qs);
+    QCOMPARE(child<QLabel>(u"Label16"_qs)->text(), u"6.00"_qs);
+
+    child<QPushButton>(u"撤消结算"_qs)->click();
+    QCOMPARE(history->item(0)->text(), u"赵六[,,2026-12-10]"_qs);
+    QCOMPARE(child<QLabel>(u"Lb2_0"_qs)->text(), QString());
+}
+
+void TestPrescriptionWindow::deleteAsksThenResets()
+{
+    PrescriptionSheet &sheet = m_window->sheet();
+    type(u"Text5_0"_qs, u"钱七"_qs);
+    QVERIFY(m_window->saveWithLayout());
+    auto *history = child<QListWidget>(u"List2"_qs);
+    QCOMPARE(history->count(), 1);
+    const QPoint row = history->visualItemRect(history->item(0)).center();
+    QTest::mouseRelease(history->viewport(), Qt::RightButton, {}, row);
+    QVERIFY(child<QWidget>(u"Picture6"_qs)->isVisible());
+    // Cancel in the question changes nothing.
+    {
+        QTimer::singleShot(50, [] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                box->button(QMessageBox::Cancel)->click();
+        });
+        QTest::mouseClick(child<QLabel>(u"Label9_0"_qs), Qt::LeftButton);
+    }
+    QCOMPARE(history->count(), 1);
+    QCOMPARE(sheet.field(PrescriptionSheet::Name), u"钱七"_qs);
+    QTest::mouseRelease(history->viewport(), Qt::RightButton, {}, row);
+    MessageBoxCatcher catcher;
+    QTest::mouseClick(child<QLabel>(u"Label9_0"_qs), Qt::LeftButton);
+    QCOMPARE(catcher.texts(), QStringList{u"确实要永久删除该档案吗？"_qs});
+    QCOMPARE(history->count(), 0);
+    QCOMPARE(sheet.field(PrescriptionSheet::Name), QString());
+    QCOMPARE(count(m_main->database(), u"select count(*) from 档案"_qs), 0);
+}
+
+void TestPrescriptionWindow::typedQuantityRecomputes()
+{
+    PrescriptionSheet &sheet = m_window->sheet();
+    sheet.setBody(u"注射费 2次\r\n"_qs);
+    type(u"Text5_0"_qs, u"孙八"_qs);
+    m_window->settle();
+    auto *quantity = child<QLineEdit>(u"Lb3_0"_qs);
+    quantity->selectAll();
+    QTest::keyClicks(quantity, u"3"_qs);
+    QCOMPARE(child<QLabel>(u"Lb6_0"_qs)->text(), u"9.000"_qs);
+    QCOMPARE(child<QLabel>(u"Label16"_qs)->text(), u"9.00"_qs);
+    QCOMPARE(child<QLineEdit>(u"Text5_15"_qs)->text(), u"9.00"_qs);
+}
+
+QTEST_MAIN(TestPrescriptionWindow)
+#include "tst_prescriptionwindow.moc"
