@@ -71,7 +71,8 @@ CatalogueWindow::CatalogueWindow(CatalogueRepository &catalogue, FileChooser &fi
                           {QStringLiteral("常用量"), 11520, 615}},
                          VisibleRows, 0, this);
     m_grid->setObjectName(QStringLiteral("grid"));
-    m_grid->setGeometry(twipsRect(120, 540, 11415, 6255));
+    // Tall enough for the header, all 19 rows and the horizontal scroll bar under them.
+    m_grid->setGeometry(twipsRect(120, 540, 11415, 6540));
     connect(m_grid, &RowGrid::rowClicked, this, &CatalogueWindow::xz);
     connect(m_grid, &RowGrid::scrolled, this, [this] {
         m_selectedRow = -1;
@@ -113,7 +114,7 @@ void CatalogueWindow::buildEditor()
     auto *frame = new QFrame(this);
     frame->setObjectName(QStringLiteral("editorFrame"));
     frame->setFrameShape(QFrame::Box);
-    frame->setGeometry(twipsRect(120, 6840, 9675, 1215));
+    frame->setGeometry(twipsRect(120, 7110, 9675, 1095));
 
     caption(QStringLiteral("名    称"), frame, twipsRect(120, 285, 800, 240));
     m_name = box(QStringLiteral("nameEdit"), frame, twipsRect(960, 240, 2700, 315));
@@ -154,11 +155,11 @@ void CatalogueWindow::buildEditor()
 
 void CatalogueWindow::buildSymbols()
 {
-    caption(QStringLiteral("插入常用符号"), this, twipsRect(9840, 6900, 1695, 255))->setObjectName(QStringLiteral("symbolCaption"));
+    caption(QStringLiteral("插入常用符号"), this, twipsRect(9840, 7110, 1695, 225))->setObjectName(QStringLiteral("symbolCaption"));
     auto *panel = new QFrame(this);
     panel->setObjectName(QStringLiteral("symbolPanel"));
     panel->setFrameShape(QFrame::Box);
-    panel->setGeometry(twipsRect(9840, 7200, 1695, 855));
+    panel->setGeometry(twipsRect(9840, 7335, 1695, 855));
     const struct {
         QString text;
         int left;
