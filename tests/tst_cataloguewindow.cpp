@@ -386,6 +386,15 @@ void TestCatalogueWindow::herbUnitMessage()
     unit->setEditText(u"盒"_qs);
     QCOMPARE(catcher.texts(), QStringList{u"中药的单位仅限于“g”，“枚”，“条”，“个”4种！"_qs});
     QCOMPARE(unit->currentText(), QString());
+
+    // A herb stored with another unit (an imported one) keeps it when selected.
+    CatalogueRepository::Entry boxed{QString(), u"三七粉胶囊"_qs, u"10"_qs, u"盒"_qs, u"30.000"_qs, u"sqfjn"_qs, QString(),
+                                     u"中药"_qs, QString(), u"三七粉胶囊sqfjn"_qs};
+    QVERIFY(m_catalogue->add(boxed).ok);
+    edit(u"searchEdit"_qs)->setText(u"三七粉胶囊"_qs);
+    m_window->xz(0);
+    QCOMPARE(unit->currentText(), u"盒"_qs);
+    QCOMPARE(catcher.texts().size(), 1);
 }
 
 void TestCatalogueWindow::saveRefusals_data()

@@ -305,7 +305,11 @@ void CatalogueWindow::xz(int row)
     if (index < 0)
         return;
     const CatalogueRepository::Entry &entry = m_results.at(index);
+    // A stored unit is shown as it is; only a unit the user types is checked, so selecting an
+    // entry never empties its unit behind the user's back.
+    m_busy = true;
     showFields(CatalogueEditorRules::fromEntry(entry, m_prefix == CatalogueOptions::caption(CatalogueOptions::Usages)));
+    m_busy = false;
     m_key = entry.key;
     m_grid->setSelectedRow(row);
     m_selectedRow = row;

@@ -99,6 +99,7 @@ private:
     QList<CatalogueRepository::Entry> m_results;
     int m_selectedRow = -1;
     QPointer<QLineEdit> m_lastBox;
-    // Set while a category switch rearranges the editor: the herb-unit check keeps quiet then.
+    // Set while a category switch rearranges the editor or a selection fills it: the herb-unit
+    // check keeps quiet then.
     bool m_busy = false;
 };
