@@ -500,7 +500,7 @@ void TestCatalogueImport::refusedRowImportsNothing_data()
     QTest::newRow("row the database refuses")
         << u"中药"_qs
         << u"create trigger refuse before insert on 商品 when new.名称 = '乙' begin select raise(abort, 'refused'); end"_qs
-        << u"第4行："_qs;
+        << u"没有导入任何项目。\n第4行：数据库拒绝了这次操作。"_qs;
 }
 
 void TestCatalogueImport::refusedRowImportsNothing()

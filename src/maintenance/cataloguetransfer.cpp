@@ -95,10 +95,14 @@ CatalogueTransfer::Result CatalogueTransfer::importFile(const QString &path, con
     if (stored.cancelled)
         return {Status::Cancelled, QString(), 0};
     if (!stored.result.ok) {
-        QString message = NothingImported + QLatin1Char('\n');
+        // The repository's own "导入失败：" would only repeat the first line.
+        QString why = stored.result.fullText();
+        const QString repeated = QStringLiteral("导入失败：");
+        if (why.startsWith(repeated))
+            why.remove(0, repeated.size());
         if (stored.failedIndex >= 0)
-            message += QStringLiteral("第%1行：").arg(planned.sheetRows.value(stored.failedIndex));
-        return failed(message + stored.result.fullText());
+            why.prepend(QStringLiteral("第%1行：").arg(planned.sheetRows.value(stored.failedIndex)));
+        return failed(NothingImported + QLatin1Char('\n') + why);
     }
     return {Status::Done, QString(), int(planned.entries.size())};
 }
