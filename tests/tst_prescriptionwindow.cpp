@@ -6,6 +6,8 @@
 #include "prescription/prescriptionsheet.h"
 #include "prescription/widgets/drugpickerpanel.h"
 #include "prescription/widgets/prescriptionwindow.h"
+#include "print/printerselection.h"
+#include "print/widgets/printprompts.h"
 
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -34,6 +36,7 @@ private slots:
     void settleSaveAndReopenFromHistory();
     void deleteAsksThenResets();
     void typedQuantityRecomputes();
+    void printingWithoutAPrinterOffersAPdf();
 
 private:
     template<typename T>
@@ -307,6 +310,44 @@ void TestPrescriptionWindow::typedQuantityRecomputes()
     QCOMPARE(child<QLabel>(u"Lb6_0"_qs)->text(), u"9.000"_qs);
     QCOMPARE(child<QLabel>(u"Label16"_qs)->text(), u"9.00"_qs);
     QCOMPARE(child<QLineEdit>(u"Text5_15"_qs)->text(), u"9.00"_qs);
+}
+
+void TestPrescriptionWindow::printingWithoutAPrinterOffersAPdf()
+{
+    QTemporaryDir folder;
+    QStringList asked;
+    QStringList told;
+    PrintPrompts prompts;
+    prompts.confirm = [&](const QString &question) {
+        asked.append(question);
+        return true;
+    };
+    prompts.pdfPath = [&](const QString &) { return folder.filePath(u"处方.pdf"_qs); };
+    prompts.inform = [&](const QString &message) { told.append(message); };
+    m_window->setPrinting(PrinterSelection({}, QString()), prompts);
+    type(u"Text5_0"_qs, u"周九"_qs);
+    m_window->sheet().setBody(u"阿莫西林胶囊 0.25g×24粒\r\n"_qs);
+    m_window->printPrescription();
+    // No printer: the user is asked, and the page is saved as a PDF instead.
+    QCOMPARE(asked.size(), 1);
+    QVERIFY(QFileInfo::exists(folder.filePath(u"处方.pdf"_qs)));
+
+    // A body longer than the paper is announced before anything is printed.
+    asked.clear();
+    QString body;
+    for (int i = 0; i < 60; ++i)
+        body += u"注射费 1次\r\n"_qs;
+    m_window->sheet().setBody(body);
+    prompts.confirm = [&](const QString &question) {
+        asked.append(question);
+        return false;
+    };
+    m_window->setPrinting(PrinterSelection({}, QString()), prompts);
+    QFile::remove(folder.filePath(u"处方.pdf"_qs));
+    m_window->printPrescription();
+    QCOMPARE(asked.size(), 1);
+    QVERIFY2(asked.at(0).contains(u"超出"_qs), qPrintable(asked.at(0)));
+    QVERIFY(!QFileInfo::exists(folder.filePath(u"处方.pdf"_qs)));
 }
 
 QTEST_MAIN(TestPrescriptionWindow)

@@ -4,6 +4,9 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include "print/cjkfonts.h"
+#include "text/textboxwrap.h"
+
 // A multi-line box read by the lines it shows.
 class TestTextBoxLines : public QObject
 {
@@ -13,6 +16,8 @@ private slots:
     void wrappedParagraphGivesSeveralLines();
     void plainLines_data();
     void plainLines();
+    void wrapWithoutTheBoxBreaksWhereTheBoxDoes_data();
+    void wrapWithoutTheBoxBreaksWhereTheBoxDoes();
 };
 
 void TestTextBoxLines::wrappedParagraphGivesSeveralLines()
@@ -71,6 +76,48 @@ void TestTextBoxLines::plainLines()
     for (int k = 0; k < lines.count(); ++k)
         actual << lines.line(k);
     QCOMPARE(actual, expected);
+}
+
+void TestTextBoxLines::wrapWithoutTheBoxBreaksWhereTheBoxDoes_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QString>("text");
+    const QString body = u"复方甘草口服溶液 100ml×1瓶 每次10ml 每日三次 饭后服用 服药期间忌食辛辣油腻食物\r\n"
+                         u"sig: 10ml tid po\r\n\r\n"
+                         u"Amoxicillin-Clavulanate-Potassium-Tablets-0.375g×12 一日三次"_qs;
+    // The widths of the prescription body box: Western, Chinese narrow and wide (twips / 15).
+    QTest::newRow("Western body box") << 305 << body;
+    QTest::newRow("narrow Chinese body box") << 341 << body;
+    QTest::newRow("wide Chinese body box") << 377 << body;
+    QTest::newRow("a narrow box breaks inside a long word") << 90 << body;
+    QTest::newRow("empty text") << 305 << QString();
+}
+
+void TestTextBoxLines::wrapWithoutTheBoxBreaksWhereTheBoxDoes()
+{
+    QFETCH(int, width);
+    QFETCH(QString, text);
+    CjkFonts::installSubstitutions();
+    QFont font(CjkFonts::song());
+    font.setPointSizeF(10.5);
+
+    QPlainTextEdit box;
+    box.setFrameShape(QFrame::NoFrame);
+    box.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box.setFont(font);
+    box.resize(width, 400);
+    box.setPlainText(text);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+
+    const TextBoxLines shown(box.document());
+    QStringList expected;
+    for (int k = 0; k < shown.count(); ++k)
+        expected << shown.line(k);
+    // Each width wraps at least one of the four paragraphs.
+    QVERIFY(text.isEmpty() || expected.size() > 4);
+    const double textWidth = box.viewport()->width() - 2 * box.document()->documentMargin();
+    QCOMPARE(TextBoxWrap::lines(text, font, textWidth), expected);
 }
 
 QTEST_MAIN(TestTextBoxLines)

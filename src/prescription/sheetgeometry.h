@@ -38,6 +38,13 @@ public:
 
     static constexpr int PaperWidth = 6293;
     static constexpr int PaperHeight = 8625;
+    // Fonts of the sheet's boxes, all 宋体: field captions bold, field values, the doses box bold,
+    // and the body box.
+    static constexpr double FieldCaptionFontSize = 9;
+    static constexpr double FieldValueFontSize = 9.75;
+    static constexpr double DosesFontSize = 11.25;
+    static constexpr double BodyFontSize = 10.5;
+    static QString boxFontName() { return QStringLiteral("宋体"); }
 
     static const QList<HeaderField> &headerFields();
     static int captionWidth(const QString &caption);

@@ -3,6 +3,8 @@
 #include "app/clinicsettings.h"
 #include "data/archiverepository.h"
 #include "prescription/bodytext.h"
+#include "prescription/infusioncardform.h"
+#include "prescription/prescriptionform.h"
 #include "prescription/patiententry.h"
 #include "prescription/pickinsertion.h"
 #include "prescription/prescriptionhistory.h"
@@ -16,12 +18,15 @@
 #include "prescription/widgets/prescriptiontoolbar.h"
 #include "prescription/widgets/pricedsheetview.h"
 #include "print/units.h"
+#include "print/widgets/printservice.h"
 #include "text/textboxlines.h"
 
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QToolButton>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -47,6 +52,8 @@ PrescriptionWindow::PrescriptionWindow(const PrescriptionServices &services, QWi
     : QWidget(parent)
     , m_services(services)
     , m_sheet(std::make_unique<PrescriptionSheet>())
+    , m_printers(PrintService::systemPrinters())
+    , m_prompts(PrintPrompts::dialogs(this))
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Quillon电子处方 - 处方录入"));
@@ -71,6 +78,11 @@ PrescriptionWindow::PrescriptionWindow(const PrescriptionServices &services, QWi
     m_toolbar = new PrescriptionToolbar(this);
     m_toolbar->move(twips(60), 0);
     connect(m_toolbar, &PrescriptionToolbar::triggered, this, &PrescriptionWindow::runToolbarAction);
+    // "打印" prints at once; its menu shows the page first.
+    auto *printMenu = new QMenu(this);
+    printMenu->addAction(QStringLiteral("打印预览"), this, [this] { printPrescription(true); });
+    m_toolbar->button(PrescriptionToolbar::Print)->setMenu(printMenu);
+    m_toolbar->button(PrescriptionToolbar::Print)->setPopupMode(QToolButton::MenuButtonPopup);
 
     m_picker = new DrugPickerPanel(*m_pickList, this);
     m_picker->move(0, 0);
@@ -150,10 +162,14 @@ void PrescriptionWindow::buildRightSide()
         if (m_card->toPlainText() != shown)
             m_card->setPlainText(shown);
     });
-    auto *printCard = new QPushButton(QStringLiteral("打印输液卡"), card);
-    printCard->setObjectName(QStringLiteral("打印输液卡"));
-    printCard->setGeometry(twipsRect(3480, 2670, 1305, 375));
-    connect(printCard, &QPushButton::clicked, this, &PrescriptionWindow::printCardRequested);
+    auto *printCardButton = new QPushButton(QStringLiteral("打印输液卡"), card);
+    printCardButton->setObjectName(QStringLiteral("打印输液卡"));
+    printCardButton->setGeometry(twipsRect(3480, 2670, 1305, 375));
+    connect(printCardButton, &QPushButton::clicked, this, [this] { printCard(); });
+    auto *previewCard = new QPushButton(QStringLiteral("预览"), card);
+    previewCard->setObjectName(QStringLiteral("预览输液卡"));
+    previewCard->setGeometry(twipsRect(2700, 2670, 720, 375));
+    connect(previewCard, &QPushButton::clicked, this, [this] { printCard(true); });
 
     auto *usageCaption = new QLabel(QStringLiteral("插入用法"), this);
     usageCaption->move(twips(10080), twips(8850));
@@ -270,7 +286,7 @@ void PrescriptionWindow::runToolbarAction(int action)
         m_picker->searchBox()->setFocus();
         return;
     case PrescriptionToolbar::Print:
-        emit printRequested();
+        printPrescription();
         return;
     case PrescriptionToolbar::Log:
         emit logRequested();
@@ -291,6 +307,49 @@ void PrescriptionWindow::runToolbarAction(int action)
     default:
         return;
     }
+}
+
+void PrescriptionWindow::setPrinting(const PrinterSelection &printers, const PrintPrompts &prompts)
+{
+    m_printers = printers;
+    m_prompts = prompts;
+}
+
+void PrescriptionWindow::printPrescription(bool preview)
+{
+    ClinicSettings &settings = m_services.settings;
+    PrescriptionForm form(*m_sheet, {settings.value(Setting::OrganisationName), settings.value(Setting::PrescriptionLeftMargin),
+                                     settings.value(Setting::PrescriptionTopMargin), settings.value(Setting::PrescriptionFont),
+                                     settings.value(Setting::PrescriptionFontSize)});
+    form.setBodyLines(bodyDisplayLines());
+    const PrintService service(m_printers, m_prompts);
+    const PrintJob job = form.printJob(settings.value(Setting::PrescriptionPrinter));
+    if (preview) {
+        service.preview(job, this);
+        return;
+    }
+    if (form.bodyTooLong()
+        && !m_prompts.confirm(QStringLiteral("处方内容超出了处方笺的书写范围，超出的部分会印在页脚上。\n仍要打印吗？")))
+        return;
+    service.print(job);
+}
+
+void PrescriptionWindow::printCard(bool preview)
+{
+    ClinicSettings &settings = m_services.settings;
+    InfusionCardForm form(*m_sheet, settings.value(Setting::CardLeftMargin), settings.value(Setting::CardTopMargin));
+    const TextBoxLines lines(m_card->document());
+    QStringList shown;
+    for (int k = 0; k < lines.count(); ++k)
+        shown.append(lines.line(k));
+    form.setCardLines(shown);
+    const PrintService service(m_printers, m_prompts);
+    // The card has no printer of its own in the settings; it goes where the prescription goes.
+    const PrintJob job = form.printJob(settings.value(Setting::PrescriptionPrinter));
+    if (preview)
+        service.preview(job, this);
+    else
+        service.print(job);
 }
 
 void PrescriptionWindow::settle()

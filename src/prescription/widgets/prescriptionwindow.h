@@ -3,6 +3,8 @@
 #include "prescription/drugpicklist.h"
 #include "prescription/prescriptionsaver.h"
 #include "prescription/prescriptionservices.h"
+#include "print/printerselection.h"
+#include "print/widgets/printprompts.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -46,6 +48,12 @@ public:
     QStringList bodyDisplayLines() const;
 
     void runToolbarAction(int action);
+    // "打印" and "打印输液卡", straight to the printer chosen for the form (or a PDF where there is
+    // none); with `preview` the page is shown first.
+    void printPrescription(bool preview = false);
+    void printCard(bool preview = false);
+    // The printers and the questions printing asks (tests answer them without dialogs).
+    void setPrinting(const PrinterSelection &printers, const PrintPrompts &prompts);
     void settle();
     void cancelSettlement();
 
@@ -59,8 +67,6 @@ signals:
     void saveAsTemplateRequested(const QString &kind, const QString &content);
     // Help at a section of the operating help ("" for its start).
     void helpRequested(const QString &section);
-    void printRequested();
-    void printCardRequested();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -89,4 +95,6 @@ private:
     PaperView *m_paper = nullptr;
     PricedSheetView *m_priced = nullptr;
     QPlainTextEdit *m_card = nullptr;
+    PrinterSelection m_printers;
+    PrintPrompts m_prompts;
 };

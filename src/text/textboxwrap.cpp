@@ -1,0 +1,32 @@
+#include "text/textboxwrap.h"
+
+#include <QTextDocument>
+#include <QTextOption>
+
+#include "text/textboxlines.h"
+
+QStringList TextBoxWrap::lines(const QString &text, const QFont &font, double textWidthPixels)
+{
+    QString paragraphs = text;
+    paragraphs.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    paragraphs.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+
+    // Laid out as a text box lays out its document: the box's font, no margin of its own (the box
+    // keeps its margins outside the given width), breaking as the text boxes of the program do.
+    QTextDocument document;
+    document.setDocumentMargin(0);
+    document.setDefaultFont(font);
+    QTextOption option = document.defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    document.setDefaultTextOption(option);
+    document.setPlainText(paragraphs);
+    document.setTextWidth(textWidthPixels);
+
+    const TextBoxLines shown(&document);
+    QStringList result;
+    const int count = shown.count();
+    result.reserve(count);
+    for (int k = 0; k < count; ++k)
+        result.append(shown.line(k));
+    return result;
+}
