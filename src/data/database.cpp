@@ -1,5 +1,6 @@
 #include "data/database.h"
 
+#include "data/sqlfunctions.h"
 #include "data/sqlrow.h"
 
 #include <QAtomicInt>
@@ -52,6 +53,7 @@ QSqlDatabase Database::connection()
         m_lastError = WriteResult::fromSqlError(db.lastError(), QStringLiteral("无法打开数据库“%1”").arg(QDir::toNativeSeparators(m_path))).message;
         return db;
     }
+    registerSqlFunctions(db);
     m_lastError.clear();
     return db;
 }

@@ -3,6 +3,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "ui/widgets/filechooser.h"
+
 #include <functional>
 
 class ClinicServices;
@@ -51,6 +53,11 @@ private:
     QWidget *openChild(const QString &objectName, const std::function<QWidget *()> &create,
                        Placement placement = Placement::Raised);
     QWidget *openPlaceholder(const QString &objectName, const QString &caption, const QSize &size);
+    // Opened from the menu and, later, from the prescription window's toolbar.
+    QWidget *openOutpatientLog();
+    QWidget *openWorkload();
+    // The physician a printed log book names.
+    QString currentPhysician() const;
     void showPrescriptionWindow();
     void connectPrescriptionWindow(PrescriptionWindow *window);
     void triggerMenu(const QString &caption);
@@ -64,5 +71,6 @@ private:
     QPointer<QMdiSubWindow> m_prescription;
     QPointer<SettingsWindow> m_settingsWindow;
     QPointer<HelpViewer> m_helpViewer;
+    DialogFileChooser m_files;
     bool m_closing = false;
 };
