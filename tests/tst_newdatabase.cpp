@@ -164,10 +164,11 @@ void TestNewDatabase::templates()
 void TestNewDatabase::indexes()
 {
     const QStringList indexed = column(m_main->database(), u"select tbl_name || '.' || name from sqlite_master where type = 'index' order by 1"_qs);
-    for (const QString &expected : {u"档案.档案_序号"_qs, u"地址.地址_序号"_qs, u"商品.商品_ID号"_qs, u"商品.商品_名称"_qs,
+    for (const QString &expected : {u"档案.档案_序号"_qs, u"档案.档案_5"_qs, u"地址.地址_序号"_qs, u"商品.商品_ID号"_qs, u"商品.商品_名称"_qs,
                                     u"诊断.诊断_名称"_qs, u"诊断.诊断_序号"_qs, u"用户.用户_姓名"_qs})
         QVERIFY2(indexed.contains(expected), qPrintable(expected));
-    QCOMPARE(column(m_stats->database(), u"select name from sqlite_master where type = 'index'"_qs), QStringList{u"统计_ID号"_qs});
+    QCOMPARE(column(m_stats->database(), u"select name from sqlite_master where type = 'index' order by name"_qs),
+             (QStringList{u"统计_ID号"_qs, u"统计_日期"_qs}));
 }
 
 QTEST_GUILESS_MAIN(TestNewDatabase)

@@ -6,6 +6,7 @@
 #include "prescription/prescriptionsheet.h"
 #include "prescription/widgets/drugpickerpanel.h"
 #include "prescription/widgets/prescriptionwindow.h"
+#include "prescription/widgets/safetystrip.h"
 #include "print/printerselection.h"
 #include "print/widgets/printprompts.h"
 
@@ -37,6 +38,9 @@ private slots:
     void deleteAsksThenResets();
     void typedQuantityRecomputes();
     void printingWithoutAPrinterOffersAPdf();
+    void safetyStripFollowsEdits();
+    void printingAsksOnlyForRedWarnings_data();
+    void printingAsksOnlyForRedWarnings();
 
 private:
     template<typename T>
@@ -348,6 +352,61 @@ void TestPrescriptionWindow::printingWithoutAPrinterOffersAPdf()
     QCOMPARE(asked.size(), 1);
     QVERIFY2(asked.at(0).contains(u"超出"_qs), qPrintable(asked.at(0)));
     QVERIFY(!QFileInfo::exists(folder.filePath(u"处方.pdf"_qs)));
+}
+
+void TestPrescriptionWindow::safetyStripFollowsEdits()
+{
+    PrescriptionSheet &sheet = m_window->sheet();
+    SafetyStrip *strip = m_window->safetyStrip();
+    QCOMPARE(strip->objectName(), u"safetyWarnings"_qs);
+    sheet.setField(PrescriptionSheet::Allergy, u"青霉素过敏"_qs);
+    sheet.setBody(u"阿莫西林胶囊 0.25g×24粒\r\n"_qs);
+    QTRY_COMPARE(strip->warnings().size(), 1);
+    QCOMPARE(strip->entries().at(0)->property("severity").toString(), u"red"_qs);
+    QVERIFY(strip->entries().at(0)->toolTip().contains(u"来源"_qs));
+    sheet.setField(PrescriptionSheet::Allergy, u"未发现"_qs);
+    QTRY_COMPARE(strip->warnings().size(), 0);
+    // Six Western drugs: amber; charge items never count.
+    QString body;
+    for (const QString &drug : {u"阿莫西林胶囊"_qs, u"左氧氟沙星片"_qs, u"阿莫西林颗粒"_qs, u"阿莫西林克拉维酸钾片"_qs, u"头孢克肟胶囊"_qs})
+        body += drug + u" 1盒\r\n"_qs;
+    sheet.setBody(body + u"注射费 1次\r\n"_qs);
+    QTest::qWait(10);
+    QCOMPARE(strip->warnings().size(), 0);
+    sheet.setBody(body + u"头孢克洛胶囊 1盒\r\n"_qs);
+    QTRY_COMPARE(strip->warnings().size(), 1);
+    QCOMPARE(strip->entries().at(0)->property("severity").toString(), u"amber"_qs);
+    // Warnings change nothing: the prescription prices as it would without them.
+    type(u"Text5_0"_qs, u"吴十"_qs);
+    m_window->settle();
+    QCOMPARE(child<QLabel>(u"Lb2_5"_qs)->text(), u"头孢克洛胶囊"_qs);
+}
+
+void TestPrescriptionWindow::printingAsksOnlyForRedWarnings_data()
+{
+    QTest::addColumn<QString>("allergy");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("allergy: asked") << u"青霉素"_qs << true;
+    QTest::newRow("no warning: printed at once") << u"未发现"_qs << false;
+}
+
+void TestPrescriptionWindow::printingAsksOnlyForRedWarnings()
+{
+    QFETCH(QString, allergy);
+    QFETCH(bool, asked);
+    QStringList questions;
+    PrintPrompts prompts;
+    prompts.confirm = [&](const QString &question) {
+        questions.append(question);
+        return false;
+    };
+    prompts.pdfPath = [](const QString &) { return QString(); };
+    prompts.inform = [](const QString &) {};
+    m_window->setPrinting(PrinterSelection({}, QString()), prompts);
+    m_window->sheet().setField(PrescriptionSheet::Allergy, allergy);
+    m_window->sheet().setBody(u"阿莫西林胶囊 0.25g×24粒\r\n"_qs);
+    m_window->printPrescription();
+    QCOMPARE(questions.contains(u"处方存在配伍禁忌或过敏警示，仍要打印吗？"_qs), asked);
 }
 
 QTEST_MAIN(TestPrescriptionWindow)

@@ -40,6 +40,7 @@ private slots:
     void dataFolderChoice();
     void firstStartCreatesBothFiles();
     void deletingOnlyStatisticsRecreatesOnlyIt();
+    void olderFilesGainTheReportIndexes();
     void computerNameFile_data();
     void computerNameFile();
     void remoteShareLackingStatistics();
@@ -152,6 +153,23 @@ void TestStartup::deletingOnlyStatisticsRecreatesOnlyIt()
     QVERIFY(second.canRun());
     QVERIFY(QFileInfo::exists(second.values.statsDataPath));
     QCOMPARE(second.values.password, u"Secret"_qs);
+}
+
+void TestStartup::olderFilesGainTheReportIndexes()
+{
+    const StartupResult first = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
+    QVERIFY(first.canRun());
+    const QList<QPair<QString, QString>> dropped = {{first.values.mainDataPath, u"档案_5"_qs},
+                                                    {first.values.statsDataPath, u"统计_日期"_qs}};
+    for (const auto &[path, index] : dropped) {
+        Database db(path);
+        QVERIFY(db.exec(u"drop index \"%1\""_qs.arg(index)).ok);
+    }
+    QVERIFY(StartupRoutine::run(drives(), QString(), u"TEST"_qs).canRun());
+    for (const auto &[path, index] : dropped) {
+        Database db(path);
+        QCOMPARE(column(db, u"select name from sqlite_master where type = 'index' and name = ?"_qs, {index}), QStringList{index});
+    }
 }
 
 void TestStartup::computerNameFile_data()

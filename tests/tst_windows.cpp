@@ -7,7 +7,10 @@
 #include "app/widgets/loginwindow.h"
 #include "data/database.h"
 #include "data/settingsrepository.h"
+#include "prescription/prescriptionsheet.h"
+#include "prescription/widgets/prescriptionwindow.h"
 #include "print/units.h"
+#include "reports/widgets/outpatientlogwindow.h"
 #include "ui/widgets/helpviewer.h"
 #include "ui/widgets/mainwindow.h"
 #include "ui/widgets/settingswindow.h"
@@ -47,6 +50,8 @@ private slots:
     void settingsCancelThenSave();
     void passwordChangeInSettingsWindow();
     void closingBacksUp();
+    void logMarginsReachTheBackup();
+    void logBookNamesThePrescriptionsPhysician();
     void failedBackupEndsWithNonZeroCode();
 
 private:
@@ -361,6 +366,35 @@ void TestWindows::closingBacksUp()
     QVERIFY(!m_main->isVisible());
     const QString day = m_backup->filePath(ExitBackup::weekdayFolderName(today));
     QVERIFY2(QFileInfo::exists(day + u"/数据库.dat"_qs), qPrintable(day));
+}
+
+void TestWindows::logMarginsReachTheBackup()
+{
+    action(u"门诊日志(Z)"_qs)->trigger();
+    QWidget *log = m_main->childWindow(u"Form7"_qs);
+    QVERIFY(log);
+    log->findChild<QLineEdit *>(u"leftMarginEdit"_qs)->setText(u"15"_qs);
+    const QDate today = QDate::currentDate();
+    m_main->close();
+    // The open log window stored its margins before the files were copied.
+    Database copy(m_backup->filePath(ExitBackup::weekdayFolderName(today)) + u"/数据库.dat"_qs);
+    const auto stored = SettingsRepository(copy).load();
+    QVERIFY(stored);
+    QCOMPARE(stored->value(u"日志左边距"_qs), u"15"_qs);
+}
+
+void TestWindows::logBookNamesThePrescriptionsPhysician()
+{
+    QVERIFY(m_main->prescriptionWindow());
+    PrescriptionSheet &sheet = m_main->prescriptionWindow()->sheet();
+    sheet.setField(PrescriptionSheet::Physician, u"李医师"_qs);
+    action(u"门诊日志(Z)"_qs)->trigger();
+    auto *log = qobject_cast<OutpatientLogWindow *>(m_main->childWindow(u"Form7"_qs));
+    QVERIFY(log);
+    QCOMPARE(log->logBookOptions().physician, u"李医师"_qs);
+    // Taken when printing, not when the log opened.
+    sheet.setField(PrescriptionSheet::Physician, u"王医师"_qs);
+    QCOMPARE(log->logBookOptions().physician, u"王医师"_qs);
 }
 
 void TestWindows::failedBackupEndsWithNonZeroCode()

@@ -5,13 +5,16 @@
 #include "data/cataloguelookup.h"
 #include "data/cataloguerepository.h"
 #include "data/database.h"
+#include "data/outpatientlogrepository.h"
 #include "data/patientrepository.h"
 #include "data/picklistrepository.h"
 #include "data/statisticsrepository.h"
 #include "data/tables.h"
 #include "data/templaterepository.h"
 #include "data/wordlistrepository.h"
+#include "data/workloadrepository.h"
 #include "prescription/prescriptionservices.h"
+#include "reports/usagestatisticscalculator.h"
 
 ClinicServices::ClinicServices(const StartupValues &values, const QString &backupRoot)
     : m_values(values)
@@ -19,6 +22,10 @@ ClinicServices::ClinicServices(const StartupValues &values, const QString &backu
     , m_main(std::make_unique<Database>(values.mainDataPath))
     , m_stats(std::make_unique<Database>(values.statsDataPath))
     , m_settings(std::make_unique<ClinicSettings>(*m_main))
+    , m_outpatientLog(std::make_unique<OutpatientLogRepository>(*m_main))
+    , m_workload(std::make_unique<WorkloadRepository>(*m_main))
+    // The statistics run on a thread of their own, with their own connection to the file.
+    , m_usageStatistics(std::make_unique<UsageStatisticsCalculator>(values.statsDataPath, Database::DefaultBusyTimeoutMs))
     , m_templates(std::make_unique<TemplateRepository>(*m_main))
     , m_diagnoses(std::make_unique<WordListRepository>(*m_main, Tables::diagnoses()))
     , m_addresses(std::make_unique<WordListRepository>(*m_main, Tables::addresses()))
@@ -33,8 +40,10 @@ ClinicServices::ClinicServices(const StartupValues &values, const QString &backu
 
 PrescriptionServices ClinicServices::prescriptionServices()
 {
+    // A clinic adds its own safety rules in a folder beside its data.
+    const QString rules = m_values.dataFolder.isEmpty() ? QString() : m_values.dataFolder + QStringLiteral("/安全规则");
     return PrescriptionServices{*m_settings, *m_pickList, *m_templates, *m_patients, *m_diagnoses, *m_addresses,
-                                *m_archive,  *m_statistics, *m_catalogueLookup, m_values.installationPrefix};
+                                *m_archive,  *m_statistics, *m_catalogueLookup, m_values.installationPrefix, rules};
 }
 
 ClinicServices::~ClinicServices() = default;

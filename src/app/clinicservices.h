@@ -11,6 +11,9 @@ class CatalogueLookup;
 class CatalogueRepository;
 class ClinicSettings;
 class Database;
+class OutpatientLogRepository;
+class UsageStatisticsCalculator;
+class WorkloadRepository;
 class PatientRepository;
 class PickListRepository;
 class StatisticsRepository;
@@ -33,6 +36,9 @@ public:
     const QString &backupRoot() const { return m_backupRoot; }
 
     ClinicSettings &settings() { return *m_settings; }
+    OutpatientLogRepository &outpatientLog() { return *m_outpatientLog; }
+    WorkloadRepository &workload() { return *m_workload; }
+    UsageStatisticsCalculator &usageStatistics() { return *m_usageStatistics; }
     TemplateRepository &templates() { return *m_templates; }
     // The common diagnoses (诊断) and common addresses (地址).
     WordListRepository &diagnoses() { return *m_diagnoses; }
@@ -55,6 +61,9 @@ private:
     std::unique_ptr<Database> m_main;
     std::unique_ptr<Database> m_stats;
     std::unique_ptr<ClinicSettings> m_settings;
+    std::unique_ptr<OutpatientLogRepository> m_outpatientLog;
+    std::unique_ptr<WorkloadRepository> m_workload;
+    std::unique_ptr<UsageStatisticsCalculator> m_usageStatistics;
     std::unique_ptr<TemplateRepository> m_templates;
     std::unique_ptr<WordListRepository> m_diagnoses;
     std::unique_ptr<WordListRepository> m_addresses;

@@ -13,13 +13,23 @@ void ClinicSettings::ensureLoaded()
 {
     if (m_loaded)
         return;
-    m_values = SettingsRepository(m_main).load().value_or(QHash<QString, QString>());
+    const std::optional<QHash<QString, QString>> stored = SettingsRepository(m_main).load();
+    m_values = stored.value_or(QHash<QString, QString>());
+    m_readable = stored.has_value();
     m_loaded = true;
 }
 
 QString ClinicSettings::value(Setting key)
 {
     ensureLoaded();
+    return m_values.value(settingDefinition(key).column);
+}
+
+std::optional<QString> ClinicSettings::storedValue(Setting key)
+{
+    ensureLoaded();
+    if (!m_readable)
+        return std::nullopt;
     return m_values.value(settingDefinition(key).column);
 }
 

@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 class Database;
 
 // The settings in force. Loads the stored row on the first read; while the settings window is
@@ -22,6 +24,9 @@ public:
     explicit ClinicSettings(Database &main, QObject *parent = nullptr);
 
     QString value(Setting key);
+    // The stored value, or nothing when the settings row cannot be read (a window then keeps its
+    // own default instead of taking an empty text for a stored one).
+    std::optional<QString> storedValue(Setting key);
     // An edit of the open settings window; takes effect for readers at once, stored only by save().
     void setValue(Setting key, const QString &value);
     // Drops unsaved edits (the window was cancelled or closed).
@@ -44,5 +49,6 @@ private:
 
     Database &m_main;
     bool m_loaded = false;
+    bool m_readable = false;
     QHash<QString, QString> m_values;
 };

@@ -115,7 +115,7 @@ QStringList ArchiveRepository::namesContaining(const QString &text)
 {
     // The distinct names are few compared with the prescriptions; held in memory, they turn a scan
     // of every prescription into a look-up of the few names that match.
-    const QString stamp = m_db.changeStamp();
+    const QString stamp = m_db.changeStamp(QStringLiteral("档案"));
     if (stamp != m_namesStamp) {
         m_names.clear();
         QSqlQuery query = m_db.select(QStringLiteral("select distinct \"0\" from \"档案\" where \"0\" is not null"));

@@ -1,10 +1,12 @@
 #include "data/database.h"
 
+#include "data/sqlfunctions.h"
 #include "data/sqlrow.h"
 
 #include <QAtomicInt>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 
 namespace {
@@ -51,6 +53,7 @@ QSqlDatabase Database::connection()
         m_lastError = WriteResult::fromSqlError(db.lastError(), QStringLiteral("无法打开数据库“%1”").arg(QDir::toNativeSeparators(m_path))).message;
         return db;
     }
+    registerSqlFunctions(db);
     m_lastError.clear();
     return db;
 }
@@ -100,15 +103,32 @@ WriteResult Database::run(const QString &sql, const QVariantList &values)
     if (!query.exec())
         return WriteResult::fromSqlError(query.lastError());
     m_rowsAffected = query.numRowsAffected();
-    ++m_writeGeneration;
+    noteWrite(sql);
     return WriteResult::success();
 }
 
-QString Database::changeStamp()
+void Database::noteWrite(const QString &sql)
+{
+    // Our statements name their table in double quotes right after the verb.
+    static const QRegularExpression write(QStringLiteral(R"re(^\s*(?:insert\s+into|update|delete\s+from)\s+"([^"]+)")re"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression quiet(QStringLiteral(R"(^\s*(?:begin|commit|pragma|select)\b)"), QRegularExpression::CaseInsensitiveOption);
+    if (quiet.match(sql).hasMatch())
+        return;
+    ++m_anyWrites;
+    const QRegularExpressionMatch match = write.match(sql);
+    if (match.hasMatch())
+        ++m_tableWrites[match.captured(1)];
+    else
+        ++m_unknownWrites; // a rollback, a schema change: anything may have changed
+}
+
+QString Database::changeStamp(const QString &table)
 {
     QSqlQuery version = select(QStringLiteral("pragma data_version"));
     const QString other = version.next() ? version.value(0).toString() : QStringLiteral("?");
-    return other + QLatin1Char('/') + QString::number(m_writeGeneration);
+    const quint64 own = table.isEmpty() ? m_anyWrites : m_tableWrites.value(table) + m_unknownWrites;
+    return other + QLatin1Char('/') + QString::number(own);
 }
 
 WriteResult Database::exec(const QString &sql, const QVariantList &values)

@@ -4,6 +4,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QHash>
 #include <QString>
 #include <QVariantList>
 
@@ -45,14 +46,16 @@ public:
     // The number of rows the last successful exec, insert or update changed.
     int rowsAffected() const { return m_rowsAffected; }
 
-    // A stamp that changes whenever the file's content may have changed: a write through this
-    // object, or a commit by any other connection (another window's, another computer's).
-    QString changeStamp();
+    // A stamp that changes whenever the content of a table may have changed: a write to it through
+    // this object, or a commit by any other connection (another window's, another computer's).
+    // Without a table, any write counts.
+    QString changeStamp(const QString &table = QString());
 
 private:
     friend class SqlTransaction;
     WriteResult run(const QString &sql, const QVariantList &values);
     WriteResult notOpen() const;
+    void noteWrite(const QString &sql);
 
     QString m_path;
     QString m_name;
@@ -61,7 +64,10 @@ private:
     QString m_readError;
     bool m_readBusy = false;
     int m_rowsAffected = 0;
-    quint64 m_writeGeneration = 0;
+    // Writes through this object: per table, and those whose table is unknown (they count for all).
+    QHash<QString, quint64> m_tableWrites;
+    quint64 m_anyWrites = 0;
+    quint64 m_unknownWrites = 0;
     // The transaction in progress: nested guards join it, and one that gives up dooms the whole unit.
     int m_transactionDepth = 0;
     bool m_transactionDoomed = false;

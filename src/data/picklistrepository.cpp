@@ -36,3 +36,17 @@ QList<PickListRepository::Entry> PickListRepository::categoryEndingWith(const QS
 {
     return collect(QString(), [&](const QString &value) { return value.endsWith(ending, Qt::CaseInsensitive); });
 }
+
+QString PickListRepository::categoryOf(const QString &storedName)
+{
+    const QList<RowCache::Row> &rows = m_cache.rows();
+    if (m_categoriesGeneration != m_cache.generation()) {
+        m_categories.clear();
+        for (const RowCache::Row &row : rows) {
+            if (!m_categories.contains(row.name))
+                m_categories.insert(row.name, row.columns.at(3));
+        }
+        m_categoriesGeneration = m_cache.generation();
+    }
+    return m_categories.value(storedName);
+}

@@ -29,10 +29,14 @@ public:
     QList<Entry> findOutsideCategory(const QString &category, const QString &typed);
     // Entries whose category ends with a text (a Western subcategory, "收费项目", "用法").
     QList<Entry> categoryEndingWith(const QString &ending);
+    // The category of the first entry of a stored name; empty when there is none.
+    QString categoryOf(const QString &storedName);
 
 private:
     template<typename Keep>
     QList<Entry> collect(const QString &typed, Keep keep);
 
     RowCache m_cache;
+    QHash<QString, QString> m_categories;
+    int m_categoriesGeneration = -1;
 };

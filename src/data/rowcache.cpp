@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -10,13 +11,17 @@ RowCache::RowCache(Database &db, QString sql, QVariantList values)
     , m_sql(std::move(sql))
     , m_values(std::move(values))
 {
+    // Only writes to its own table make the rows stale.
+    static const QRegularExpression from(QStringLiteral(R"re(\bfrom\s+"([^"]+)")re"), QRegularExpression::CaseInsensitiveOption);
+    m_table = from.match(m_sql).captured(1);
 }
 
 void RowCache::refresh()
 {
-    const QString stamp = m_db.changeStamp();
+    const QString stamp = m_db.changeStamp(m_table);
     if (!m_stamp.isEmpty() && stamp == m_stamp)
         return;
+    ++m_generation;
     m_rows.clear();
     m_positions.clear();
     QList<SearchIndex::Entry> entries;

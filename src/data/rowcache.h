@@ -34,14 +34,18 @@ public:
     QList<const Row *> find(const QString &typed);
     // Forgets the rows, so the next use loads them again.
     void invalidate() { m_stamp.clear(); }
+    // Grows with every reload, so what is derived from the rows knows when to derive it again.
+    int generation() const { return m_generation; }
 
 private:
     void refresh();
 
     Database &m_db;
     QString m_sql;
+    QString m_table;
     QVariantList m_values;
     QString m_stamp;
+    int m_generation = 0;
     QList<Row> m_rows;
     QHash<qint64, qsizetype> m_positions;
     SearchIndex m_index;

@@ -137,7 +137,8 @@ const TableDefinition &statistics()
          text(QStringLiteral("单位"), 5), text(QStringLiteral("单价"), 10), text(QStringLiteral("金额"), 10),
          text(QStringLiteral("斗位"), 5), text(QStringLiteral("分类"), 10), text(QStringLiteral("备用1"), 200),
          text(QStringLiteral("备用2"), 200), date(QStringLiteral("日期")), text(QStringLiteral("医师"), 20)},
-        {QStringLiteral("ID号")});
+        // The drug-usage statistics read a date range.
+        {QStringLiteral("ID号"), QStringLiteral("日期")});
     return table;
 }
 

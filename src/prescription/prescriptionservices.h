@@ -28,5 +28,7 @@ struct PrescriptionServices
     StatisticsRepository &statistics;
     CatalogueLookup &catalogue;
     QString installationPrefix;
+    // A folder whose rule files extend the shipped safety rules; none when empty.
+    QString safetyRulesFolder;
     std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
 };

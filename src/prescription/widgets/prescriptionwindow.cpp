@@ -10,6 +10,7 @@
 #include "prescription/prescriptionhistory.h"
 #include "prescription/prescriptionlifecycle.h"
 #include "prescription/prescriptionpricer.h"
+#include "prescription/prescriptionsafety.h"
 #include "prescription/prescriptionsheet.h"
 #include "prescription/settlement.h"
 #include "prescription/widgets/drugpickerpanel.h"
@@ -17,6 +18,7 @@
 #include "prescription/widgets/paperview.h"
 #include "prescription/widgets/prescriptiontoolbar.h"
 #include "prescription/widgets/pricedsheetview.h"
+#include "prescription/widgets/safetystrip.h"
 #include "print/units.h"
 #include "print/widgets/printservice.h"
 #include "text/textboxlines.h"
@@ -32,6 +34,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 
 namespace {
 
@@ -57,7 +60,8 @@ PrescriptionWindow::PrescriptionWindow(const PrescriptionServices &services, QWi
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Quillon电子处方 - 处方录入"));
-    setFixedSize(twipsSize(15015, 9495));
+    // The designed client area, and a strip of safety warnings under it.
+    setFixedSize(twipsSize(15015, 9495 + 420));
 
     const auto today = [this] { return m_services.now().date(); };
     m_lifecycle = std::make_unique<PrescriptionLifecycle>(
@@ -74,6 +78,9 @@ PrescriptionWindow::PrescriptionWindow(const PrescriptionServices &services, QWi
     m_saver = std::make_unique<PrescriptionSaver>(m_services.archive, m_services.patients, today);
     m_settlement = std::make_unique<Settlement>(*m_sheet, *m_pricer, *m_saver, m_services.statistics);
     m_history = std::make_unique<PrescriptionHistory>(m_services.archive, m_services.statistics);
+    m_safety = std::make_unique<PrescriptionSafety>(
+        m_services.safetyRulesFolder.isEmpty() ? SafetyRules::shipped() : SafetyRules::load(m_services.safetyRulesFolder),
+        m_services.pickList);
 
     m_toolbar = new PrescriptionToolbar(this);
     m_toolbar->move(twips(60), 0);
@@ -109,6 +116,16 @@ PrescriptionWindow::PrescriptionWindow(const PrescriptionServices &services, QWi
     });
 
     buildRightSide();
+
+    m_safetyStrip = new SafetyStrip(this);
+    m_safetyStrip->setGeometry(twipsRect(60, 9495, 14895, 400));
+    connect(m_sheet.get(), &PrescriptionSheet::bodyChanged, this, &PrescriptionWindow::scheduleSafetyCheck);
+    connect(m_sheet.get(), &PrescriptionSheet::kindChanged, this, &PrescriptionWindow::scheduleSafetyCheck);
+    connect(m_sheet.get(), &PrescriptionSheet::idChanged, this, &PrescriptionWindow::scheduleSafetyCheck);
+    connect(m_sheet.get(), &PrescriptionSheet::fieldChanged, this, [this](int field) {
+        if (field == PrescriptionSheet::Allergy || field == PrescriptionSheet::Diagnosis)
+            scheduleSafetyCheck();
+    });
 
     // Window load: the first prescription of the session, the history of the last month, the
     // first category listed.
@@ -188,6 +205,21 @@ void PrescriptionWindow::buildRightSide()
     }
 }
 
+void PrescriptionWindow::scheduleSafetyCheck()
+{
+    // Many changes of one action (a pick, a reopened prescription) give one check.
+    if (m_safetyPending)
+        return;
+    m_safetyPending = true;
+    QTimer::singleShot(0, this, &PrescriptionWindow::checkSafety);
+}
+
+void PrescriptionWindow::checkSafety()
+{
+    m_safetyPending = false;
+    m_safetyStrip->show(m_safety->check(*m_sheet, m_sheet->id() == m_savedId));
+}
+
 void PrescriptionWindow::mousePressEvent(QMouseEvent *event)
 {
     m_historyPanel->hideMenu();
@@ -242,7 +274,10 @@ bool PrescriptionWindow::saveWithLayout()
         m_sheet->setBody(layout.text);
     }
     const bool saved = reportSave(m_saver->save(*m_sheet));
+    if (saved)
+        m_savedId = m_sheet->id();
     refreshHistory();
+    checkSafety();
     return saved;
 }
 
@@ -328,6 +363,9 @@ void PrescriptionWindow::printPrescription(bool preview)
         service.preview(job, this);
         return;
     }
+    if (PrescriptionSafety::hasRed(m_safety->check(*m_sheet, false))
+        && !m_prompts.confirm(QStringLiteral("处方存在配伍禁忌或过敏警示，仍要打印吗？")))
+        return;
     if (form.bodyTooLong()
         && !m_prompts.confirm(QStringLiteral("处方内容超出了处方笺的书写范围，超出的部分会印在页脚上。\n仍要打印吗？")))
         return;
@@ -356,7 +394,10 @@ void PrescriptionWindow::settle()
 {
     m_priced->scrollToTop();
     const Settlement::Result result = m_settlement->settle();
+    if (result.save.saved())
+        m_savedId = m_sheet->id();
     refreshHistory();
+    checkSafety();
     showMessages(result.messages());
 }
 

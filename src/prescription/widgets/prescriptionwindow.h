@@ -18,6 +18,8 @@ class PatientEntry;
 class PrescriptionHistory;
 class PrescriptionLifecycle;
 class PrescriptionPricer;
+class PrescriptionSafety;
+class SafetyStrip;
 class PrescriptionSheet;
 class PrescriptionToolbar;
 class PricedSheetView;
@@ -37,6 +39,7 @@ public:
     ~PrescriptionWindow() override;
 
     PrescriptionSheet &sheet() { return *m_sheet; }
+    SafetyStrip *safetyStrip() const { return m_safetyStrip; }
 
     // "保存" as the toolbar and the medical-record window run it: a Chinese body is laid out
     // first, then the prescription is saved and the history list refreshed. False when the save
@@ -79,6 +82,8 @@ private:
     void deleteOnScreen();
     bool reportSave(const PrescriptionSaver::Result &result);
     void showMessages(const QStringList &messages);
+    void scheduleSafetyCheck();
+    void checkSafety();
 
     PrescriptionServices m_services;
     std::unique_ptr<PrescriptionSheet> m_sheet;
@@ -89,6 +94,11 @@ private:
     std::unique_ptr<PrescriptionSaver> m_saver;
     std::unique_ptr<Settlement> m_settlement;
     std::unique_ptr<PrescriptionHistory> m_history;
+    std::unique_ptr<PrescriptionSafety> m_safety;
+    SafetyStrip *m_safetyStrip = nullptr;
+    bool m_safetyPending = false;
+    // The id of the prescription last saved: from then on a missing diagnosis is warned about.
+    QString m_savedId;
     PrescriptionToolbar *m_toolbar = nullptr;
     DrugPickerPanel *m_picker = nullptr;
     HistoryPanel *m_historyPanel = nullptr;

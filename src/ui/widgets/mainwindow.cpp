@@ -3,6 +3,12 @@
 #include "app/clinicservices.h"
 #include "app/clinicsettings.h"
 #include "app/exitbackup.h"
+#include "app/settingdefinitions.h"
+#include "print/widgets/printprompts.h"
+#include "print/widgets/printservice.h"
+#include "reports/widgets/outpatientlogwindow.h"
+#include "reports/widgets/usagestatisticswindow.h"
+#include "reports/widgets/workloadwindow.h"
 #include "maintenance/widgets/cataloguewindow.h"
 #include "maintenance/templaterules.h"
 #include "maintenance/widgets/templatewindow.h"
@@ -11,6 +17,7 @@
 #include "ui/widgets/filechooser.h"
 #include "ui/helppages.h"
 #include "ui/widgets/helpviewer.h"
+#include "prescription/prescriptionsheet.h"
 #include "prescription/widgets/prescriptionwindow.h"
 #include "ui/widgets/placeholderwindow.h"
 #include "ui/widgets/settingswindow.h"
@@ -74,14 +81,12 @@ void MainWindow::buildMenus()
     addItem(nullptr, QStringLiteral("门诊病历(B)"), {}, [this] {
         openPlaceholder(QStringLiteral("Form14"), QStringLiteral("门诊病历"), WorkingWindowSize);
     });
-    addItem(nullptr, QStringLiteral("业务统计(T)"), {}, [this] {
-        openPlaceholder(QStringLiteral("Form12"), QStringLiteral("统计"), twipsSize(6000, 4000));
-    });
-    addItem(nullptr, QStringLiteral("门诊日志(Z)"), {}, [this] {
-        openPlaceholder(QStringLiteral("Form7"), QStringLiteral("门诊日志"), WorkingWindowSize);
-    });
+    addItem(nullptr, QStringLiteral("业务统计(T)"), {}, [this] { openWorkload(); });
+    addItem(nullptr, QStringLiteral("门诊日志(Z)"), {}, [this] { openOutpatientLog(); });
     addItem(nullptr, QStringLiteral("用药统计(J)"), {}, [this] {
-        openPlaceholder(QStringLiteral("Form13"), QStringLiteral("用药统计"), WorkingWindowSize);
+        openChild(QStringLiteral("Form13"), [this] {
+            return new UsageStatisticsWindow(m_services.usageStatistics(), *m_files, QDate::currentDate());
+        });
     });
 
     QMenu *help = bar->addMenu(QStringLiteral("操作帮助(H)"));
@@ -149,6 +154,28 @@ QWidget *MainWindow::openChild(const QString &objectName, const std::function<QW
 QWidget *MainWindow::openPlaceholder(const QString &objectName, const QString &caption, const QSize &size)
 {
     return openChild(objectName, [&] { return new PlaceholderWindow(objectName, caption, size); });
+}
+
+QWidget *MainWindow::openOutpatientLog()
+{
+    return openChild(QStringLiteral("Form7"), [this] {
+        return new OutpatientLogWindow(m_services.outpatientLog(), m_services.settings(),
+                                       PrintService(PrintService::systemPrinters(), PrintPrompts::dialogs(this)), *m_files,
+                                       [this] { return currentPhysician(); }, QDate::currentDate());
+    });
+}
+
+QWidget *MainWindow::openWorkload()
+{
+    return openChild(QStringLiteral("Form12"), [this] { return new WorkloadWindow(m_services.workload(), QDate::currentDate()); });
+}
+
+QString MainWindow::currentPhysician() const
+{
+    if (PrescriptionWindow *prescription = prescriptionWindow())
+        return prescription->sheet().field(PrescriptionSheet::Physician);
+    // What the prescription window's physician field shows on opening.
+    return m_services.settings().value(Setting::Physician);
 }
 
 TemplateWindow *MainWindow::openTemplates(const QString &kind, const QString &presetContent)
@@ -262,6 +289,11 @@ void MainWindow::openHelp(const QUrl &url)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     m_closing = true;
+    // The working windows store what they keep (the log's margins) before the files are copied.
+    for (QMdiSubWindow *sub : m_area->subWindowList()) {
+        if (sub != m_prescription)
+            sub->close();
+    }
     if (m_prescription)
         m_prescription->hide();
     hide();

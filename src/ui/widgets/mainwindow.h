@@ -3,11 +3,12 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "ui/widgets/filechooser.h"
+
 #include <functional>
 #include <memory>
 
 class ClinicServices;
-class FileChooser;
 class HelpViewer;
 class PrescriptionWindow;
 class QMdiArea;
@@ -55,6 +56,11 @@ private:
     QWidget *openChild(const QString &objectName, const std::function<QWidget *()> &create,
                        Placement placement = Placement::Raised);
     QWidget *openPlaceholder(const QString &objectName, const QString &caption, const QSize &size);
+    // Opened from the menu and, later, from the prescription window's toolbar.
+    QWidget *openOutpatientLog();
+    QWidget *openWorkload();
+    // The physician a printed log book names.
+    QString currentPhysician() const;
     void showPrescriptionWindow();
     void connectPrescriptionWindow(PrescriptionWindow *window);
     void triggerMenu(const QString &caption);

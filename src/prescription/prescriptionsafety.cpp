@@ -1,0 +1,62 @@
+#include "prescription/prescriptionsafety.h"
+
+#include "data/picklistrepository.h"
+#include "prescription/bodyitems.h"
+#include "prescription/bodytext.h"
+#include "prescription/drugcategories.h"
+#include "prescription/prescriptionsheet.h"
+
+PrescriptionSafety::PrescriptionSafety(const SafetyRules &rules, PickListRepository &catalogue)
+    : m_rules(rules)
+    , m_checker(m_rules)
+    , m_catalogue(catalogue)
+{
+}
+
+SafetyInput PrescriptionSafety::inputOf(const PrescriptionSheet &sheet, bool forSaving)
+{
+    SafetyInput input;
+    const bool chinese = sheet.kind() == PrescriptionKind::Chinese;
+    input.kind = chinese ? SafetyInput::PrescriptionKind::Chinese : SafetyInput::PrescriptionKind::Western;
+    input.allergyHistory = sheet.field(PrescriptionSheet::Allergy);
+    input.diagnosis = sheet.field(PrescriptionSheet::Diagnosis);
+    input.forSaving = forSaving;
+    for (const BodyItem &item : BodyItems::read(sheet.kind(), sheet.body())) {
+        if (item.name.isEmpty())
+            continue;
+        SafetyItem safety;
+        safety.name = item.name;
+        safety.quantity = item.quantity;
+        if (item.scope == CatalogueLookup::Scope::Herb) {
+            safety.kind = SafetyItem::Kind::Herb;
+            for (const QChar unit : BodyText::herbUnits()) {
+                if (item.text.contains(unit))
+                    safety.unit = QString(unit);
+            }
+        } else if (item.scope == CatalogueLookup::Scope::ChargeItem) {
+            safety.kind = SafetyItem::Kind::Charge;
+        } else {
+            // A line the catalogue knows as a charge item or usage is no drug; any other named line is.
+            const QString category = m_catalogue.categoryOf(item.name);
+            safety.kind = category == DrugCategories::chargeCategory() ? SafetyItem::Kind::Charge
+                : category == DrugCategories::usageCategory()          ? SafetyItem::Kind::Usage
+                                                                       : SafetyItem::Kind::Drug;
+        }
+        input.items.append(safety);
+    }
+    return input;
+}
+
+QList<SafetyWarning> PrescriptionSafety::check(const PrescriptionSheet &sheet, bool forSaving)
+{
+    return m_checker.check(inputOf(sheet, forSaving));
+}
+
+bool PrescriptionSafety::hasRed(const QList<SafetyWarning> &warnings)
+{
+    for (const SafetyWarning &warning : warnings) {
+        if (warning.severity == SafetyWarning::Severity::Red)
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,92 @@
+#include "reports/outpatientlogbook.h"
+
+#include "print/printercanvas.h"
+#include "text/amount.h"
+
+namespace {
+
+const QString Song = QStringLiteral("宋体");
+constexpr double FirstLineY = 28;
+constexpr double LineStep = 10;
+
+double millimetres(const QString &text)
+{
+    return double(Amount::leadingNumber(text).millionths()) / double(Amount::Scale);
+}
+
+void printAt(PrinterCanvas &canvas, double x, double y, const QString &text)
+{
+    canvas.setCurrentX(x);
+    canvas.setCurrentY(y);
+    canvas.print(text, PrinterCanvas::LineFeed::No);
+}
+
+} // namespace
+
+PrintJob OutpatientLogBook::job(const QList<OutpatientLogRepository::Visit> &visits, const Options &options)
+{
+    PrintJob job;
+    job.title = QStringLiteral("门诊日志");
+    job.orientation = QPageLayout::Landscape;
+    job.layout = [visits, options](PrinterCanvas &canvas) { draw(canvas, visits, options); };
+    return job;
+}
+
+void OutpatientLogBook::draw(PrinterCanvas &canvas, const QList<OutpatientLogRepository::Visit> &visits,
+                             const Options &options)
+{
+    canvas.setUnits(PrinterCanvas::Units::Millimetres);
+    canvas.setScaleLeft(-millimetres(options.leftMargin));
+    canvas.setScaleTop(10 - millimetres(options.topMargin));
+    canvas.setOrientation(QPageLayout::Landscape);
+    canvas.setDrawWidth(1);
+    if (!visits.isEmpty()) {
+        int page = 1;
+        int onPage = 0;
+        double y = FirstLineY;
+        drawPageDecoration(canvas, page, options.physician);
+        for (const OutpatientLogRepository::Visit &visit : visits) {
+            if (++onPage > VisitsPerPage) {
+                canvas.newPage();
+                drawPageDecoration(canvas, ++page, options.physician);
+                onPage = 1;
+                y = FirstLineY;
+            }
+            canvas.setFont({Song, 11, false});
+            printAt(canvas, 2, y, visit.name);
+            printAt(canvas, 27, y, visit.sex);
+            printAt(canvas, 37, y, visit.age);
+            printAt(canvas, 50, y, visit.diagnosis);
+            printAt(canvas, 102, y, visit.address);
+            printAt(canvas, 172, y, visit.date);
+            y += LineStep;
+        }
+    }
+    canvas.setUnits(PrinterCanvas::Units::Twips);
+}
+
+void OutpatientLogBook::drawPageDecoration(PrinterCanvas &canvas, int page, const QString &physician)
+{
+    canvas.setFont({Song, 26, true});
+    printAt(canvas, 90, 0, QStringLiteral("门 诊 日 志 登 记 本"));
+    canvas.line(90, 10, 182, 10);
+    canvas.line(90, 11, 182, 11);
+    for (double y = 15; y <= 165; y += 10)
+        canvas.line(0, y, 260, y);
+    for (const double x : {0, 25, 35, 47, 100, 170, 208, 260})
+        canvas.line(x, 15, x, 165);
+    canvas.setFont({Song, 11, false});
+    const QList<QPair<double, QString>> headings = {
+        {2, QStringLiteral("姓    名")},
+        {26, QStringLiteral("性别")},
+        {36, QStringLiteral("年龄")},
+        {55, QStringLiteral("诊             断")},
+        {110, QStringLiteral("住       址\\电      话")},
+        {180, QStringLiteral("就诊日期")},
+        {215, QStringLiteral("备    注")},
+    };
+    for (const auto &[x, heading] : headings)
+        printAt(canvas, x, 18, heading);
+    printAt(canvas, 0, 166, QStringLiteral("医师：") + physician);
+    printAt(canvas, 240, 166, QStringLiteral("第 %1 页").arg(page));
+}

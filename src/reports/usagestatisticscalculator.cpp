@@ -1,0 +1,30 @@
+#include "reports/usagestatisticscalculator.h"
+
+#include <QPromise>
+#include <QThreadPool>
+
+#include "data/database.h"
+#include "data/usagestatisticsrepository.h"
+
+#include <memory>
+
+UsageStatisticsCalculator::UsageStatisticsCalculator(QString statsPath, int busyTimeoutMs)
+    : m_path(std::move(statsPath))
+    , m_busyTimeoutMs(busyTimeoutMs)
+{
+}
+
+QFuture<UsageStatistics::Report> UsageStatisticsCalculator::start(const QString &category, const ReportDateRange &range) const
+{
+    auto promise = std::make_shared<QPromise<UsageStatistics::Report>>();
+    QFuture<UsageStatistics::Report> future = promise->future();
+    promise->start();
+    QThreadPool::globalInstance()->start([promise, path = m_path, timeout = m_busyTimeoutMs, category, range] {
+        // A connection belongs to the thread that opened it.
+        Database db(path, timeout);
+        UsageStatisticsRepository repository(db);
+        promise->addResult(UsageStatistics::calculate(repository, category, range));
+        promise->finish();
+    });
+    return future;
+}
