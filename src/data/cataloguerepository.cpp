@@ -73,26 +73,44 @@ CatalogueRepository::CatalogueRepository(Database &db)
 
 CatalogueRepository::~CatalogueRepository() = default;
 
-RowCache &CatalogueRepository::cacheOf(const QString &categoryPrefix)
+CatalogueRepository::Listing &CatalogueRepository::listingOf(const QString &categoryPrefix)
 {
-    auto found = m_caches.find(categoryPrefix);
-    if (found == m_caches.end()) {
-        auto cache = std::make_unique<RowCache>(
+    auto found = m_listings.find(categoryPrefix);
+    if (found == m_listings.end()) {
+        Listing listing;
+        listing.cache = std::make_unique<RowCache>(
             m_db, QStringLiteral("select rowid, \"名称\", \"查询\", %1 from \"商品\" where %2 %3").arg(Columns, ByCategory, ByName),
             QVariantList{startsWithPattern(categoryPrefix)});
-        found = m_caches.emplace(categoryPrefix, std::move(cache)).first;
+        found = m_listings.emplace(categoryPrefix, std::move(listing)).first;
     }
-    return *found->second;
+    return found->second;
 }
 
 QList<CatalogueRepository::Entry> CatalogueRepository::find(const QString &categoryPrefix, const QString &typed)
 {
-    const QList<const RowCache::Row *> rows = cacheOf(categoryPrefix).find(typed);
-    QList<Entry> found;
-    found.reserve(rows.size());
-    for (const RowCache::Row *row : rows)
-        found.append(fromColumns(row->columns));
-    return found;
+    Listing &listing = listingOf(categoryPrefix);
+    RowCache &cache = *listing.cache;
+    for (;;) {
+        const QList<RowCache::Row> &all = cache.rows();
+        if (listing.generation != cache.generation()) {
+            listing.entries.clear();
+            listing.entries.reserve(all.size());
+            for (const RowCache::Row &row : all)
+                listing.entries.append(fromColumns(row.columns));
+            listing.generation = cache.generation();
+        }
+        if (typed.isEmpty())
+            return listing.entries;
+        const QList<const RowCache::Row *> rows = cache.find(typed);
+        // Another computer's change between the two reads reloads the rows: derive them again.
+        if (listing.generation != cache.generation())
+            continue;
+        QList<Entry> found;
+        found.reserve(rows.size());
+        for (const RowCache::Row *row : rows)
+            found.append(listing.entries.at(row - all.constData()));
+        return found;
+    }
 }
 
 std::optional<QList<CatalogueRepository::Entry>> CatalogueRepository::list(const QString &categoryPrefix)

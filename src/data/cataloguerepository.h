@@ -84,9 +84,18 @@ public:
     static QString fieldCaption(const QString &column);
 
 private:
-    RowCache &cacheOf(const QString &categoryPrefix);
+    // The rows of one category prefix, and the same rows as entries, made once per reload so
+    // that a keystroke only picks among them.
+    struct Listing
+    {
+        std::unique_ptr<RowCache> cache;
+        int generation = -1;
+        QList<Entry> entries;
+    };
+
+    Listing &listingOf(const QString &categoryPrefix);
 
     Database &m_db;
     TimestampKeyGenerator m_keys;
-    std::unordered_map<QString, std::unique_ptr<RowCache>> m_caches;
+    std::unordered_map<QString, Listing> m_listings;
 };
