@@ -74,6 +74,7 @@ private slots:
     void savingKeepsScrollAndSelection();
     void deleteRemovesTheSelectedEntry();
     void typingInTheSearchBoxStartsAfresh();
+    void clearedSearchShowsCurrentRows();
     void searchTextIsLiteral_data();
     void searchTextIsLiteral();
     void symbolsGoToTheLastBox();
@@ -525,6 +526,21 @@ void TestCatalogueWindow::typingInTheSearchBoxStartsAfresh()
     QCOMPARE(m_window->grid()->scrollValue(), 0);
     QVERIFY(!button(u"删除"_qs)->isEnabled());
     QCOMPARE(QApplication::focusWidget(), search);
+}
+
+void TestCatalogueWindow::clearedSearchShowsCurrentRows()
+{
+    QLineEdit *search = edit(u"searchEdit"_qs);
+    search->setText(u"a"_qs);
+    search->clear();
+    CatalogueRepository::Entry first = m_window->results().first();
+    // Changed meanwhile by another window or computer.
+    first.price = u"99.990"_qs;
+    QVERIFY(m_catalogue->update(first).ok);
+    search->setText(u"a"_qs);
+    search->clear();
+    QCOMPARE(m_window->results().first().price, u"99.990"_qs);
+    QCOMPARE(m_window->grid()->cellText(0, 3), u"99.990"_qs);
 }
 
 void TestCatalogueWindow::searchTextIsLiteral_data()

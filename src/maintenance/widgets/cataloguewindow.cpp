@@ -278,11 +278,20 @@ void CatalogueWindow::filterChosen()
 void CatalogueWindow::search()
 {
     m_results = m_catalogue.find(m_prefix, m_search->text());
-    QList<QStringList> rows;
-    rows.reserve(m_results.size());
-    for (const CatalogueRepository::Entry &entry : std::as_const(m_results)) {
-        rows.append({CatalogueEditorRules::displayName(entry), entry.usage, entry.unit, entry.price, entry.drawer,
-                     entry.initials, entry.category, QString()});
+    // The repository hands out the same shared list for an unchanged category as long as nothing
+    // was typed: its grid rows are made once, and clearing the search box shows them at once.
+    const bool whole = !m_results.isEmpty() && m_results.constData() == m_wholeList.constData();
+    QList<QStringList> rows = whole ? m_wholeRows : QList<QStringList>();
+    if (!whole) {
+        rows.reserve(m_results.size());
+        for (const CatalogueRepository::Entry &entry : std::as_const(m_results)) {
+            rows.append({CatalogueEditorRules::displayName(entry), entry.usage, entry.unit, entry.price, entry.drawer,
+                         entry.initials, entry.category, QString()});
+        }
+        if (m_search->text().isEmpty()) {
+            m_wholeList = m_results;
+            m_wholeRows = rows;
+        }
     }
     m_grid->setResults(rows);
     m_selectedRow = -1;

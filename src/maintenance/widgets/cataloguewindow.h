@@ -97,6 +97,9 @@ private:
     QString m_prefix;
     QString m_key;
     QList<CatalogueRepository::Entry> m_results;
+    // The whole category as last listed, and its grid rows.
+    QList<CatalogueRepository::Entry> m_wholeList;
+    QList<QStringList> m_wholeRows;
     int m_selectedRow = -1;
     QPointer<QLineEdit> m_lastBox;
     // Set while a category switch rearranges the editor or a selection fills it: the herb-unit
