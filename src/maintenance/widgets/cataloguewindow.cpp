@@ -313,7 +313,8 @@ void CatalogueWindow::xz(int row)
     const int index = m_grid->resultAt(row);
     if (index < 0)
         return;
-    const CatalogueRepository::Entry &entry = m_results.at(index);
+    // A copy: the boxes' change handlers run while it is read.
+    const CatalogueRepository::Entry entry = m_results.at(index);
     // A stored unit is shown as it is; only a unit the user types is checked, so selecting an
     // entry never empties its unit behind the user's back.
     m_busy = true;
