@@ -3,6 +3,7 @@
 #include "app/clinicsettings.h"
 #include "data/archiverepository.h"
 #include "data/cataloguelookup.h"
+#include "data/cataloguerepository.h"
 #include "data/database.h"
 #include "data/outpatientlogrepository.h"
 #include "data/patientrepository.h"
@@ -30,6 +31,7 @@ ClinicServices::ClinicServices(const StartupValues &values, const QString &backu
     , m_addresses(std::make_unique<WordListRepository>(*m_main, Tables::addresses()))
     , m_pickList(std::make_unique<PickListRepository>(*m_main))
     , m_catalogueLookup(std::make_unique<CatalogueLookup>(*m_main))
+    , m_catalogue(std::make_unique<CatalogueRepository>(*m_main))
     , m_patients(std::make_unique<PatientRepository>(*m_main))
     , m_archive(std::make_unique<ArchiveRepository>(*m_main))
     , m_statistics(std::make_unique<StatisticsRepository>(*m_stats))

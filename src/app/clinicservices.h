@@ -8,6 +8,7 @@
 
 class ArchiveRepository;
 class CatalogueLookup;
+class CatalogueRepository;
 class ClinicSettings;
 class Database;
 class OutpatientLogRepository;
@@ -44,6 +45,8 @@ public:
     WordListRepository &addresses() { return *m_addresses; }
     PickListRepository &pickList() { return *m_pickList; }
     CatalogueLookup &catalogueLookup() { return *m_catalogueLookup; }
+    // The catalogue as the drug maintenance window edits it.
+    CatalogueRepository &catalogue() { return *m_catalogue; }
     PatientRepository &patients() { return *m_patients; }
     ArchiveRepository &archive() { return *m_archive; }
     // The settled lines, in the statistics file.
@@ -66,6 +69,7 @@ private:
     std::unique_ptr<WordListRepository> m_addresses;
     std::unique_ptr<PickListRepository> m_pickList;
     std::unique_ptr<CatalogueLookup> m_catalogueLookup;
+    std::unique_ptr<CatalogueRepository> m_catalogue;
     std::unique_ptr<PatientRepository> m_patients;
     std::unique_ptr<ArchiveRepository> m_archive;
     std::unique_ptr<StatisticsRepository> m_statistics;

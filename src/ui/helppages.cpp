@@ -5,6 +5,11 @@ QUrl HelpPages::operatingHelp()
     return QUrl(QStringLiteral("qrc:/help/help.html"));
 }
 
+QUrl HelpPages::catalogueHelp()
+{
+    return QUrl(QStringLiteral("qrc:/help/help.html#drug"));
+}
+
 QUrl HelpPages::homePage()
 {
     return QUrl(QStringLiteral("qrc:/help/home.html"));

@@ -7,6 +7,8 @@
 struct HelpPages
 {
     static QUrl operatingHelp();
+    // The section of the operating help about the drug catalogue.
+    static QUrl catalogueHelp();
     static QUrl homePage();
     static QUrl releaseNotes();
 };

@@ -9,10 +9,12 @@
 #include "reports/widgets/outpatientlogwindow.h"
 #include "reports/widgets/usagestatisticswindow.h"
 #include "reports/widgets/workloadwindow.h"
+#include "maintenance/widgets/cataloguewindow.h"
 #include "maintenance/templaterules.h"
 #include "maintenance/widgets/templatewindow.h"
 #include "maintenance/widgets/wordlistwindow.h"
 #include "ui/widgets/aboutwindow.h"
+#include "ui/widgets/filechooser.h"
 #include "ui/helppages.h"
 #include "ui/widgets/helpviewer.h"
 #include "prescription/prescriptionsheet.h"
@@ -35,9 +37,11 @@ const QSize WorkingWindowSize = twipsSize(11625, 8730);
 
 } // namespace
 
-MainWindow::MainWindow(ClinicServices &services, QWidget *parent)
+MainWindow::MainWindow(ClinicServices &services, FileChooser *files, QWidget *parent)
     : QMainWindow(parent)
     , m_services(services)
+    , m_ownFiles(files ? nullptr : std::make_unique<DialogFileChooser>())
+    , m_files(files ? files : m_ownFiles.get())
     , m_area(new QMdiArea(this))
 {
     setObjectName(QStringLiteral("Form1"));
@@ -49,13 +53,13 @@ MainWindow::MainWindow(ClinicServices &services, QWidget *parent)
     buildMenus();
 }
 
+MainWindow::~MainWindow() = default;
+
 void MainWindow::buildMenus()
 {
     QMenuBar *bar = menuBar();
     addItem(nullptr, QStringLiteral("综合设置(S)"), {}, [this] { openSettings(); });
-    addItem(nullptr, QStringLiteral("药物维护(Y)"), {}, [this] {
-        openPlaceholder(QStringLiteral("Form3"), QStringLiteral("药物维护"), WorkingWindowSize);
-    });
+    addItem(nullptr, QStringLiteral("药物维护(Y)"), {}, [this] { openCatalogue(); });
 
     QMenu *templates = bar->addMenu(QStringLiteral("模板维护(M)"));
     addItem(templates, QStringLiteral("人个组套\\中药方剂"), QKeySequence(QStringLiteral("Ctrl+C")),
@@ -81,7 +85,7 @@ void MainWindow::buildMenus()
     addItem(nullptr, QStringLiteral("门诊日志(Z)"), {}, [this] { openOutpatientLog(); });
     addItem(nullptr, QStringLiteral("用药统计(J)"), {}, [this] {
         openChild(QStringLiteral("Form13"), [this] {
-            return new UsageStatisticsWindow(m_services.usageStatistics(), m_files, QDate::currentDate());
+            return new UsageStatisticsWindow(m_services.usageStatistics(), *m_files, QDate::currentDate());
         });
     });
 
@@ -156,7 +160,7 @@ QWidget *MainWindow::openOutpatientLog()
 {
     return openChild(QStringLiteral("Form7"), [this] {
         return new OutpatientLogWindow(m_services.outpatientLog(), m_services.settings(),
-                                       PrintService(PrintService::systemPrinters(), PrintPrompts::dialogs(this)), m_files,
+                                       PrintService(PrintService::systemPrinters(), PrintPrompts::dialogs(this)), *m_files,
                                        [this] { return currentPhysician(); }, QDate::currentDate());
     });
 }
@@ -263,6 +267,15 @@ void MainWindow::openAbout()
         auto *about = new AboutWindow;
         connect(about, &AboutWindow::linkRequested, this, &MainWindow::openHelp);
         return about;
+    });
+}
+
+void MainWindow::openCatalogue()
+{
+    openChild(QStringLiteral("Form3"), [this] {
+        auto *catalogue = new CatalogueWindow(m_services.catalogue(), *m_files);
+        connect(catalogue, &CatalogueWindow::linkRequested, this, &MainWindow::openHelp);
+        return catalogue;
     });
 }
 

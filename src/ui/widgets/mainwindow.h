@@ -6,6 +6,7 @@
 #include "ui/widgets/filechooser.h"
 
 #include <functional>
+#include <memory>
 
 class ClinicServices;
 class HelpViewer;
@@ -22,7 +23,9 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit MainWindow(ClinicServices &services, QWidget *parent = nullptr);
+    // `files` answers the windows' file dialogs; the system's dialogs when none is given.
+    explicit MainWindow(ClinicServices &services, FileChooser *files = nullptr, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
     QMdiArea *mdiArea() const { return m_area; }
     // The child window with this object name ("Form2", "Form3" …), or null.
@@ -62,15 +65,17 @@ private:
     void connectPrescriptionWindow(PrescriptionWindow *window);
     void triggerMenu(const QString &caption);
     void centrePrescriptionWindow();
+    void openCatalogue();
     void openSettings();
     void openAbout();
     void openHelp(const QUrl &url);
 
     ClinicServices &m_services;
+    std::unique_ptr<FileChooser> m_ownFiles;
+    FileChooser *m_files;
     QMdiArea *m_area;
     QPointer<QMdiSubWindow> m_prescription;
     QPointer<SettingsWindow> m_settingsWindow;
     QPointer<HelpViewer> m_helpViewer;
-    DialogFileChooser m_files;
     bool m_closing = false;
 };

@@ -1,0 +1,251 @@
+#include "data/cataloguerepository.h"
+
+#include <QSqlQuery>
+
+#include "data/database.h"
+#include "data/likepattern.h"
+#include "data/sqlrow.h"
+#include "data/sqltransaction.h"
+#include "data/tables.h"
+
+namespace {
+
+const QString Columns = QStringLiteral("\"ID号\", \"名称\", \"常用量\", \"单位\", \"单价\", \"拼音\", \"用法\", \"分类\", \"斗位\", \"查询\"");
+const QString ByCategory = QStringLiteral("\"分类\" like ? escape '\\'");
+// Names compare without regard to letter case, as everywhere else in the program.
+const QString ByName = QStringLiteral("order by \"名称\" collate nocase, rowid");
+
+CatalogueRepository::Entry fromColumns(const QStringList &c)
+{
+    return {c.value(0), c.value(1), c.value(2), c.value(3), c.value(4),
+            c.value(5), c.value(6), c.value(7), c.value(8), c.value(9)};
+}
+
+CatalogueRepository::Entry fromQuery(const QSqlQuery &query)
+{
+    QStringList values;
+    for (int i = 0; i < 10; ++i)
+        values.append(query.value(i).toString());
+    return fromColumns(values);
+}
+
+// Every stored value is a text; an empty one is stored as the empty text, never as null.
+QString text(const QString &value)
+{
+    return value.isNull() ? QStringLiteral("") : value;
+}
+
+SqlRow rowOf(const CatalogueRepository::Entry &entry)
+{
+    SqlRow row(Tables::catalogue());
+    row.set(QStringLiteral("ID号"), text(entry.key))
+        .set(QStringLiteral("名称"), text(entry.name))
+        .set(QStringLiteral("常用量"), text(entry.usualQuantity))
+        .set(QStringLiteral("单位"), text(entry.unit))
+        .set(QStringLiteral("单价"), text(entry.price))
+        .set(QStringLiteral("拼音"), text(entry.initials))
+        .set(QStringLiteral("用法"), text(entry.usage))
+        .set(QStringLiteral("分类"), text(entry.category))
+        .set(QStringLiteral("斗位"), text(entry.drawer))
+        .set(QStringLiteral("查询"), text(entry.searchKey));
+    return row;
+}
+
+// The database layer words every failed write as a failed save; deleting says what it did.
+WriteResult failedTo(const WriteResult &result, const QString &action)
+{
+    if (result.ok)
+        return result;
+    const QString saving = QStringLiteral("保存失败");
+    QString message = result.message;
+    if (message.startsWith(saving))
+        message.replace(0, saving.size(), action);
+    return WriteResult::failure(message, result.detail);
+}
+
+} // namespace
+
+CatalogueRepository::CatalogueRepository(Database &db)
+    : m_db(db)
+    , m_keys(db)
+{
+}
+
+CatalogueRepository::~CatalogueRepository() = default;
+
+CatalogueRepository::Listing &CatalogueRepository::listingOf(const QString &categoryPrefix)
+{
+    auto found = m_listings.find(categoryPrefix);
+    if (found == m_listings.end()) {
+        Listing listing;
+        listing.cache = std::make_unique<RowCache>(
+            m_db, QStringLiteral("select rowid, \"名称\", \"查询\", %1 from \"商品\" where %2 %3").arg(Columns, ByCategory, ByName),
+            QVariantList{startsWithPattern(categoryPrefix)});
+        found = m_listings.emplace(categoryPrefix, std::move(listing)).first;
+    }
+    return found->second;
+}
+
+QList<CatalogueRepository::Entry> CatalogueRepository::find(const QString &categoryPrefix, const QString &typed)
+{
+    Listing &listing = listingOf(categoryPrefix);
+    RowCache &cache = *listing.cache;
+    for (;;) {
+        const QList<RowCache::Row> &all = cache.rows();
+        if (listing.generation != cache.generation()) {
+            listing.entries.clear();
+            listing.entries.reserve(all.size());
+            for (const RowCache::Row &row : all)
+                listing.entries.append(fromColumns(row.columns));
+            listing.generation = cache.generation();
+        }
+        if (typed.isEmpty())
+            return listing.entries;
+        const QList<const RowCache::Row *> rows = cache.find(typed);
+        // Another computer's change between the two reads reloads the rows: derive them again.
+        if (listing.generation != cache.generation())
+            continue;
+        QList<Entry> found;
+        found.reserve(rows.size());
+        for (const RowCache::Row *row : rows)
+            found.append(listing.entries.at(row - all.constData()));
+        return found;
+    }
+}
+
+std::optional<QList<CatalogueRepository::Entry>> CatalogueRepository::list(const QString &categoryPrefix)
+{
+    QSqlQuery query = m_db.select(QStringLiteral("select %1 from \"商品\" where %2 %3").arg(Columns, ByCategory, ByName),
+                                  {startsWithPattern(categoryPrefix)});
+    if (!query.isActive())
+        return std::nullopt;
+    QList<Entry> entries;
+    while (query.next())
+        entries.append(fromQuery(query));
+    return entries;
+}
+
+std::optional<CatalogueRepository::Entry> CatalogueRepository::byKey(const QString &key)
+{
+    QSqlQuery query = m_db.select(QStringLiteral("select %1 from \"商品\" where \"ID号\" = ?").arg(Columns), {key});
+    if (!query.next())
+        return std::nullopt;
+    return fromQuery(query);
+}
+
+QString CatalogueRepository::readError() const
+{
+    return m_db.readError();
+}
+
+QString CatalogueRepository::fieldCaption(const QString &column)
+{
+    if (column == QStringLiteral("用法"))
+        return QStringLiteral("用法用量");
+    // The search key is made of the name and its initials; the user can only shorten those.
+    if (column == QStringLiteral("查询"))
+        return QStringLiteral("名称和拼音");
+    return column;
+}
+
+WriteResult CatalogueRepository::checkWidths(const Entry &entry)
+{
+    return rowOf(entry).checkWidths(&CatalogueRepository::fieldCaption);
+}
+
+WriteResult CatalogueRepository::add(Entry &entry, const QDateTime &now)
+{
+    const WriteResult widths = checkWidths(entry);
+    if (!widths.ok)
+        return widths;
+    SqlTransaction guard(m_db);
+    if (!guard.isActive())
+        return guard.begun();
+    // Taken inside the transaction, so no other computer can store the same key meanwhile.
+    Entry stored = entry;
+    stored.key = m_keys.next(Tables::catalogue().name(), QStringLiteral("ID号"), QString(), now);
+    const WriteResult inserted = m_db.insert(rowOf(stored));
+    if (!inserted.ok)
+        return inserted;
+    const WriteResult committed = guard.commit();
+    if (committed.ok)
+        entry.key = stored.key;
+    return committed;
+}
+
+WriteResult CatalogueRepository::update(const Entry &entry)
+{
+    const WriteResult widths = checkWidths(entry);
+    if (!widths.ok)
+        return widths;
+    SqlTransaction guard(m_db);
+    if (!guard.isActive())
+        return guard.begun();
+    const SqlRow row = rowOf(entry);
+    const WriteResult updated = m_db.update(row, QStringLiteral("\"ID号\" = ?"), {entry.key});
+    if (!updated.ok)
+        return updated;
+    if (m_db.rowsAffected() == 0) {
+        const WriteResult inserted = m_db.insert(row);
+        if (!inserted.ok)
+            return inserted;
+    }
+    return guard.commit();
+}
+
+WriteResult CatalogueRepository::remove(const QString &key)
+{
+    return failedTo(m_db.exec(QStringLiteral("delete from \"商品\" where \"ID号\" = ?"), {key}), QStringLiteral("删除失败"));
+}
+
+WriteResult CatalogueRepository::clear(const QString &categoryPrefix)
+{
+    return failedTo(m_db.exec(QStringLiteral("delete from \"商品\" where %1").arg(ByCategory), {startsWithPattern(categoryPrefix)}),
+                    QStringLiteral("清空失败"));
+}
+
+QString CatalogueRepository::importStamp(const QDateTime &now)
+{
+    QDateTime second = now;
+    second.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
+    for (;;) {
+        const QString stamp = TimestampKeyGenerator::stamp(second);
+        QSqlQuery used = m_db.select(
+            QStringLiteral("select count(*) from \"商品\" where length(\"ID号\") > 14 and substr(\"ID号\", 1, 14) = ?"), {stamp});
+        if (!used.next() || used.value(0).toInt() == 0)
+            return stamp;
+        second = second.addSecs(1);
+    }
+}
+
+CatalogueRepository::ImportResult CatalogueRepository::import(const QList<Entry> &entries, const QDateTime &now,
+                                                              const Progress &progress)
+{
+    ImportResult outcome;
+    SqlTransaction guard(m_db);
+    if (!guard.isActive()) {
+        outcome.result = failedTo(guard.begun(), QStringLiteral("导入失败"));
+        return outcome;
+    }
+    const QString stamp = importStamp(now);
+    const int total = int(entries.size());
+    for (int i = 0; i < total; ++i) {
+        Entry entry = entries.at(i);
+        entry.key = stamp + QString::number(1001 + i);
+        WriteResult stored = checkWidths(entry);
+        if (stored.ok)
+            stored = m_db.insert(rowOf(entry).set(QStringLiteral("备用1"), text(QString())));
+        if (!stored.ok) {
+            outcome.result = failedTo(stored, QStringLiteral("导入失败"));
+            outcome.failedIndex = i;
+            return outcome;
+        }
+        if (progress && !progress(i + 1, total)) {
+            outcome.cancelled = true;
+            outcome.result = WriteResult::failure(QStringLiteral("导入已取消，没有导入任何项目。"));
+            return outcome;
+        }
+    }
+    outcome.result = failedTo(guard.commit(), QStringLiteral("导入失败"));
+    return outcome;
+}
