@@ -123,6 +123,7 @@ private slots:
     void overfullSectionsAreAnnounced();
     void withoutPrescriptionWindow();
     void mainWindowOpensAndClosesTheRecord();
+    void deletingThePrescriptionDropsItsRecord();
 
 private:
     MedicalRecordWindow *openRecord(PrescriptionWindow *prescription);
@@ -632,6 +633,31 @@ void TestMedicalRecord::mainWindowOpensAndClosesTheRecord()
     prescription->runToolbarAction(PrescriptionToolbar::New);
     QTRY_VERIFY(!third);
     QCOMPARE(prescription->sheet().medicalRecord(), QString());
+}
+
+void TestMedicalRecord::deletingThePrescriptionDropsItsRecord()
+{
+    MainWindow main(*m_services);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    PrescriptionWindow *prescription = main.prescriptionWindow();
+    prescription->sheet().setField(PrescriptionSheet::Name, u"钱七"_qs);
+    QVERIFY(prescription->saveWithLayout());
+    prescription->runToolbarAction(PrescriptionToolbar::MedicalRecord);
+    QPointer<QWidget> record = main.childWindow(u"Form14"_qs);
+    QVERIFY(record);
+    typeInto(record->findChild<QTextEdit *>(u"Text2_0"_qs), u"咽痛"_qs);
+
+    auto *history = prescription->findChild<QListWidget *>(u"List2"_qs);
+    QTest::mouseRelease(history->viewport(), Qt::RightButton, {}, history->visualItemRect(history->item(0)).center());
+    MessageBoxCatcher catcher;
+    QTest::mouseClick(prescription->findChild<QLabel *>(u"Label9_0"_qs), Qt::LeftButton);
+    QCOMPARE(catcher.texts(), QStringList{u"确实要永久删除该档案吗？"_qs});
+    // The next patient's prescription must not carry the deleted one's record.
+    QTRY_VERIFY(!record);
+    QCOMPARE(prescription->sheet().medicalRecord(), QString());
+    prescription->runToolbarAction(PrescriptionToolbar::MedicalRecord);
+    QCOMPARE(main.childWindow(u"Form14"_qs)->findChild<QTextEdit *>(u"Text2_0"_qs)->toPlainText(), QString());
 }
 
 QTEST_MAIN(TestMedicalRecord)
