@@ -110,6 +110,8 @@ void PrescriptionLifecycle::resetAfterDelete()
     }
     m_sheet.setBody(QString());
     m_sheet.clearLines();
+    // The record belonged to the deleted prescription; kept, it would be saved with the next patient's.
+    m_sheet.setMedicalRecord(QString());
     applyKindOfCategory(true);
 }
 

@@ -35,7 +35,7 @@ public:
     void renew();
     // "复制处方": the same patient, body and fees under a new id, unsettled, the lines emptied.
     void copy();
-    // After the prescription on screen was deleted.
+    // After the prescription on screen was deleted: a fresh sheet without its medical record.
     void resetAfterDelete();
     // A category button: a button of the other kind starts a fresh prescription of that kind.
     // Returns whether it did.

@@ -429,6 +429,7 @@ void PrescriptionWindow::deleteOnScreen()
         return;
     }
     m_historyPanel->removeMenuRow();
+    emit medicalRecordMustClose();
     m_lifecycle->resetAfterDelete();
     m_priced->scrollToTop();
     m_paper->field(PrescriptionSheet::Name)->setFocus();

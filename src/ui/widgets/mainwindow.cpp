@@ -19,6 +19,7 @@
 #include "ui/widgets/helpviewer.h"
 #include "prescription/prescriptionsheet.h"
 #include "prescription/widgets/prescriptionwindow.h"
+#include "records/widgets/medicalrecordwindow.h"
 #include "ui/widgets/placeholderwindow.h"
 #include "ui/widgets/settingswindow.h"
 #include "print/units.h"
@@ -78,9 +79,7 @@ void MainWindow::buildMenus()
     });
 
     addItem(nullptr, QStringLiteral("处方录入(C)"), {}, [this] { showPrescriptionWindow(); });
-    addItem(nullptr, QStringLiteral("门诊病历(B)"), {}, [this] {
-        openPlaceholder(QStringLiteral("Form14"), QStringLiteral("门诊病历"), WorkingWindowSize);
-    });
+    addItem(nullptr, QStringLiteral("门诊病历(B)"), {}, [this] { openMedicalRecord(); });
     addItem(nullptr, QStringLiteral("业务统计(T)"), {}, [this] { openWorkload(); });
     addItem(nullptr, QStringLiteral("门诊日志(Z)"), {}, [this] { openOutpatientLog(); });
     addItem(nullptr, QStringLiteral("用药统计(J)"), {}, [this] {
@@ -190,6 +189,16 @@ TemplateWindow *MainWindow::openTemplates(const QString &kind, const QString &pr
 PrescriptionWindow *MainWindow::prescriptionWindow() const
 {
     return m_prescription ? qobject_cast<PrescriptionWindow *>(m_prescription->widget()) : nullptr;
+}
+
+MedicalRecordWindow *MainWindow::openMedicalRecord()
+{
+    return static_cast<MedicalRecordWindow *>(openChild(QStringLiteral("Form14"), [this] {
+        auto *record = new MedicalRecordWindow(prescriptionWindow(), m_services.templates(), m_services.settings());
+        connect(record, &MedicalRecordWindow::editTemplatesRequested, this,
+                [this] { openTemplates(TemplateRules::recordPhrase()); });
+        return record;
+    }));
 }
 
 void MainWindow::triggerMenu(const QString &caption)

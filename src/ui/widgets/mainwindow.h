@@ -10,6 +10,7 @@
 
 class ClinicServices;
 class HelpViewer;
+class MedicalRecordWindow;
 class PrescriptionWindow;
 class QMdiArea;
 class QMdiSubWindow;
@@ -38,6 +39,9 @@ public:
     // template holding `presetContent` when given (a prescription body saved as a set or formula).
     // Null when the open instance keeps unsaved edits the user did not discard.
     TemplateWindow *openTemplates(const QString &kind, const QString &presetContent = QString());
+    // Opens the medical record of the prescription on the prescription window afresh; an open
+    // record window closes first and leaves its sections with the prescription.
+    MedicalRecordWindow *openMedicalRecord();
 
 signals:
     // After the exit backup; the application ends on it, with a non-zero code when the backup failed.

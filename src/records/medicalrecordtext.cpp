@@ -1,0 +1,33 @@
+#include "records/medicalrecordtext.h"
+
+namespace {
+
+constexpr QChar SectionEnd = u'$';
+constexpr QChar FullWidthDollar = u'\xFF04';
+
+} // namespace
+
+QString MedicalRecordText::join(const QStringList &sections)
+{
+    QString text;
+    for (int i = 0; i < SectionCount; ++i) {
+        QString section = sections.value(i);
+        section.replace(SectionEnd, FullWidthDollar);
+        text += section + SectionEnd;
+    }
+    return text;
+}
+
+QStringList MedicalRecordText::split(const QString &text)
+{
+    QStringList sections;
+    qsizetype start = 0;
+    while (sections.size() < SectionCount) {
+        const qsizetype end = text.indexOf(SectionEnd, start);
+        if (end < 0)
+            break;
+        sections.append(text.mid(start, end - start));
+        start = end + 1;
+    }
+    return sections;
+}

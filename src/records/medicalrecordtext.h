@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The outpatient medical record of a prescription as the archive keeps it (column 病历): the nine
+// section texts from chief complaint to treatment, each ended by "$".
+class MedicalRecordText
+{
+public:
+    static constexpr int SectionCount = 9;
+
+    // Missing sections count as empty and sections past the ninth are dropped. A "$" typed into a
+    // section is stored as its full-width counterpart "＄": read back, a plain one would end the
+    // section there and shift every later section by one.
+    static QString join(const QStringList &sections);
+    // One section for each "$" found, at most nine; a text with fewer "$" gives fewer sections
+    // (the text after the last "$" is not a section).
+    static QStringList split(const QString &text);
+};
