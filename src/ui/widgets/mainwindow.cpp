@@ -20,7 +20,6 @@
 #include "prescription/prescriptionsheet.h"
 #include "prescription/widgets/prescriptionwindow.h"
 #include "records/widgets/medicalrecordwindow.h"
-#include "ui/widgets/placeholderwindow.h"
 #include "ui/widgets/settingswindow.h"
 #include "print/units.h"
 #include "version.h"
@@ -34,7 +33,6 @@
 
 namespace {
 
-const QSize WorkingWindowSize = twipsSize(11625, 8730);
 
 } // namespace
 
@@ -148,11 +146,6 @@ QWidget *MainWindow::openChild(const QString &objectName, const std::function<QW
     sub->show();
     m_area->setActiveSubWindow(sub);
     return widget;
-}
-
-QWidget *MainWindow::openPlaceholder(const QString &objectName, const QString &caption, const QSize &size)
-{
-    return openChild(objectName, [&] { return new PlaceholderWindow(objectName, caption, size); });
 }
 
 QWidget *MainWindow::openOutpatientLog()

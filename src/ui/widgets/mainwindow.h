@@ -59,7 +59,6 @@ private:
     // Discards an open instance of the window, then shows a fresh one.
     QWidget *openChild(const QString &objectName, const std::function<QWidget *()> &create,
                        Placement placement = Placement::Raised);
-    QWidget *openPlaceholder(const QString &objectName, const QString &caption, const QSize &size);
     // Opened from the menu and, later, from the prescription window's toolbar.
     QWidget *openOutpatientLog();
     QWidget *openWorkload();
