@@ -4,6 +4,7 @@
 #include "maintenance/templaterules.h"
 #include "print/cjkfonts.h"
 #include "print/units.h"
+#include "text/linebreaks.h"
 #include "text/pinyininitials.h"
 
 #include <QCloseEvent>
@@ -23,20 +24,6 @@ namespace {
 const QString Title = QStringLiteral("提示");
 
 // Stored texts separate lines by CR LF; the text box by LF alone.
-QString shownForm(const QString &stored)
-{
-    QString text = stored;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
-QString storedForm(const QString &shown)
-{
-    QString text = shownForm(shown);
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return text;
-}
 
 int shownPosition(const QString &stored, int position)
 {
@@ -154,7 +141,7 @@ void TemplateWindow::openOn(const QString &kind, const QString &content)
 {
     setKind(kind);
     if (!content.isEmpty())
-        m_content->setPlainText(shownForm(content));
+        m_content->setPlainText(LineBreaks::shown(content));
     m_name->setFocus();
 }
 
@@ -204,7 +191,7 @@ void TemplateWindow::selectRow(int row)
     m_stored = true;
     m_name->setText(entry->name);
     m_initials->setText(entry->initials);
-    m_content->setPlainText(shownForm(entry->content));
+    m_content->setPlainText(LineBreaks::shown(entry->content));
     m_order->setText(entry->order);
     m_loading = false;
     markClean();
@@ -225,7 +212,7 @@ void TemplateWindow::newTemplate()
 
 void TemplateWindow::save()
 {
-    const QString typed = storedForm(m_content->toPlainText());
+    const QString typed = LineBreaks::stored(m_content->toPlainText());
     const TemplateRules::StoredContent content = TemplateRules::forSaving(m_kind, typed);
     TemplateRepository::Template entry{m_key,
                                        TemplateRules::withoutSectionMark(m_name->text()),
@@ -250,7 +237,7 @@ void TemplateWindow::save()
     m_loading = true;
     if (m_name->text() != entry.name)
         m_name->setText(entry.name);
-    const QString shown = shownForm(entry.content);
+    const QString shown = LineBreaks::shown(entry.content);
     if (m_content->toPlainText() != shown)
         m_content->setPlainText(shown);
     QTextCursor caret = m_content->textCursor();

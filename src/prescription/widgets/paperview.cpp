@@ -5,6 +5,7 @@
 #include "prescription/prescriptionsheet.h"
 #include "prescription/sheetgeometry.h"
 #include "print/units.h"
+#include "text/linebreaks.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -38,18 +39,6 @@ QWidget *lineWidget(QWidget *parent, const QString &name, const QLine &line, int
 }
 
 // The sheet keeps CR LF line breaks; the text box keeps LF. Positions differ by the CRs before them.
-QString toBox(const QString &text)
-{
-    QString box = text;
-    return box.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-}
-
-QString fromBox(const QString &text)
-{
-    QString stored = text;
-    return stored.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-}
-
 int sheetPosition(const QString &boxText, int position)
 {
     return position + int(boxText.left(position).count(QLatin1Char('\n')));
@@ -115,7 +104,7 @@ PaperView::PaperView(PrescriptionSheet &sheet, PatientEntry &entry, QWidget *par
     m_body->viewport()->installEventFilter(this);
     connect(m_body, &QPlainTextEdit::textChanged, this, [this] {
         if (!m_syncing)
-            m_sheet.setBody(fromBox(m_body->toPlainText()));
+            m_sheet.setBody(LineBreaks::stored(m_body->toPlainText()));
     });
     connect(&m_sheet, &PrescriptionSheet::bodyChanged, this, &PaperView::showBody);
     connect(&m_sheet, &PrescriptionSheet::kindChanged, this, &PaperView::showKind);
@@ -224,7 +213,7 @@ void PaperView::showKind()
 
 void PaperView::showBody()
 {
-    const QString text = toBox(m_sheet.body());
+    const QString text = LineBreaks::shown(m_sheet.body());
     if (m_body->toPlainText() == text)
         return;
     m_syncing = true;

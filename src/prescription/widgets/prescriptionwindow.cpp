@@ -21,6 +21,7 @@
 #include "prescription/widgets/safetystrip.h"
 #include "print/units.h"
 #include "print/widgets/printservice.h"
+#include "text/linebreaks.h"
 #include "text/textboxlines.h"
 
 #include <QApplication>
@@ -168,14 +169,12 @@ void PrescriptionWindow::buildRightSide()
     m_card->setObjectName(QStringLiteral("text9"));
     m_card->setGeometry(twipsRect(90, 300, 4695, 2310));
     connect(m_card, &QPlainTextEdit::textChanged, this, [this] {
-        QString text = m_card->toPlainText();
-        text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+        const QString text = LineBreaks::stored(m_card->toPlainText());
         if (text != m_sheet->cardText())
             m_sheet->setCardText(text);
     });
     connect(m_sheet.get(), &PrescriptionSheet::cardTextChanged, this, [this] {
-        QString shown = m_sheet->cardText();
-        shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        const QString shown = LineBreaks::shown(m_sheet->cardText());
         if (m_card->toPlainText() != shown)
             m_card->setPlainText(shown);
     });

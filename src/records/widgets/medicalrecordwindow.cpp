@@ -22,6 +22,7 @@
 #include "print/widgets/printservice.h"
 #include "records/medicalrecordtext.h"
 #include "records/recordheader.h"
+#include "text/linebreaks.h"
 #include "text/textboxlines.h"
 
 namespace {
@@ -50,20 +51,6 @@ int linesOnScreen(int section)
 }
 
 // Stored texts separate lines by CR LF; a text box by LF alone.
-QString shownForm(const QString &stored)
-{
-    QString text = stored;
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-
-QString storedForm(const QString &shown)
-{
-    QString text = shownForm(shown);
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return text;
-}
 
 // "主  诉：" as the user names the section in a message: 主诉.
 QString sectionName(int section)
@@ -290,7 +277,7 @@ void MedicalRecordWindow::load()
         // A record with fewer sections fills those it has; the others stay empty.
         const QStringList parts = MedicalRecordText::split(record);
         for (int i = 0; i < parts.size(); ++i)
-            m_sections[i]->setPlainText(shownForm(parts.at(i)));
+            m_sections[i]->setPlainText(LineBreaks::shown(parts.at(i)));
     }
     // Typing, templates and quoted lines continue a section rather than go before its text.
     for (QTextEdit *box : std::as_const(m_sections))
@@ -304,7 +291,7 @@ QStringList MedicalRecordWindow::sections() const
 {
     QStringList texts;
     for (const QTextEdit *box : m_sections)
-        texts.append(storedForm(box->toPlainText()));
+        texts.append(LineBreaks::stored(box->toPlainText()));
     return texts;
 }
 
@@ -340,7 +327,7 @@ void MedicalRecordWindow::insertIntoSection(int section, const QString &storedTe
     if (!box)
         return;
     QTextCursor cursor = box->textCursor();
-    cursor.insertText(shownForm(storedText));
+    cursor.insertText(LineBreaks::shown(storedText));
     box->setTextCursor(cursor);
     box->setFocus();
     m_current = section;

@@ -1,0 +1,20 @@
+#include "text/linebreaks.h"
+
+namespace LineBreaks {
+
+QString shown(const QString &stored)
+{
+    QString text = stored;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text;
+}
+
+QString stored(const QString &shownText)
+{
+    QString text = shown(shownText);
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
+} // namespace LineBreaks

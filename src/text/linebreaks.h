@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+// Stored texts break lines with CR LF, as the clinic's files always have; a text box breaks them
+// with LF. These turn one into the other.
+namespace LineBreaks {
+
+// The text as a box shows it: CR LF (or a lone CR) becomes LF.
+QString shown(const QString &stored);
+// The text as it is stored: every line break becomes CR LF.
+QString stored(const QString &shown);
+
+} // namespace LineBreaks
