@@ -92,6 +92,8 @@ PricedSheetView::PricedSheetView(PrescriptionSheet &sheet, QWidget *parent)
             } else {
                 auto *label = new QLabel(m_rows);
                 label->setAlignment(column.alignment | Qt::AlignVCenter);
+                // The amount ends where the drawer begins; a little room keeps them apart.
+                label->setIndent(2);
                 cell = label;
             }
             cell->setObjectName(name);
