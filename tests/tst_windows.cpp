@@ -47,6 +47,7 @@ private slots:
     void prescriptionWindowIsKept();
     void templateWindowCategory();
     void helpOpensShippedPages();
+    void pricingHelpOpensAtItsSection();
     void settingsCancelThenSave();
     void passwordChangeInSettingsWindow();
     void closingBacksUp();
@@ -280,6 +281,17 @@ void TestWindows::helpOpensShippedPages()
         QVERIFY2(text.contains(topic), qPrintable(topic));
     action(u"访问作者主页"_qs)->trigger();
     QVERIFY(viewer->findChild<QTextBrowser *>()->toPlainText().contains(u"Quillon"_qs));
+}
+
+void TestWindows::pricingHelpOpensAtItsSection()
+{
+    QWidget *prescription = m_main->childWindow(u"Form2"_qs);
+    QVERIFY(prescription);
+    prescription->findChild<QPushButton *>(u"自动划价帮助"_qs)->click();
+    HelpViewer *viewer = m_main->helpViewer();
+    QVERIFY(viewer);
+    QCOMPARE(viewer->currentUrl().fragment(), u"price"_qs);
+    QVERIFY(viewer->findChild<QTextBrowser *>()->toPlainText().contains(u"正文怎样写才能自动划价"_qs));
 }
 
 void TestWindows::settingsCancelThenSave()

@@ -160,7 +160,7 @@ void PrescriptionWindow::buildRightSide()
     connect(buttons[0], &QPushButton::clicked, this, &PrescriptionWindow::settle);
     connect(buttons[1], &QPushButton::clicked, this, &PrescriptionWindow::cancelSettlement);
     connect(buttons[2], &QPushButton::clicked, this, [this] { m_sheet->sortByDrawer(); });
-    connect(buttons[3], &QPushButton::clicked, this, [this] { emit helpRequested(QStringLiteral("pricing")); });
+    connect(buttons[3], &QPushButton::clicked, this, [this] { emit helpRequested(QStringLiteral("price")); });
 
     auto *card = new QGroupBox(QStringLiteral("输液注射卡"), this);
     card->setObjectName(QStringLiteral("InfusionCard"));
