@@ -39,6 +39,8 @@ private slots:
     void typedQuantityRecomputes();
     void printingWithoutAPrinterOffersAPdf();
     void safetyStripFollowsEdits();
+    void historyDayPaging_data();
+    void historyDayPaging();
     void printingAsksOnlyForRedWarnings_data();
     void printingAsksOnlyForRedWarnings();
 
@@ -380,6 +382,35 @@ void TestPrescriptionWindow::safetyStripFollowsEdits()
     type(u"Text5_0"_qs, u"吴十"_qs);
     m_window->settle();
     QCOMPARE(child<QLabel>(u"Lb2_5"_qs)->text(), u"头孢克洛胶囊"_qs);
+}
+
+void TestPrescriptionWindow::historyDayPaging_data()
+{
+    QTest::addColumn<QString>("to");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("day");
+    QTest::newRow("back over a leap day") << u"2024-03-01"_qs << u"Command5"_qs << u"2024-02-29"_qs;
+    QTest::newRow("forward into a leap day") << u"2024-02-28"_qs << u"Command6"_qs << u"2024-02-29"_qs;
+    QTest::newRow("forward over a month end") << u"2026-01-31"_qs << u"Command6"_qs << u"2026-02-01"_qs;
+    QTest::newRow("back over a year end") << u"2026-01-01"_qs << u"Command5"_qs << u"2025-12-31"_qs;
+}
+
+void TestPrescriptionWindow::historyDayPaging()
+{
+    QFETCH(QString, to);
+    QFETCH(QString, button);
+    QFETCH(QString, day);
+    child<QLineEdit>(u"Text2"_qs)->setText(u"某人"_qs);
+    child<QLineEdit>(u"Text4"_qs)->setText(to);
+    child<QPushButton>(button)->click();
+    QCOMPARE(child<QLineEdit>(u"Text3"_qs)->text(), day);
+    QCOMPARE(child<QLineEdit>(u"Text4"_qs)->text(), day);
+    QCOMPARE(child<QLineEdit>(u"Text2"_qs)->text(), QString());
+    // "今日患者" shows today's prescriptions; typing a name widens the range to ten years.
+    child<QPushButton>(u"Command2"_qs)->click();
+    QCOMPARE(child<QLineEdit>(u"Text3"_qs)->text(), u"2026-12-10"_qs);
+    child<QLineEdit>(u"Text2"_qs)->setText(u"张"_qs);
+    QCOMPARE(child<QLineEdit>(u"Text3"_qs)->text(), u"2016-12-10"_qs);
 }
 
 void TestPrescriptionWindow::printingAsksOnlyForRedWarnings_data()
