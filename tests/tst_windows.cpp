@@ -11,6 +11,8 @@
 #include "prescription/widgets/prescriptionwindow.h"
 #include "print/units.h"
 #include "reports/widgets/outpatientlogwindow.h"
+#include "prescription/prescriptionsheet.h"
+#include "prescription/widgets/prescriptionwindow.h"
 #include "ui/widgets/helpviewer.h"
 #include "ui/widgets/mainwindow.h"
 #include "ui/widgets/settingswindow.h"
@@ -22,6 +24,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -54,6 +58,7 @@ private slots:
     void logMarginsReachTheBackup();
     void logBookNamesThePrescriptionsPhysician();
     void failedBackupEndsWithNonZeroCode();
+    void unsavedPrescriptionIsOfferedForSavingAtExit();
 
 private:
     QAction *action(const QString &caption) const;
@@ -425,6 +430,34 @@ void TestWindows::failedBackupEndsWithNonZeroCode()
     QCOMPARE(finished.at(0).at(0).toInt(), 1);
     QCOMPARE(catcher.texts().size(), 1);
     QVERIFY2(catcher.texts().at(0).contains(u"备份"_qs), qPrintable(catcher.texts().at(0)));
+}
+
+void TestWindows::unsavedPrescriptionIsOfferedForSavingAtExit()
+{
+    PrescriptionWindow *prescription = m_main->prescriptionWindow();
+    QVERIFY(prescription);
+    QVERIFY(!prescription->hasUnsavedChanges());
+    prescription->sheet().setField(PrescriptionSheet::Name, u"郑十一"_qs);
+    prescription->sheet().setBody(u"注射费 1次\r\n"_qs);
+    QVERIFY(prescription->hasUnsavedChanges());
+    QSignalSpy finished(m_main, &MainWindow::finished);
+    // "取消" keeps the program running with the prescription on screen.
+    QTimer::singleShot(50, [] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        for (QAbstractButton *button : box ? box->buttons() : QList<QAbstractButton *>()) {
+            if (button->text() == u"取消"_qs)
+                button->click();
+        }
+    });
+    m_main->close();
+    QCOMPARE(finished.count(), 0);
+    QCOMPARE(prescription->sheet().field(PrescriptionSheet::Name), u"郑十一"_qs);
+    // "保存" stores it, then the program ends.
+    MessageBoxCatcher catcher;
+    m_main->close();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(catcher.texts(), QStringList{u"当前处方还没有保存。退出前保存吗？"_qs});
+    QCOMPARE(count(*m_db, u"select count(*) from 档案 where \"0\" = '郑十一'"_qs), 1);
 }
 
 QTEST_MAIN(TestWindows)

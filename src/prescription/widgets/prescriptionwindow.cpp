@@ -135,6 +135,25 @@ PrescriptionWindow::PrescriptionWindow(const PrescriptionServices &services, QWi
     connect(&m_services.settings, &ClinicSettings::organisationNameSaved, m_paper, &PaperView::setOrganisation);
     m_historyPanel->query();
     m_picker->showCategory(0);
+    markSaved();
+}
+
+QStringList PrescriptionWindow::snapshot() const
+{
+    const ArchiveRecord record = PrescriptionSaver::recordOf(*m_sheet);
+    return record.fields
+        + QStringList{record.id, record.kind, record.body, record.cardText, record.medicalRecord, record.settledMark, record.doses,
+                      record.pricedSheet};
+}
+
+void PrescriptionWindow::markSaved()
+{
+    m_snapshot = snapshot();
+}
+
+bool PrescriptionWindow::hasUnsavedChanges() const
+{
+    return snapshot() != m_snapshot;
 }
 
 PrescriptionWindow::~PrescriptionWindow() = default;
@@ -227,8 +246,10 @@ void PrescriptionWindow::mousePressEvent(QMouseEvent *event)
 
 void PrescriptionWindow::pressCategory(int category)
 {
-    if (m_lifecycle->selectCategory(category))
+    if (m_lifecycle->selectCategory(category)) {
+        markSaved();
         m_priced->scrollToTop();
+    }
     m_picker->showCategory(category);
     m_picker->searchBox()->setFocus();
 }
@@ -273,8 +294,10 @@ bool PrescriptionWindow::saveWithLayout()
         m_sheet->setBody(layout.text);
     }
     const bool saved = reportSave(m_saver->save(*m_sheet));
-    if (saved)
+    if (saved) {
         m_savedId = m_sheet->id();
+        markSaved();
+    }
     refreshHistory();
     checkSafety();
     return saved;
@@ -306,17 +329,20 @@ void PrescriptionWindow::runToolbarAction(int action)
     case PrescriptionToolbar::New:
         emit medicalRecordMustClose();
         m_lifecycle->newPrescription();
+        markSaved();
         m_priced->scrollToTop();
         m_paper->field(PrescriptionSheet::Name)->setFocus();
         return;
     case PrescriptionToolbar::Renew:
         emit medicalRecordMustClose();
         m_lifecycle->renew();
+        markSaved();
         m_priced->scrollToTop();
         m_picker->searchBox()->setFocus();
         return;
     case PrescriptionToolbar::Copy:
         m_lifecycle->copy();
+        markSaved();
         m_picker->searchBox()->setFocus();
         return;
     case PrescriptionToolbar::Print:
@@ -393,8 +419,10 @@ void PrescriptionWindow::settle()
 {
     m_priced->scrollToTop();
     const Settlement::Result result = m_settlement->settle();
-    if (result.save.saved())
+    if (result.save.saved()) {
         m_savedId = m_sheet->id();
+        markSaved();
+    }
     refreshHistory();
     checkSafety();
     showMessages(result.messages());
@@ -403,6 +431,8 @@ void PrescriptionWindow::settle()
 void PrescriptionWindow::cancelSettlement()
 {
     const Settlement::Result result = m_settlement->cancel();
+    if (result.save.saved())
+        markSaved();
     refreshHistory();
     showMessages(result.messages());
 }
@@ -410,8 +440,10 @@ void PrescriptionWindow::cancelSettlement()
 void PrescriptionWindow::reopen(qint64 rowId)
 {
     emit medicalRecordMustClose();
-    if (m_history->reopen(rowId, *m_sheet))
+    if (m_history->reopen(rowId, *m_sheet)) {
+        markSaved();
         m_priced->scrollToTop();
+    }
     else
         QMessageBox::information(this, Title, QStringLiteral("这张处方已不在档案中（可能已被其他电脑删除），请重新查询。"));
     m_paper->hidePickLists();

@@ -47,6 +47,9 @@ public:
     bool saveWithLayout();
     // Runs the history query again ("查   询").
     void refreshHistory();
+    // Whether the prescription on screen holds something typed since it was last saved, started
+    // or reopened.
+    bool hasUnsavedChanges() const;
     // The body as its box shows it, line by line (wrapped lines count as lines).
     QStringList bodyDisplayLines() const;
 
@@ -83,6 +86,8 @@ private:
     bool reportSave(const PrescriptionSaver::Result &result);
     void showMessages(const QStringList &messages);
     void scheduleSafetyCheck();
+    void markSaved();
+    QStringList snapshot() const;
     void checkSafety();
 
     PrescriptionServices m_services;
@@ -99,6 +104,8 @@ private:
     bool m_safetyPending = false;
     // The id of the prescription last saved: from then on a missing diagnosis is warned about.
     QString m_savedId;
+    // The prescription as it was last saved, started or reopened.
+    QStringList m_snapshot;
     PrescriptionToolbar *m_toolbar = nullptr;
     DrugPickerPanel *m_picker = nullptr;
     HistoryPanel *m_historyPanel = nullptr;

@@ -67,6 +67,8 @@ private:
     void showPrescriptionWindow();
     void connectPrescriptionWindow(PrescriptionWindow *window);
     void triggerMenu(const QString &caption);
+    // Asks about an unsaved prescription before the program ends; false when the user stays.
+    bool prescriptionMayBeLeft();
     void centrePrescriptionWindow();
     void openCatalogue();
     void openSettings();
