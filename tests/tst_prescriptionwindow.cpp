@@ -39,6 +39,8 @@ private slots:
     void typedQuantityRecomputes();
     void printingWithoutAPrinterOffersAPdf();
     void safetyStripFollowsEdits();
+    void unsavedTypingIsOfferedBeforeANewPrescription_data();
+    void unsavedTypingIsOfferedBeforeANewPrescription();
     void historyDayPaging_data();
     void historyDayPaging();
     void printingAsksOnlyForRedWarnings_data();
@@ -382,6 +384,41 @@ void TestPrescriptionWindow::safetyStripFollowsEdits()
     type(u"Text5_0"_qs, u"吴十"_qs);
     m_window->settle();
     QCOMPARE(child<QLabel>(u"Lb2_5"_qs)->text(), u"头孢克洛胶囊"_qs);
+}
+
+void TestPrescriptionWindow::unsavedTypingIsOfferedBeforeANewPrescription_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QString>("nameAfter");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("保存") << u"保存"_qs << QString() << 1;
+    QTest::newRow("不保存") << u"不保存"_qs << QString() << 0;
+    QTest::newRow("取消") << u"取消"_qs << u"冯十二"_qs << 0;
+}
+
+void TestPrescriptionWindow::unsavedTypingIsOfferedBeforeANewPrescription()
+{
+    QFETCH(QString, answer);
+    QFETCH(QString, nameAfter);
+    QFETCH(int, stored);
+    // Nothing typed: 新建 asks nothing.
+    m_window->runToolbarAction(0);
+    type(u"Text5_0"_qs, u"冯十二"_qs);
+    QStringList asked;
+    QTimer::singleShot(50, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        asked.append(box->text());
+        for (QAbstractButton *button : box->buttons()) {
+            if (button->text() == answer)
+                button->click();
+        }
+    });
+    m_window->runToolbarAction(0);
+    QCOMPARE(asked, QStringList{u"当前处方还没有保存。要先保存吗？"_qs});
+    QCOMPARE(m_window->sheet().field(PrescriptionSheet::Name), nameAfter);
+    QCOMPARE(count(m_main->database(), u"select count(*) from 档案"_qs), stored);
 }
 
 void TestPrescriptionWindow::historyDayPaging_data()

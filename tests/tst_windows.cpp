@@ -456,7 +456,7 @@ void TestWindows::unsavedPrescriptionIsOfferedForSavingAtExit()
     MessageBoxCatcher catcher;
     m_main->close();
     QCOMPARE(finished.count(), 1);
-    QCOMPARE(catcher.texts(), QStringList{u"当前处方还没有保存。退出前保存吗？"_qs});
+    QCOMPARE(catcher.texts(), QStringList{u"当前处方还没有保存。要先保存吗？"_qs});
     QCOMPARE(count(*m_db, u"select count(*) from 档案 where \"0\" = '郑十一'"_qs), 1);
 }
 

@@ -156,6 +156,26 @@ bool PrescriptionWindow::hasUnsavedChanges() const
     return snapshot() != m_snapshot;
 }
 
+bool PrescriptionWindow::mayLeaveCurrent()
+{
+    const bool typed = !m_sheet->field(PrescriptionSheet::Name).trimmed().isEmpty() || !m_sheet->body().trimmed().isEmpty();
+    if (!typed || !hasUnsavedChanges())
+        return true;
+    QMessageBox question(QMessageBox::Question, Title, QStringLiteral("当前处方还没有保存。要先保存吗？"), QMessageBox::NoButton, this);
+    QPushButton *save = question.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
+    question.addButton(QStringLiteral("不保存"), QMessageBox::DestructiveRole);
+    QPushButton *cancel = question.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
+    question.setDefaultButton(save);
+    question.exec();
+    if (question.clickedButton() == static_cast<QAbstractButton *>(cancel))
+        return false;
+    if (question.clickedButton() == static_cast<QAbstractButton *>(save)) {
+        PrescriptionSheet::LoadingScope loading(*m_sheet);
+        return saveWithLayout();
+    }
+    return true;
+}
+
 PrescriptionWindow::~PrescriptionWindow() = default;
 
 void PrescriptionWindow::buildRightSide()
@@ -327,6 +347,8 @@ void PrescriptionWindow::runToolbarAction(int action)
         return;
     }
     case PrescriptionToolbar::New:
+        if (!mayLeaveCurrent())
+            return;
         emit medicalRecordMustClose();
         m_lifecycle->newPrescription();
         markSaved();
@@ -334,6 +356,8 @@ void PrescriptionWindow::runToolbarAction(int action)
         m_paper->field(PrescriptionSheet::Name)->setFocus();
         return;
     case PrescriptionToolbar::Renew:
+        if (!mayLeaveCurrent())
+            return;
         emit medicalRecordMustClose();
         m_lifecycle->renew();
         markSaved();
@@ -439,6 +463,8 @@ void PrescriptionWindow::cancelSettlement()
 
 void PrescriptionWindow::reopen(qint64 rowId)
 {
+    if (!mayLeaveCurrent())
+        return;
     emit medicalRecordMustClose();
     if (m_history->reopen(rowId, *m_sheet)) {
         markSaved();

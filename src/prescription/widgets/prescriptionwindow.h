@@ -50,6 +50,10 @@ public:
     // Whether the prescription on screen holds something typed since it was last saved, started
     // or reopened.
     bool hasUnsavedChanges() const;
+    // Before the prescription on screen gives way to another (新建, 续开, one reopened from the
+    // history, the end of the program): one holding unsaved typing is offered for saving. False
+    // when the user stays with it (or its save failed).
+    bool mayLeaveCurrent();
     // The body as its box shows it, line by line (wrapped lines count as lines).
     QStringList bodyDisplayLines() const;
 

@@ -289,30 +289,11 @@ void MainWindow::openHelp(const QUrl &url)
     m_helpViewer->open(url);
 }
 
-bool MainWindow::prescriptionMayBeLeft()
-{
-    PrescriptionWindow *prescription = prescriptionWindow();
-    if (!prescription || !prescription->hasUnsavedChanges())
-        return true;
-    QMessageBox question(QMessageBox::Question, QStringLiteral("提示"), QStringLiteral("当前处方还没有保存。退出前保存吗？"),
-                         QMessageBox::NoButton, this);
-    QPushButton *save = question.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
-    question.addButton(QStringLiteral("不保存"), QMessageBox::DestructiveRole);
-    QPushButton *cancel = question.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-    question.setDefaultButton(save);
-    question.exec();
-    if (question.clickedButton() == static_cast<QAbstractButton *>(cancel))
-        return false;
-    if (question.clickedButton() == static_cast<QAbstractButton *>(save))
-        return prescription->saveWithLayout();
-    return true;
-}
-
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // Nothing typed is lost on the way out: an unsaved prescription is offered for saving, and a
     // window that keeps unsaved edits the user did not give up keeps the program open.
-    if (!prescriptionMayBeLeft()) {
+    if (PrescriptionWindow *prescription = prescriptionWindow(); prescription && !prescription->mayLeaveCurrent()) {
         event->ignore();
         return;
     }

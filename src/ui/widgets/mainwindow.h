@@ -67,8 +67,6 @@ private:
     void showPrescriptionWindow();
     void connectPrescriptionWindow(PrescriptionWindow *window);
     void triggerMenu(const QString &caption);
-    // Asks about an unsaved prescription before the program ends; false when the user stays.
-    bool prescriptionMayBeLeft();
     void centrePrescriptionWindow();
     void openCatalogue();
     void openSettings();
