@@ -266,24 +266,6 @@ BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Settlement36)->Unit(benchmark::kMillisecond);
 
 
-namespace {
-void BM_HistoryRaw(benchmark::State &state, int columns)
-{
-    for (auto _ : state) {
-        QSqlQuery query = clinic().main->select(QStringLiteral("select rowid, \"序号\", \"0\", \"1\", \"2\", \"5\", \"发药\" from \"档案\" where \"0\" is not null and \"5\" between ? and ? order by \"序号\" desc"),
-                                                {QStringLiteral("2026-11-10"), QStringLiteral("2026-12-10")});
-        int n = 0;
-        while (query.next()) {
-            for (int c = 0; c < columns; ++c)
-                benchmark::DoNotOptimize(query.value(c).toString());
-            ++n;
-        }
-        state.counters["rows"] = n;
-    }
-}
-}
-BENCHMARK_CAPTURE(BM_HistoryRaw, no_values, 0)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_HistoryRaw, all_values, 7)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {
