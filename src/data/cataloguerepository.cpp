@@ -12,8 +12,9 @@ namespace {
 
 const QString Columns = QStringLiteral("\"ID号\", \"名称\", \"常用量\", \"单位\", \"单价\", \"拼音\", \"用法\", \"分类\", \"斗位\", \"查询\"");
 const QString ByCategory = QStringLiteral("\"分类\" like ? escape '\\'");
-// Names compare without regard to letter case, as everywhere else in the program.
-const QString ByName = QStringLiteral("order by \"名称\" collate nocase, rowid");
+// Names compare without regard to letter case, as everywhere else in the program: the column
+// is declared so on both engines.
+const QString ByName = QStringLiteral("order by \"名称\", rowid");
 
 CatalogueRepository::Entry fromColumns(const QStringList &c)
 {
@@ -90,7 +91,9 @@ QList<CatalogueRepository::Entry> CatalogueRepository::find(const QString &categ
 {
     Listing &listing = listingOf(categoryPrefix);
     RowCache &cache = *listing.cache;
-    for (;;) {
+    // A read that fails leaves the rows stale and is tried again at every use: give up after a
+    // second try rather than loop, with no rows, as any failed read.
+    for (int attempt = 0; attempt < 2; ++attempt) {
         const QList<RowCache::Row> &all = cache.rows();
         if (listing.generation != cache.generation()) {
             listing.entries.clear();
@@ -111,6 +114,7 @@ QList<CatalogueRepository::Entry> CatalogueRepository::find(const QString &categ
             found.append(listing.entries.at(row - all.constData()));
         return found;
     }
+    return {};
 }
 
 std::optional<QList<CatalogueRepository::Entry>> CatalogueRepository::list(const QString &categoryPrefix)

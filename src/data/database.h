@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/databaselocation.h"
 #include "data/writeresult.h"
 
 #include <QSqlDatabase>
@@ -10,20 +11,25 @@
 
 class SqlRow;
 
-// One database file ("数据库.dat" or "用药统计.dat"). The connection opens on first use and waits
-// for another computer's lock (the busy timeout) instead of failing at once, since clinics share
-// the files. Only the data layer uses it: windows get repositories.
+// One database: a file ("数据库.dat" or "用药统计.dat") or its schema on the clinic's PostgreSQL
+// server. The connection opens on first use and waits for another computer's lock (the busy
+// timeout) instead of failing at once, since clinics share the data. Only the data layer uses it:
+// windows get repositories.
 class Database
 {
 public:
     explicit Database(const QString &path, int busyTimeoutMs = DefaultBusyTimeoutMs);
+    explicit Database(const DatabaseLocation &location, int busyTimeoutMs = DefaultBusyTimeoutMs);
     ~Database();
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
 
     static constexpr int DefaultBusyTimeoutMs = 5000;
 
-    QString path() const { return m_path; }
+    // The file; empty on the server.
+    QString path() const { return m_location.path(); }
+    const DatabaseLocation &location() const { return m_location; }
+    SqlEngine engine() const { return m_location.engine(); }
     // The connection text shown to the user and kept as MainDb / StatsDb.
     static QString connectionText(const QString &path);
 
@@ -38,6 +44,8 @@ public:
     QString readError() const { return m_readError; }
     // Whether the last failed read failed because another connection held the file.
     bool readWasBusy() const { return m_readBusy; }
+    // Whether a schema of that name exists on the server (the connection must be open).
+    bool schemaExists(const QString &schema);
     // One statement that changes data; every failure is reported.
     WriteResult exec(const QString &sql, const QVariantList &values = {});
     WriteResult insert(const SqlRow &row);
@@ -56,10 +64,17 @@ public:
 private:
     friend class SqlTransaction;
     WriteResult run(const QString &sql, const QVariantList &values);
+    // A write on the server outside a transaction still takes the write lock (as every SQLite
+    // write does), so it never interleaves with another computer's multi-row write.
+    WriteResult write(const QString &sql, const QVariantList &values);
+    // Starts a unit of writes: SQLite's BEGIN IMMEDIATE, or on the server a transaction holding
+    // the schema's write lock, so writers take turns as they do on a file.
+    WriteResult begin();
+    QSqlDatabase openServer(QSqlDatabase db);
     WriteResult notOpen() const;
     void noteWrite(const QString &sql);
 
-    QString m_path;
+    DatabaseLocation m_location;
     QString m_name;
     int m_busyTimeoutMs;
     QString m_lastError;

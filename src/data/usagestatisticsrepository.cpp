@@ -28,9 +28,12 @@ UsageStatisticsRepository::Read UsageStatisticsRepository::totals(const QString 
                                                                   const QDate &last)
 {
     Read read;
-    // The bare "单位" comes from the row min(rowid) picks, the name's first stored line.
-    QSqlQuery query = m_db.select(QStringLiteral("select \"名称\", \"单位\", decimal_sum(\"数量\"), decimal_sum(\"金额\"), "
-                                                 "min(rowid) from \"统计\" where ")
+    // The unit is the one of the name's first stored line: SQLite takes a bare column from the row
+    // min(rowid) picks, the server needs it spelt out.
+    const QString firstUnit = m_db.engine() == SqlEngine::Postgres ? QStringLiteral("(array_agg(\"单位\" order by rowid))[1]")
+                                                                   : QStringLiteral("\"单位\"");
+    QSqlQuery query = m_db.select(QStringLiteral("select \"名称\", %1, decimal_sum(\"数量\"), decimal_sum(\"金额\"), "
+                                                 "min(rowid) from \"统计\" where ").arg(firstUnit)
                                       + Range + QStringLiteral(" group by \"名称\" order by \"名称\""),
                                   {startsWithPattern(categoryPrefix), first.toString(Qt::ISODate), last.toString(Qt::ISODate)});
     if (!query.isActive()) {
