@@ -4,6 +4,7 @@
 #include "app/clinicsettings.h"
 #include "app/exitbackup.h"
 #include "app/settingdefinitions.h"
+#include "data/serverdump.h"
 #include "print/widgets/printprompts.h"
 #include "print/widgets/printservice.h"
 #include "reports/widgets/outpatientlogwindow.h"
@@ -270,6 +271,7 @@ void MainWindow::openSettings()
     m_settingsWindow->show();
 }
 
+
 void MainWindow::openAbout()
 {
     openChild(QStringLiteral("Form10"), [this] {
@@ -306,8 +308,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
     if (m_prescription)
         m_prescription->hide();
     hide();
-    const QStringList failures = ExitBackup::run(m_services.values().mainDataPath, m_services.values().statsDataPath,
-                                                 m_services.backupRoot(), QDate::currentDate());
+    const QStringList failures = ExitBackup::run(m_services.mainLocation(), m_services.statsLocation(), m_services.backupRoot(),
+                                                 QDate::currentDate(), ServerDump::findPgDump());
     if (!failures.isEmpty())
         QMessageBox::warning(nullptr, QStringLiteral("提示"), failures.join(QStringLiteral("\n\n")));
     event->accept();
