@@ -26,14 +26,18 @@ QStringList createStatements(const QString &schema, DatabaseKind kind)
                        "END\n"
                        "$$")
             .arg(own),
-        // Amount::leadingNumber in SQL: blanks, a sign, digits with blanks between them, one point,
-        // six decimals rounded up by a seventh of 5 or more; no number at all reads as 0.
-        QStringLiteral("CREATE FUNCTION %1.quillon_leading_number(value text) RETURNS numeric LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE AS $$\n"
-                       "SELECT (CASE WHEN m[1] = '-' THEN -1 ELSE 1 END)\n"
-                       "     * (coalesce(nullif(translate(m[2], E' \\t', ''), ''), '0')::numeric\n"
-                       "        + coalesce(trunc(('0.' || nullif(translate(m[3], E' \\t', ''), ''))::numeric, 6), 0)\n"
-                       "        + CASE WHEN substr(translate(m[3], E' \\t', ''), 7, 1) >= '5' THEN 0.000001 ELSE 0 END)\n"
-                       "FROM regexp_match(value, E'^[ \\t]*([-+]?)([0-9 \\t]*)(?:\\\\.([0-9 \\t]*))?') AS m\n"
+        // Amount::leadingNumber in SQL, null for null and empty texts (which sums leave out): blanks,
+        // a sign, digits with blanks between them, one point, six decimals rounded up by a seventh
+        // of 5 or more; no number at all reads as 0. One expression without FROM, so the planner
+        // inlines it; plain numbers take the first branch.
+        QStringLiteral("CREATE FUNCTION %1.quillon_leading_number(value text) RETURNS numeric LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $$\n"
+                       "SELECT CASE WHEN value IS NULL OR value = '' THEN NULL\n"
+                       "    WHEN value ~ '^[0-9]{1,15}([.][0-9]{0,6})?$' THEN value::numeric\n"
+                       "    ELSE (CASE WHEN substring(value FROM E'^[ \\t]*([-+])') = '-' THEN -1 ELSE 1 END)\n"
+                       "       * (coalesce(nullif(translate(substring(value FROM E'^[ \\t]*[-+]?([0-9 \\t]*)'), E' \\t', ''), ''), '0')::numeric\n"
+                       "          + coalesce(trunc(('0.' || nullif(translate(substring(value FROM E'^[ \\t]*[-+]?[0-9 \\t]*[.]([0-9 \\t]*)'), E' \\t', ''), ''))::numeric, 6), 0)\n"
+                       "          + CASE WHEN substr(translate(substring(value FROM E'^[ \\t]*[-+]?[0-9 \\t]*[.]([0-9 \\t]*)'), E' \\t', ''), 7, 1) >= '5' THEN 0.000001 ELSE 0 END)\n"
+                       "    END\n"
                        "$$")
             .arg(own),
         QStringLiteral("CREATE FUNCTION %1.quillon_decimal_sum_step(state numeric, value text) RETURNS numeric LANGUAGE sql IMMUTABLE PARALLEL SAFE AS $$\n"
