@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/likepattern.h"
+#include "data/sqldialect.h"
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
@@ -77,10 +78,10 @@ WriteResult ArchiveRepository::save(const ArchiveRecord &record, QString *stored
     // Another computer with the same prefix (a second copy of the program) may have taken the id.
     constexpr int MostAttempts = 100;
     for (int attempt = 0;; ++attempt) {
-        QSqlQuery existing = m_db.select(QStringLiteral("select count(*) from \"档案\" where \"序号\" = ?"), {id});
-        if (!existing.next())
+        const std::optional<QVariantList> existing = m_db.firstColumn(QStringLiteral("select count(*) from \"档案\" where \"序号\" = ?"), {id});
+        if (!existing || existing->isEmpty())
             return WriteResult::failure(QStringLiteral("保存失败：") + m_db.readError());
-        found = existing.value(0).toInt() > 0;
+        found = existing->first().toInt() > 0;
         if (!found || !fresh)
             break;
         if (attempt == MostAttempts)
@@ -157,7 +158,8 @@ QList<ArchiveRepository::HistoryEntry> ArchiveRepository::history(const QString 
     QList<HistoryEntry> entries;
     if (!from.isValid() || !to.isValid())
         return entries;
-    const QString dates = QStringLiteral("\"5\" between ? and ? order by \"序号\" desc");
+    const QString dates = QStringLiteral("\"5\" between ? and ? order by %1 desc")
+                              .arg(SqlDialect::caseBlindOrder(m_db.engine(), QStringLiteral("\"序号\"")));
     QVariantList values;
     QString condition;
     if (nameFilter.isEmpty()) {

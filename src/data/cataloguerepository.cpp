@@ -4,6 +4,7 @@
 
 #include "data/database.h"
 #include "data/likepattern.h"
+#include "data/sqldialect.h"
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
@@ -14,7 +15,10 @@ const QString Columns = QStringLiteral("\"ID号\", \"名称\", \"常用量\", \"
 const QString ByCategory = QStringLiteral("\"分类\" like ? escape '\\'");
 // Names compare without regard to letter case, as everywhere else in the program: the column
 // is declared so on both engines.
-const QString ByName = QStringLiteral("order by \"名称\", rowid");
+QString byName(SqlEngine engine)
+{
+    return QStringLiteral("order by %1, rowid").arg(SqlDialect::caseBlindOrder(engine, QStringLiteral("\"名称\"")));
+}
 
 CatalogueRepository::Entry fromColumns(const QStringList &c)
 {
@@ -80,7 +84,7 @@ CatalogueRepository::Listing &CatalogueRepository::listingOf(const QString &cate
     if (found == m_listings.end()) {
         Listing listing;
         listing.cache = std::make_unique<RowCache>(
-            m_db, QStringLiteral("select rowid, \"名称\", \"查询\", %1 from \"商品\" where %2 %3").arg(Columns, ByCategory, ByName),
+            m_db, QStringLiteral("select rowid, \"名称\", \"查询\", %1 from \"商品\" where %2 %3").arg(Columns, ByCategory, byName(m_db.engine())),
             QVariantList{startsWithPattern(categoryPrefix)});
         found = m_listings.emplace(categoryPrefix, std::move(listing)).first;
     }
@@ -119,7 +123,7 @@ QList<CatalogueRepository::Entry> CatalogueRepository::find(const QString &categ
 
 std::optional<QList<CatalogueRepository::Entry>> CatalogueRepository::list(const QString &categoryPrefix)
 {
-    QSqlQuery query = m_db.select(QStringLiteral("select %1 from \"商品\" where %2 %3").arg(Columns, ByCategory, ByName),
+    QSqlQuery query = m_db.select(QStringLiteral("select %1 from \"商品\" where %2 %3").arg(Columns, ByCategory, byName(m_db.engine())),
                                   {startsWithPattern(categoryPrefix)});
     if (!query.isActive())
         return std::nullopt;

@@ -47,6 +47,7 @@ Database::Database(const DatabaseLocation &location, int busyTimeoutMs)
 
 Database::~Database()
 {
+    m_prepared.clear();
     if (QSqlDatabase::contains(m_name)) {
         QSqlDatabase::database(m_name, false).close();
         QSqlDatabase::removeDatabase(m_name);
@@ -162,7 +163,7 @@ QSqlQuery Database::select(const QString &sql, const QVariantList &values)
         if (m_location.isServer()) {
             m_readBusy = error.nativeErrorCode() == QLatin1String("55P03"); // lock_not_available
             if (connectionLost(error))
-                db.close();
+                forgetConnection(db);
         } else {
             const int code = error.nativeErrorCode().toInt() & 0xff;
             m_readBusy = code == 5 || code == 6; // SQLITE_BUSY, SQLITE_LOCKED
@@ -177,34 +178,111 @@ WriteResult Database::run(const QString &sql, const QVariantList &values)
     QSqlDatabase db = connection();
     if (!db.isOpen())
         return notOpen();
-    QSqlQuery query(db);
+    QSqlQuery own(db);
+    QSqlQuery *query = &own;
     bool done = false;
+    QSqlError error;
     if (m_location.isServer() && values.isEmpty()) {
         // Statements without values (transaction control, schema changes) cannot be prepared there.
-        done = query.exec(sql);
+        done = own.exec(sql);
+    } else if (m_location.isServer()) {
+        // A write's result is read here and nowhere else, so its prepared statement can be kept.
+        query = prepared(db, sql, &error);
+        if (query) {
+            for (const QVariant &value : values)
+                query->addBindValue(value);
+            done = query->exec();
+        }
     } else {
-        done = query.prepare(sql);
+        done = own.prepare(sql);
         if (done) {
             for (const QVariant &value : values)
-                query.addBindValue(value);
-            done = query.exec();
+                own.addBindValue(value);
+            done = own.exec();
         }
     }
     if (!done) {
-        const QSqlError error = query.lastError();
+        if (query)
+            error = query->lastError();
         if (m_location.isServer() && connectionLost(error))
-            db.close();
+            forgetConnection(db);
         return WriteResult::fromSqlError(error);
     }
-    m_rowsAffected = query.numRowsAffected();
+    m_rowsAffected = query->numRowsAffected();
     // The server returns the new row's id from the insert itself (asking it for lastval() would
     // break the transaction in progress when there is none).
-    if (m_location.isServer())
-        m_lastInsertRowId = query.isSelect() && query.next() ? query.value(0).toLongLong() : 0;
-    else
-        m_lastInsertRowId = query.lastInsertId().toLongLong();
+    if (m_location.isServer()) {
+        // Only an insert answers with rows; other statements (the commit after it) keep its id.
+        if (query->isSelect())
+            m_lastInsertRowId = query->next() ? query->value(0).toLongLong() : 0;
+        query->finish();
+    } else {
+        m_lastInsertRowId = query->lastInsertId().toLongLong();
+    }
     noteWrite(sql);
     return WriteResult::success();
+}
+
+QSqlQuery *Database::prepared(QSqlDatabase &db, const QString &sql, QSqlError *error)
+{
+    auto found = m_prepared.find(sql);
+    if (found == m_prepared.end()) {
+        QSqlQuery query(db);
+        if (!query.prepare(sql)) {
+            *error = query.lastError();
+            return nullptr;
+        }
+        found = m_prepared.insert(sql, query);
+    }
+    return &found.value();
+}
+
+void Database::forgetConnection(QSqlDatabase &db)
+{
+    // Prepared statements die with the connection; the next use opens it again.
+    m_prepared.clear();
+    db.close();
+}
+
+std::optional<QVariantList> Database::firstColumn(const QString &sql, const QVariantList &values)
+{
+    QVariantList column;
+    if (!m_location.isServer() || values.isEmpty()) {
+        QSqlQuery query = select(sql, values);
+        if (!query.isActive())
+            return std::nullopt;
+        while (query.next())
+            column.append(query.value(0));
+        return column;
+    }
+    m_readError.clear();
+    m_readBusy = false;
+    QSqlDatabase db = connection();
+    if (!db.isOpen()) {
+        m_readError = m_lastError;
+        return std::nullopt;
+    }
+    QSqlError error;
+    QSqlQuery *query = prepared(db, sql, &error);
+    bool done = false;
+    if (query) {
+        for (const QVariant &value : values)
+            query->addBindValue(value);
+        done = query->exec();
+        if (!done)
+            error = query->lastError();
+    }
+    if (!done) {
+        m_readError = WriteResult::fromSqlError(error, QStringLiteral("读取失败")).message;
+        m_readBusy = error.nativeErrorCode() == QLatin1String("55P03");
+        if (connectionLost(error))
+            forgetConnection(db);
+        return std::nullopt;
+    }
+    while (query->next())
+        column.append(query->value(0));
+    query->finish();
+    return column;
 }
 
 WriteResult Database::write(const QString &sql, const QVariantList &values)
@@ -232,9 +310,10 @@ WriteResult Database::begin()
     const WriteResult begun = run(QStringLiteral("BEGIN"), {});
     if (!begun.ok)
         return begun;
-    // One lock per schema, computed by the server so every computer agrees on it; held until
-    // commit or rollback, and waited for no longer than the lock timeout.
-    const WriteResult locked = run(QStringLiteral("select pg_advisory_xact_lock(hashtextextended(?, 0))"), {m_location.schema()});
+    // One lock per schema (the first on the search path; public while ours is still to be made),
+    // computed by the server so every computer agrees on it; held until commit or rollback, and
+    // waited for no longer than the lock timeout.
+    const WriteResult locked = run(QStringLiteral("select pg_advisory_xact_lock(hashtextextended(current_schema(), 0))"), {});
     if (!locked.ok)
         run(QStringLiteral("ROLLBACK"), {});
     return locked;
@@ -259,10 +338,25 @@ void Database::noteWrite(const QString &sql)
 QString Database::changeStamp(const QString &table)
 {
     // SQLite counts other connections' commits; the server counts every write to each table.
-    QSqlQuery version = !m_location.isServer() ? select(QStringLiteral("pragma data_version"))
-        : table.isEmpty() ? select(QStringLiteral("select sum(counter) from quillon_changes"))
-                          : select(QStringLiteral("select counter from quillon_changes where table_name = ?"), {table});
-    const QString other = version.next() ? version.value(0).toString() : QStringLiteral("?");
+    QString other = QStringLiteral("?");
+    if (!m_location.isServer()) {
+        QSqlQuery version = select(QStringLiteral("pragma data_version"));
+        if (version.next())
+            other = version.value(0).toString();
+    } else {
+        // All counters in one unprepared read: one round trip per keystroke of a search.
+        QSqlQuery counters = select(QStringLiteral("select table_name, counter from quillon_changes"));
+        qint64 sum = 0;
+        bool found = false;
+        while (counters.next()) {
+            if (table.isEmpty() || counters.value(0).toString() == table) {
+                sum += counters.value(1).toLongLong();
+                found = true;
+            }
+        }
+        if (found)
+            other = QString::number(sum);
+    }
     const quint64 own = table.isEmpty() ? m_anyWrites : m_tableWrites.value(table) + m_unknownWrites;
     return other + QLatin1Char('/') + QString::number(own);
 }
@@ -280,6 +374,24 @@ WriteResult Database::insert(const SqlRow &row)
     if (m_location.isServer())
         return write(row.insertSql() + QStringLiteral(" returning rowid"), row.values());
     return run(row.insertSql(), row.values());
+}
+
+WriteResult Database::insertAll(const QList<SqlRow> &rows)
+{
+    if (rows.isEmpty())
+        return WriteResult::success();
+    QVariantList values;
+    for (const SqlRow &row : rows) {
+        const WriteResult widths = row.checkWidths();
+        if (!widths.ok)
+            return widths;
+        Q_ASSERT(row.columns() == rows.first().columns());
+        values += row.values();
+    }
+    const QString single = rows.first().insertSql();
+    const qsizetype valuesAt = single.lastIndexOf(QStringLiteral(" values ("));
+    const QString tuple = single.mid(valuesAt + 8);
+    return write(single.left(valuesAt + 8) + QStringList(rows.size(), tuple).join(QStringLiteral(", ")), values);
 }
 
 WriteResult Database::update(const SqlRow &row, const QString &where, const QVariantList &whereValues)

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QVariantList>
 
+#include <optional>
+
 class SqlRow;
 
 // One database: a file ("数据库.dat" or "用药统计.dat") or its schema on the clinic's PostgreSQL
@@ -42,6 +44,9 @@ public:
     // read counts as no rows, and readError() tells why).
     QSqlQuery select(const QString &sql, const QVariantList &values = {});
     QString readError() const { return m_readError; }
+    // The first column of every row a read returns; nothing when it failed (then readError()).
+    // For the short reads of a save: on the server the statement is prepared once per connection.
+    std::optional<QVariantList> firstColumn(const QString &sql, const QVariantList &values = {});
     // Whether the last failed read failed because another connection held the file.
     bool readWasBusy() const { return m_readBusy; }
     // Whether a schema of that name exists on the server (the connection must be open).
@@ -49,6 +54,8 @@ public:
     // One statement that changes data; every failure is reported.
     WriteResult exec(const QString &sql, const QVariantList &values = {});
     WriteResult insert(const SqlRow &row);
+    // Rows of one table with the same columns, in one statement (all or none).
+    WriteResult insertAll(const QList<SqlRow> &rows);
     // Updates the rows the where clause finds (its placeholders bind after the row's values).
     WriteResult update(const SqlRow &row, const QString &where, const QVariantList &whereValues);
     // The number of rows the last successful exec, insert or update changed.
@@ -71,11 +78,16 @@ private:
     // the schema's write lock, so writers take turns as they do on a file.
     WriteResult begin();
     QSqlDatabase openServer(QSqlDatabase db);
+    // On the server: the statement prepared on this connection before, or now (one round trip
+    // per use instead of three); null when it cannot be prepared, with the error in `error`.
+    QSqlQuery *prepared(QSqlDatabase &db, const QString &sql, QSqlError *error);
+    void forgetConnection(QSqlDatabase &db);
     WriteResult notOpen() const;
     void noteWrite(const QString &sql);
 
     DatabaseLocation m_location;
     QString m_name;
+    QHash<QString, QSqlQuery> m_prepared;
     int m_busyTimeoutMs;
     QString m_lastError;
     QString m_readError;

@@ -9,6 +9,13 @@ QString decimalSum(SqlEngine engine, const QString &column)
     return QStringLiteral("decimal_sum(%1)").arg(column);
 }
 
+QString caseBlindOrder(SqlEngine engine, const QString &column)
+{
+    if (engine == SqlEngine::Postgres)
+        return QStringLiteral("lower(%1::text)").arg(column);
+    return column;
+}
+
 QString firstInGroup(SqlEngine engine, const QString &column)
 {
     if (engine == SqlEngine::Postgres)

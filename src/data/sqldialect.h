@@ -12,6 +12,11 @@ namespace SqlDialect {
 // from an inlined conversion, which its planner runs at the speed of a plain sum().
 QString decimalSum(SqlEngine engine, const QString &column);
 
+// A text column as an order-by key, blind to ASCII letter case: the column itself on SQLite (its
+// NOCASE collation); on the server its lower-case text in the "C" collation, the same order
+// without citext's slow comparison of every pair of rows.
+QString caseBlindOrder(SqlEngine engine, const QString &column);
+
 // The value of a column in the first stored row of a group: SQLite takes a bare column beside
 // min(rowid) from that row, the server needs it spelt out.
 QString firstInGroup(SqlEngine engine, const QString &column);
