@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
+#include <QSqlRecord>
 
 namespace {
 
@@ -246,13 +247,33 @@ void Database::forgetConnection(QSqlDatabase &db)
 
 std::optional<QVariantList> Database::firstColumn(const QString &sql, const QVariantList &values)
 {
+    return readPrepared(sql, values, false);
+}
+
+std::optional<QVariantList> Database::firstRow(const QString &sql, const QVariantList &values)
+{
+    return readPrepared(sql, values, true);
+}
+
+std::optional<QVariantList> Database::readPrepared(const QString &sql, const QVariantList &values, bool wholeFirstRow)
+{
     QVariantList column;
+    auto collect = [&](QSqlQuery &query) {
+        while (query.next()) {
+            if (!wholeFirstRow) {
+                column.append(query.value(0));
+                continue;
+            }
+            for (int i = 0; i < query.record().count(); ++i)
+                column.append(query.value(i));
+            break;
+        }
+    };
     if (!m_location.isServer() || values.isEmpty()) {
         QSqlQuery query = select(sql, values);
         if (!query.isActive())
             return std::nullopt;
-        while (query.next())
-            column.append(query.value(0));
+        collect(query);
         return column;
     }
     m_readError.clear();
@@ -279,8 +300,7 @@ std::optional<QVariantList> Database::firstColumn(const QString &sql, const QVar
             forgetConnection(db);
         return std::nullopt;
     }
-    while (query->next())
-        column.append(query->value(0));
+    collect(*query);
     query->finish();
     return column;
 }

@@ -47,6 +47,8 @@ public:
     // The first column of every row a read returns; nothing when it failed (then readError()).
     // For the short reads of a save: on the server the statement is prepared once per connection.
     std::optional<QVariantList> firstColumn(const QString &sql, const QVariantList &values = {});
+    // Every column of the first row a read returns (an empty list when none), the same way.
+    std::optional<QVariantList> firstRow(const QString &sql, const QVariantList &values = {});
     // Whether the last failed read failed because another connection held the file.
     bool readWasBusy() const { return m_readBusy; }
     // Whether a schema of that name exists on the server (the connection must be open).
@@ -82,6 +84,7 @@ private:
     // per use instead of three); null when it cannot be prepared, with the error in `error`.
     QSqlQuery *prepared(QSqlDatabase &db, const QString &sql, QSqlError *error);
     void forgetConnection(QSqlDatabase &db);
+    std::optional<QVariantList> readPrepared(const QString &sql, const QVariantList &values, bool wholeFirstRow);
     WriteResult notOpen() const;
     void noteWrite(const QString &sql);
 
