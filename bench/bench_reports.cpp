@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "app/clinicsettings.h"
+#include "benchlocation.h"
 #include "data/database.h"
 #include "data/databasecreator.h"
 #include "data/outpatientlogrepository.h"
@@ -39,12 +40,26 @@ class Clinic
 public:
     Clinic()
     {
-        m_mainPath = m_dir.filePath(databaseFileName(DatabaseKind::Main));
-        m_statsPath = m_dir.filePath(databaseFileName(DatabaseKind::Stats));
-        if (!DatabaseCreator().create(m_mainPath, DatabaseKind::Main).ok || !DatabaseCreator().create(m_statsPath, DatabaseKind::Stats).ok)
-            qFatal("cannot create the benchmark files");
-        main = std::make_unique<Database>(m_mainPath);
-        stats = std::make_unique<Database>(m_statsPath);
+        const DatabaseLocation mainLocation = benchLocation(m_dir.path(), DatabaseKind::Main, QStringLiteral("bench_reports"));
+        m_statsLocation = benchLocation(m_dir.path(), DatabaseKind::Stats, QStringLiteral("bench_reports"));
+        if (!DatabaseCreator().create(mainLocation, DatabaseKind::Main).ok || !DatabaseCreator().create(m_statsLocation, DatabaseKind::Stats).ok)
+            qFatal("cannot create the benchmark databases");
+        main = std::make_unique<Database>(mainLocation);
+        stats = std::make_unique<Database>(m_statsLocation);
+        if (benchOnServer())
+            fillServer();
+        else
+            fillFiles();
+    }
+
+    const DatabaseLocation &statsLocation() const { return m_statsLocation; }
+
+    std::unique_ptr<Database> main;
+    std::unique_ptr<Database> stats;
+
+private:
+    void fillFiles()
+    {
         // Every line of a day's prescriptions: drug i*7919 mod 500, so every month sees all 500.
         const QString lines = QString::number(SettledLines);
         const QString drug = QStringLiteral("((i * 7919) % ") + QString::number(Drugs) + QStringLiteral(")");
@@ -67,13 +82,31 @@ public:
                                          "'阿莫西林胶囊@$2@$盒@$12.000@$24.000@$@$' from n"));
     }
 
-    QString mainPath() const { return m_mainPath; }
-    QString statsPath() const { return m_statsPath; }
+    // The same rows in the server's dialect.
+    void fillServer()
+    {
+        const QString drug = QStringLiteral("((i * 7919) % ") + QString::number(Drugs) + QStringLiteral(")");
+        fill(*stats, QStringLiteral("insert into \"统计\" (\"ID号\", \"名称\", \"数量\", \"单位\", \"单价\", \"金额\", \"分类\", \"日期\") "
+                                    "select 'B' || lpad((i / 6)::text, 14, '0'), '药品' || lpad(%1::text, 3, '0'), (1 + i % 30)::text, "
+                                    "case when %1 % 4 = 0 then 'g' else '盒' end, '1.500', to_char((1 + i % 30) * 1.5, 'FM999990.000'), "
+                                    "case %1 % 4 when 0 then '中药' when 1 then '西成药·抗生素' when 2 then '西成药·其他' else '收费项目' end, "
+                                    "date '2015-01-01' + (i * %2 / %3)::int from generate_series(0::bigint, %3 - 1) as i")
+                         .arg(drug)
+                         .arg(Days)
+                         .arg(SettledLines));
+        fill(*main, QStringLiteral("insert into \"档案\" (\"序号\", \"0\", \"1\", \"2\", \"4\", \"5\", \"6\", \"7\", \"16\", \"T1\", \"计价\") "
+                                   "select 'B' || lpad(i::text, 14, '0'), '患者' || lpad((i % 20000)::text, 5, '0'), "
+                                   "case i % 2 when 0 then '男' else '女' end, (i % 80)::text || '岁', '城关镇幸福路' || (i % 300) || '号 13800000000', "
+                                   "date '2015-01-01' + (i / %1)::int, '上呼吸道感染', '张医师', to_char(10 + i % 90, 'FM9990.00'), "
+                                   "'1.阿莫西林胶囊 0.25g×24粒 2盒' || chr(13) || chr(10) || '    用法：每次2粒 每日3次 口服', "
+                                   "'阿莫西林胶囊@$2@$盒@$12.000@$24.000@$@$' from generate_series(0::bigint, %2 - 1) as i")
+                        .arg(VisitsPerDay)
+                        .arg(Days * VisitsPerDay));
+        // Fresh statistics for the planner, as autovacuum would gather them soon after.
+        main->exec(QStringLiteral("analyze \"档案\""));
+        stats->exec(QStringLiteral("analyze \"统计\""));
+    }
 
-    std::unique_ptr<Database> main;
-    std::unique_ptr<Database> stats;
-
-private:
     static void fill(Database &db, const QString &sql)
     {
         const WriteResult filled = db.exec(sql);
@@ -82,8 +115,7 @@ private:
     }
 
     QTemporaryDir m_dir;
-    QString m_mainPath;
-    QString m_statsPath;
+    DatabaseLocation m_statsLocation;
 };
 
 Clinic &clinic()
@@ -125,7 +157,7 @@ void BM_UsageMonthPerName(benchmark::State &state)
 // As the window runs it: on a worker thread with a connection of its own, opened per calculation.
 void BM_UsageMonthOnWorker(benchmark::State &state)
 {
-    UsageStatisticsCalculator calculator(clinic().statsPath(), Database::DefaultBusyTimeoutMs);
+    UsageStatisticsCalculator calculator(clinic().statsLocation(), Database::DefaultBusyTimeoutMs);
     for (auto _ : state) {
         QFuture<UsageStatistics::Report> future = calculator.start(QStringLiteral("西成药"), ReportDateRange(MonthFirst, MonthLast));
         future.waitForFinished();
@@ -174,6 +206,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    benchmark::AddCustomContext("engine", benchEngine());
     benchmark::Initialize(&argc, argv);
     clinic();
     benchmark::RunSpecifiedBenchmarks();

@@ -4,13 +4,14 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++
-    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6printsupport6 libgl-dev
+    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6printsupport6 libgl-dev
     libsqlite3-dev
     pkg-config libfreexl-dev libminizip-dev
     python3-xlrd
     fonts-noto-cjk
     poppler-utils
     xvfb xauth
+    postgresql
 )
 if [ "${QUILLON_BENCH:-0}" = 1 ]; then
     packages+=(libbenchmark-dev)

@@ -2,7 +2,10 @@
 
 #include "data/database.h"
 #include "data/databasecreator.h"
+#include "data/databaselocation.h"
+#include "data/tabledefinition.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QSqlError>
@@ -11,23 +14,79 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <optional>
 
-// A fresh database file of the given kind in its own temporary folder, with a Database on it
-// that tests use to check what the code under test stored.
+// The data tests run twice: on SQLite files, and (when CTest sets QUILLON_TEST_ENGINE=postgres)
+// on the throw-away server tests/postgres-cluster.sh started, whose address it wrote to the file
+// QUILLON_TEST_SERVER_FILE names. Without that server the whole second run is skipped (exit 77).
+inline bool testsOnServer()
+{
+    return qEnvironmentVariable("QUILLON_TEST_ENGINE") == QLatin1String("postgres");
+}
+
+inline ServerAddress testServerAddress()
+{
+    static const std::optional<ServerAddress> address = [] {
+        const QString folder = QFileInfo(qEnvironmentVariable("QUILLON_TEST_SERVER_FILE")).absolutePath();
+        QFile file(qEnvironmentVariable("QUILLON_TEST_SERVER_FILE"));
+        if (!file.open(QIODevice::ReadOnly)) {
+            QFile skipped(folder + QStringLiteral("/skipped"));
+            const QString reason = skipped.open(QIODevice::ReadOnly) ? QString::fromUtf8(skipped.readAll()).trimmed()
+                                                                     : QStringLiteral("no test server was started");
+            std::printf("SKIP: PostgreSQL run skipped: %s\n", qPrintable(reason));
+            std::fflush(stdout);
+            std::exit(77);
+        }
+        return ServerAddress::parse(QString::fromUtf8(file.readAll()).trimmed());
+    }();
+    if (!address)
+        qFatal("the test server's address cannot be read");
+    return *address;
+}
+
+// A schema no other test uses, on the test server.
+inline DatabaseLocation freshTestSchema()
+{
+    static int made = 0;
+    return DatabaseLocation::server(testServerAddress(), QStringLiteral("t%1_%2").arg(QCoreApplication::applicationPid()).arg(++made));
+}
+
+// Removes a test schema and everything in it.
+inline void dropTestSchema(const DatabaseLocation &location)
+{
+    Database admin(DatabaseLocation::server(location.address(), QStringLiteral("public")), 2000);
+    admin.exec(QStringLiteral("drop schema if exists %1 cascade").arg(quotedName(location.schema())));
+}
+
+// A fresh database of the given kind, with a Database on it that tests use to check what the code
+// under test stored: a file in its own temporary folder, or a schema of its own on the test server.
 class TestDatabase
 {
 public:
     explicit TestDatabase(DatabaseKind kind = DatabaseKind::Main, const QDateTime &now = QDateTime::currentDateTime())
         : m_path(m_dir.filePath(databaseFileName(kind)))
     {
-        const WriteResult created = DatabaseCreator(now).create(m_path, kind);
+        m_location = testsOnServer() ? freshTestSchema() : DatabaseLocation::file(m_path);
+        if (testsOnServer())
+            m_path.clear();
+        const WriteResult created = DatabaseCreator(now).create(m_location, kind);
         if (!created.ok)
-            qFatal("cannot create test database: %s", qPrintable(created.message));
-        m_db = std::make_unique<Database>(m_path);
+            qFatal("cannot create test database: %s", qPrintable(created.fullText()));
+        m_db = std::make_unique<Database>(m_location);
+    }
+    ~TestDatabase()
+    {
+        m_db.reset();
+        if (m_location.isServer())
+            dropTestSchema(m_location);
     }
 
+    // The file; empty on the server.
     QString path() const { return m_path; }
+    const DatabaseLocation &location() const { return m_location; }
     QString folder() const { return m_dir.path(); }
     Database &database() { return *m_db; }
     QSqlDatabase connection() { return m_db->connection(); }
@@ -35,6 +94,7 @@ public:
 private:
     QTemporaryDir m_dir;
     QString m_path;
+    DatabaseLocation m_location;
     std::unique_ptr<Database> m_db;
 };
 

@@ -61,7 +61,7 @@ void TestCatalogue::everyRowIsConsistent()
     static const QRegularExpression price(QStringLiteral(R"(^\d+\.\d{3}$)"));
     static const QStringList herbUnits = {u"g"_qs, u"枚"_qs, u"条"_qs, u"个"_qs};
     QSqlQuery query(m_main->connection());
-    QVERIFY(query.exec(u"select ID号, 名称, 拼音, 查询, 单价, 单位, 分类, 常用量, 用法 from 商品"_qs));
+    QVERIFY(query.exec(u"select \"ID号\", 名称, 拼音, 查询, 单价, 单位, 分类, 常用量, 用法 from 商品"_qs));
     QSet<QString> keys;
     QSet<QString> namesInCategory;
     while (query.next()) {

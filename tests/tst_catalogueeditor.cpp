@@ -4,6 +4,7 @@
 #include "maintenance/catalogueeditorrules.h"
 #include "maintenance/catalogueoptions.h"
 
+#include <QElapsedTimer>
 #include <QSet>
 
 using Entry = CatalogueRepository::Entry;
@@ -46,6 +47,7 @@ private slots:
     void searchFindsEveryReading();
     void clearingTakesExactlyThePrefix_data();
     void clearingTakesExactlyThePrefix();
+    void unreadableCatalogueListsNothing();
 
 private:
     Entry stored(const QString &name, const QString &category, const QString &usualQuantity = QString());
@@ -325,7 +327,7 @@ void TestCatalogueEditor::savingAfterSubcategoryChangeUpdatesTheRow()
     QVERIFY(m_catalogue->update(entry).ok);
     entry.price = u"2.500"_qs;
     QVERIFY(m_catalogue->update(entry).ok);
-    QCOMPARE(column(m_file->database(), u"select 分类 || '/' || 单价 from 商品 where ID号 = ?"_qs, {entry.key}),
+    QCOMPARE(column(m_file->database(), u"select 分类 || '/' || 单价 from 商品 where \"ID号\" = ?"_qs, {entry.key}),
              QStringList{u"西成药·输液/2.500"_qs});
     QVERIFY(!namesIn(u"西成药·抗生素"_qs).contains(u"头孢克肟"_qs));
     QVERIFY(namesIn(u"西成药·输液"_qs).contains(u"头孢克肟"_qs));
@@ -337,7 +339,7 @@ void TestCatalogueEditor::savingARowDeletedElsewhereStoresItAgain()
     QVERIFY(m_catalogue->remove(entry.key).ok);
     entry.price = u"8.000"_qs;
     QVERIFY(m_catalogue->update(entry).ok);
-    QCOMPARE(column(m_file->database(), u"select 单价 from 商品 where ID号 = ?"_qs, {entry.key}), QStringList{u"8.000"_qs});
+    QCOMPARE(column(m_file->database(), u"select 单价 from 商品 where \"ID号\" = ?"_qs, {entry.key}), QStringList{u"8.000"_qs});
 }
 
 void TestCatalogueEditor::tooLongValueIsRefusedByField()
@@ -417,6 +419,18 @@ void TestCatalogueEditor::clearingTakesExactlyThePrefix()
             untouched.append(group);
     }
     QCOMPARE(column(db, u"select 分类 || count(*) from 商品 group by 分类 order by 分类"_qs), untouched);
+}
+
+void TestCatalogueEditor::unreadableCatalogueListsNothing()
+{
+    QVERIFY(!m_catalogue->find(u"西成药·"_qs, u"lhn"_qs).isEmpty());
+    // The next reload fails: the search answers with no rows, and does not keep reloading.
+    QVERIFY(m_file->database().exec(u"alter table \"商品\" rename to \"商品旧\""_qs).ok);
+    QElapsedTimer timer;
+    timer.start();
+    QCOMPARE(m_catalogue->find(u"西成药·"_qs, u"lhn"_qs).size(), 0);
+    QCOMPARE(m_catalogue->find(u"西成药·"_qs, QString()).size(), 0);
+    QVERIFY(timer.elapsed() < 5000);
 }
 
 QTEST_GUILESS_MAIN(TestCatalogueEditor)

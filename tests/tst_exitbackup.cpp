@@ -79,7 +79,7 @@ void TestExitBackup::copyIsConsistentWhileAnotherConnectionWrites()
     Database &writer = stats.database();
     QVERIFY(writer.exec(u"BEGIN"_qs).ok);
     for (int i = 0; i < 500; ++i)
-        QVERIFY(writer.exec(u"insert into 统计 (ID号, 名称) values ('ABCD20261209103015', '阿莫西林胶囊')"_qs).ok);
+        QVERIFY(writer.exec(u"insert into 统计 (\"ID号\", 名称) values ('ABCD20261209103015', '阿莫西林胶囊')"_qs).ok);
 
     const QDate wednesday(2026, 12, 9);
     const QStringList failures = ExitBackup::run(main.path(), stats.path(), backupRoot.path(), wednesday);
@@ -124,7 +124,7 @@ void TestExitBackup::damagedFileNeverReplacesAGoodPair()
 
     // Both files change; then one of them gets a damaged page.
     QVERIFY(main.database().exec(u"delete from 诊断"_qs).ok);
-    QVERIFY(stats.database().exec(u"insert into 统计 (ID号) values ('X')"_qs).ok);
+    QVERIFY(stats.database().exec(u"insert into 统计 (\"ID号\") values ('X')"_qs).ok);
     QVERIFY(damageMain ? damageTablePage(main.path(), u"商品"_qs) : damageTablePage(stats.path(), u"统计"_qs));
 
     const QStringList failures = ExitBackup::run(main.path(), stats.path(), backupRoot.path(), thursday);

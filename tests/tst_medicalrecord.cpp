@@ -158,7 +158,9 @@ void TestMedicalRecord::init()
     m_now = QDateTime(QDate(2024, 3, 1), QTime(9, 30, 5));
     StartupValues values;
     values.mainDataPath = m_main->path();
+    values.mainLocation = m_main->location();
     values.statsDataPath = m_stats->path();
+    values.statsLocation = m_stats->location();
     values.installationPrefix = u"TEST"_qs;
     m_services = new ClinicServices(values, m_main->folder());
     PrescriptionServices services = m_services->prescriptionServices();

@@ -361,14 +361,15 @@ void TestPrescriptionStore::patientListFollowsSavesHereAndElsewhere()
     QCOMPARE(m_patients->find(u"zs"_qs).size(), 0);
     fillWestern();
     QVERIFY(m_saver->save(*m_sheet).saved());
-    // Our own save is known at once, without reading the register again.
+    // Our own save is known at once, without reading the register again, under its row id.
     QCOMPARE(m_patients->find(u"zs"_qs).size(), 1);
+    QCOMPARE(m_patients->byRowId(m_patients->find(u"zs"_qs).at(0).rowId)->sex, u"男"_qs);
     m_sheet->setField(PrescriptionSheet::Sex, u"2"_qs);
     QVERIFY(m_saver->save(*m_sheet).saved());
     QCOMPARE(m_patients->find(u"zs"_qs).size(), 1);
     QCOMPARE(m_patients->byRowId(m_patients->find(u"zs"_qs).at(0).rowId)->sex, u"女"_qs);
     // Another computer's patient shows up too.
-    Database other(m_main->path());
+    Database other(m_main->location());
     QVERIFY(other.exec(u"insert into 患者信息 (序号, 姓名, 年龄) values ('张四zs1970', '张四', '1970')"_qs).ok);
     QCOMPARE(m_patients->find(u"zs"_qs).size(), 2);
 }

@@ -73,7 +73,9 @@ void TestPrescriptionWindow::init()
     m_now = QDateTime(QDate(2026, 12, 10), QTime(9, 0));
     StartupValues values;
     values.mainDataPath = m_main->path();
+    values.mainLocation = m_main->location();
     values.statsDataPath = m_stats->path();
+    values.statsLocation = m_stats->location();
     values.installationPrefix = u"TEST"_qs;
     m_services = new ClinicServices(values, m_main->folder());
     PrescriptionServices services = m_services->prescriptionServices();

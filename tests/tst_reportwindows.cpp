@@ -164,7 +164,7 @@ void TestReportWindows::init()
     m_settings = new ClinicSettings(m_main->database());
     m_log = new OutpatientLogRepository(m_main->database());
     m_workload = new WorkloadRepository(m_main->database());
-    m_calculator = new UsageStatisticsCalculator(m_stats->path(), 1000);
+    m_calculator = new UsageStatisticsCalculator(m_stats->location(), 1000);
     m_files = new AnsweringFileChooser;
     m_out = new QTemporaryDir;
     m_printMessages.clear();

@@ -2,6 +2,7 @@
 #include "testdatabase.h"
 
 #include "app/clinicservices.h"
+#include "data/sqltransaction.h"
 #include "data/templaterepository.h"
 #include "maintenance/widgets/templatewindow.h"
 #include "ui/widgets/mainwindow.h"
@@ -19,6 +20,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+
+#include <optional>
 
 namespace {
 
@@ -205,7 +208,7 @@ void TestTemplateWindow::actsOnTheClickedTemplateWhenTheTableChanged()
 {
     QCOMPARE(shownNames(m_window), PersonalSets);
     // Another computer adds a template that sorts first while the list is shown.
-    Database other(m_file->path());
+    Database other(m_file->location());
     TemplateRepository otherTemplates(other);
     TemplateRepository::Template first{QString(), u"新组套"_qs, u"内容"_qs, u"xzt"_qs, u"个人组套"_qs, u"000"_qs};
     QVERIFY(otherTemplates.add(first).ok);
@@ -338,7 +341,7 @@ void TestTemplateWindow::nameRequired()
 
 void TestTemplateWindow::refusedSaveKeepsInput()
 {
-    Database impatient(m_file->path(), 100);
+    Database impatient(m_file->location(), 100);
     TemplateRepository templates(impatient);
     TemplateWindow window(templates);
     window.show();
@@ -347,8 +350,9 @@ void TestTemplateWindow::refusedSaveKeepsInput()
     control<QPlainTextEdit>(&window, u"内容"_qs)->setPlainText(u"甘草6克"_qs);
 
     // Another computer is writing to the file.
-    Database other(m_file->path());
-    QVERIFY(other.exec(u"begin immediate"_qs).ok);
+    Database other(m_file->location());
+    std::optional<SqlTransaction> held(std::in_place, other);
+    QVERIFY(held->isActive());
     MessageBoxCatcher catcher;
     click(&window, u"保存"_qs);
     QCOMPARE(catcher.texts().size(), 1);
@@ -356,7 +360,7 @@ void TestTemplateWindow::refusedSaveKeepsInput()
     QCOMPARE(box(&window, u"名称"_qs), u"甘草汤"_qs);
     QCOMPARE(box(&window, u"内容"_qs), u"甘草6克"_qs);
     QVERIFY(window.isModified());
-    QVERIFY(other.exec(u"rollback"_qs).ok);
+    held.reset();
     QCOMPARE(count(other, u"select count(*) from 个人模板 where 名称 = '甘草汤'"_qs), 0);
 
     click(&window, u"保存"_qs);
@@ -370,6 +374,7 @@ void TestTemplateWindow::presetContentFromThePrescription()
     QTemporaryDir backup;
     StartupValues values;
     values.mainDataPath = file.path();
+    values.mainLocation = file.location();
     values.statsDataPath = file.folder() + u"/用药统计.dat"_qs;
     ClinicServices services(values, backup.path());
     MainWindow main(services);
@@ -407,6 +412,7 @@ void TestTemplateWindow::unsavedEditsOnClosing()
     QTemporaryDir backup;
     StartupValues values;
     values.mainDataPath = file.path();
+    values.mainLocation = file.location();
     values.statsDataPath = file.folder() + u"/用药统计.dat"_qs;
     ClinicServices services(values, backup.path());
     MainWindow main(services);

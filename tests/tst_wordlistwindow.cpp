@@ -2,6 +2,7 @@
 #include "testdatabase.h"
 
 #include "app/clinicservices.h"
+#include "data/sqltransaction.h"
 #include "data/tables.h"
 #include "data/wordlistrepository.h"
 #include "maintenance/widgets/wordlistwindow.h"
@@ -15,6 +16,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+
+#include <optional>
 
 namespace {
 
@@ -120,6 +123,7 @@ void TestWordListWindow::twins()
     QTemporaryDir backup;
     StartupValues values;
     values.mainDataPath = file.path();
+    values.mainLocation = file.location();
     values.statsDataPath = file.folder() + u"/用药统计.dat"_qs;
     ClinicServices services(values, backup.path());
     MainWindow main(services);
@@ -224,20 +228,21 @@ void TestWordListWindow::onlySpacesAddNothing()
 
 void TestWordListWindow::refusedAddKeepsInput()
 {
-    Database impatient(m_file->path(), 100);
+    Database impatient(m_file->location(), 100);
     WordListRepository addresses(impatient, Tables::addresses());
     WordListWindow window(addresses, WordListWindow::List::Addresses);
     window.show();
     control<QLineEdit>(&window, u"地址名称"_qs)->setText(u"青山镇南岭村"_qs);
-    Database other(m_file->path());
-    QVERIFY(other.exec(u"begin immediate"_qs).ok);
+    Database other(m_file->location());
+    std::optional<SqlTransaction> held(std::in_place, other);
+    QVERIFY(held->isActive());
     MessageBoxCatcher catcher;
     click(&window, u"保存"_qs);
     QCOMPARE(catcher.texts().size(), 1);
     QVERIFY2(catcher.texts().at(0).contains(u"其他电脑"_qs), qPrintable(catcher.texts().at(0)));
     QCOMPARE(control<QLineEdit>(&window, u"地址名称"_qs)->text(), u"青山镇南岭村"_qs);
     QCOMPARE(control<QLineEdit>(&window, u"拼音代码"_qs)->text(), u"qsznlc"_qs);
-    QVERIFY(other.exec(u"rollback"_qs).ok);
+    held.reset();
 }
 
 void TestWordListWindow::deleteInFilteredList()
@@ -263,7 +268,7 @@ void TestWordListWindow::deleteAfterAnotherComputerChangedTheList()
     clickRow(m_window, 4);
     QCOMPARE(control<QListWidget>(m_window, u"列表"_qs)->currentItem()->text(), u"便秘"_qs);
     // Another computer removes an entry above it while the list is shown.
-    Database other(m_file->path());
+    Database other(m_file->location());
     QVERIFY(other.exec(u"delete from 诊断 where 名称 = '白细胞减少症'"_qs).ok);
     click(m_window, u"删除"_qs);
     Database &db = m_file->database();

@@ -16,16 +16,26 @@
 #include "prescription/prescriptionservices.h"
 #include "reports/usagestatisticscalculator.h"
 
+namespace {
+
+// The server schema when the data is there, else the file.
+DatabaseLocation locationOf(const DatabaseLocation &location, const QString &path)
+{
+    return location.isServer() ? location : DatabaseLocation::file(path);
+}
+
+} // namespace
+
 ClinicServices::ClinicServices(const StartupValues &values, const QString &backupRoot)
     : m_values(values)
     , m_backupRoot(backupRoot)
-    , m_main(std::make_unique<Database>(values.mainDataPath))
-    , m_stats(std::make_unique<Database>(values.statsDataPath))
+    , m_main(std::make_unique<Database>(locationOf(values.mainLocation, values.mainDataPath)))
+    , m_stats(std::make_unique<Database>(locationOf(values.statsLocation, values.statsDataPath)))
     , m_settings(std::make_unique<ClinicSettings>(*m_main))
     , m_outpatientLog(std::make_unique<OutpatientLogRepository>(*m_main))
     , m_workload(std::make_unique<WorkloadRepository>(*m_main))
     // The statistics run on a thread of their own, with their own connection to the file.
-    , m_usageStatistics(std::make_unique<UsageStatisticsCalculator>(values.statsDataPath, Database::DefaultBusyTimeoutMs))
+    , m_usageStatistics(std::make_unique<UsageStatisticsCalculator>(m_stats->location(), Database::DefaultBusyTimeoutMs))
     , m_templates(std::make_unique<TemplateRepository>(*m_main))
     , m_diagnoses(std::make_unique<WordListRepository>(*m_main, Tables::diagnoses()))
     , m_addresses(std::make_unique<WordListRepository>(*m_main, Tables::addresses()))
@@ -47,3 +57,13 @@ PrescriptionServices ClinicServices::prescriptionServices()
 }
 
 ClinicServices::~ClinicServices() = default;
+
+const DatabaseLocation &ClinicServices::mainLocation() const
+{
+    return m_main->location();
+}
+
+const DatabaseLocation &ClinicServices::statsLocation() const
+{
+    return m_stats->location();
+}

@@ -34,6 +34,9 @@ public:
     const StartupValues &values() const { return m_values; }
     // Where the exit backup puts its weekday folders.
     const QString &backupRoot() const { return m_backupRoot; }
+    // Where the two databases are (files, or schemas on the server).
+    const DatabaseLocation &mainLocation() const;
+    const DatabaseLocation &statsLocation() const;
 
     ClinicSettings &settings() { return *m_settings; }
     OutpatientLogRepository &outpatientLog() { return *m_outpatientLog; }

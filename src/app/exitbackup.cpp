@@ -2,6 +2,7 @@
 
 #include "app/createfolderpath.h"
 #include "data/databasebackup.h"
+#include "data/serverdump.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,24 +20,31 @@ QString ExitBackup::weekdayFolderName(const QDate &date)
 QStringList ExitBackup::run(const QString &mainDataPath, const QString &statsDataPath, const QString &backupRoot,
                             const QDate &date)
 {
+    return run(DatabaseLocation::file(mainDataPath), DatabaseLocation::file(statsDataPath), backupRoot, date, QString());
+}
+
+QStringList ExitBackup::run(const DatabaseLocation &main, const DatabaseLocation &stats, const QString &backupRoot,
+                            const QDate &date, const QString &pgDump)
+{
     const QString folder = QDir(backupRoot).filePath(weekdayFolderName(date));
     if (!createFolderPath(folder))
         return {QStringLiteral("无法创建备份文件夹“%1”，本次没有备份。").arg(QDir::toNativeSeparators(folder))};
 
     const QDir day(folder);
-    QList<QPair<QString, QString>> copies = {{day.filePath(QStringLiteral("数据库.dat.copying")), day.filePath(QStringLiteral("数据库.dat"))}};
-    // Without a statistics file there is nothing to copy; that is not a failure of the backup.
-    if (QFileInfo::exists(statsDataPath))
-        copies.append({day.filePath(QStringLiteral("药物统计.dat.copying")), day.filePath(QStringLiteral("药物统计.dat"))});
-
+    QList<QPair<QString, QString>> copies;
     QStringList failures;
-    const WriteResult main = DatabaseBackup::snapshot(mainDataPath, copies.at(0).first);
-    if (!main.ok)
-        failures.append(main.fullText());
-    if (copies.size() > 1) {
-        const WriteResult stats = DatabaseBackup::snapshot(statsDataPath, copies.at(1).first);
-        if (!stats.ok)
-            failures.append(stats.fullText());
+    for (const auto &[location, kind, name] : {std::tuple{main, DatabaseKind::Main, QStringLiteral("数据库")},
+                                               std::tuple{stats, DatabaseKind::Stats, QStringLiteral("药物统计")}}) {
+        // Without a statistics file there is nothing to copy; that is not a failure of the backup.
+        if (!location.isServer() && kind == DatabaseKind::Stats && !QFileInfo::exists(location.path()))
+            continue;
+        const QString target = day.filePath(name + (location.isServer() ? QStringLiteral(".sql") : QStringLiteral(".dat")));
+        const QString copy = target + QStringLiteral(".copying");
+        copies.append({copy, target});
+        const WriteResult copied = location.isServer() ? ServerDump::write(location, kind, copy, pgDump)
+                                                       : DatabaseBackup::snapshot(location.path(), copy);
+        if (!copied.ok)
+            failures.append(copied.fullText());
     }
     // The two copies of one day belong together: both replace the older pair, or neither does.
     if (failures.isEmpty()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/databaselocation.h"
+
 #include <QDate>
 #include <QString>
 #include <QStringList>
@@ -16,4 +18,9 @@ public:
     // Returns the messages of the copies that failed (empty when all went well).
     static QStringList run(const QString &mainDataPath, const QString &statsDataPath,
                            const QString &backupRoot, const QDate &date);
+    // The same wherever the data is: a file is copied as above, a schema on the server is written
+    // as a logical dump ("数据库.sql", "药物统计.sql") through pg_dump when given (see ServerDump),
+    // else through the program's own export.
+    static QStringList run(const DatabaseLocation &main, const DatabaseLocation &stats, const QString &backupRoot,
+                           const QDate &date, const QString &pgDump);
 };

@@ -5,6 +5,7 @@
 #include "data/databasecreator.h"
 #include "data/databasefilecheck.h"
 #include "data/databaseupgrade.h"
+#include "data/serveraddress.h"
 #include "data/settingsrepository.h"
 
 #include <QDir>
@@ -30,6 +31,52 @@ bool refuse(StartupResult &result, DatabaseFileCheck::Verdict verdict, const QSt
         return false;
     result.fatalError = DatabaseFileCheck::message(verdict, path);
     result.retryable = verdict == DatabaseFileCheck::Verdict::Busy;
+    return true;
+}
+
+const QString RemoteUnreachable = QStringLiteral("无法连接远程数据库，患者数据将保存在本地数据库！");
+
+// The data on the clinic's PostgreSQL server: each schema that is missing is made and seeded as a
+// new file would be; one that is not ours stops the program. False when the server cannot be
+// used, with the notice saying so (the program then works on the local files).
+bool useServer(StartupResult &result, const QString &addressText, int busyTimeoutMs)
+{
+    const std::optional<ServerAddress> address = ServerAddress::parse(addressText);
+    if (!address) {
+        result.notices.append(RemoteUnreachable + QStringLiteral("\n\n详细信息：“%1”不是有效的数据库服务器地址。").arg(addressText));
+        return false;
+    }
+    DatabaseLocation locations[2];
+    for (const DatabaseKind kind : {DatabaseKind::Main, DatabaseKind::Stats}) {
+        const DatabaseLocation location = DatabaseLocation::server(*address, DatabaseLocation::schemaOf(kind));
+        QString problem;
+        DatabaseFileCheck::Verdict verdict = DatabaseFileCheck::check(location, kind, busyTimeoutMs, &problem);
+        if (verdict == DatabaseFileCheck::Verdict::Missing) {
+            const WriteResult created = DatabaseCreator().create(location, kind);
+            // Another computer starting at the same moment may have made it first.
+            verdict = DatabaseFileCheck::check(location, kind, busyTimeoutMs, &problem);
+            if (!created.ok && verdict != DatabaseFileCheck::Verdict::Ours) {
+                result.fatalError = created.fullText();
+                return true;
+            }
+        }
+        if (verdict == DatabaseFileCheck::Verdict::Unreachable) {
+            result.notices.append(RemoteUnreachable + QStringLiteral("\n\n详细信息：") + problem);
+            return false;
+        }
+        if (verdict != DatabaseFileCheck::Verdict::Ours) {
+            result.fatalError = QStringLiteral("数据库服务器上的“%1”不是本程序的数据。\n为了不破坏其中的数据，程序不会改动它，现在退出。\n"
+                                               "请维护人员检查服务器上的数据库。")
+                                    .arg(location.shownName());
+            return true;
+        }
+        locations[kind == DatabaseKind::Main ? 0 : 1] = location;
+    }
+    StartupValues &values = result.values;
+    values.mainLocation = locations[0];
+    values.statsLocation = locations[1];
+    values.mainDataPath.clear();
+    values.statsDataPath.clear();
     return true;
 }
 
@@ -105,12 +152,15 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
     values.mainDataPath = localMain;
     values.statsDataPath = localStats;
     const QString nameFile = local.filePath(ComputerNameFile);
-    if (QFileInfo::exists(nameFile)) {
-        const QString computer = readComputerName(nameFile);
+    const QString computer = QFileInfo::exists(nameFile) ? readComputerName(nameFile) : QString();
+    if (ServerAddress::looksLikeAddress(computer)) {
+        if (useServer(result, computer, busyTimeoutMs))
+            return finishOnServer(result, busyTimeoutMs);
+    } else if (QFileInfo::exists(nameFile)) {
         const QDir remote(drives.remoteFolder(computer));
         const QString remoteMain = remote.filePath(databaseFileName(DatabaseKind::Main));
         if (computer.isEmpty() || !QFileInfo::exists(remoteMain)) {
-            result.notices.append(QStringLiteral("无法连接远程数据库，患者数据将保存在本地数据库！"));
+            result.notices.append(RemoteUnreachable);
         } else {
             if (refuse(result, DatabaseFileCheck::check(remoteMain, DatabaseKind::Main, busyTimeoutMs), remoteMain))
                 return result;
@@ -118,8 +168,10 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
             values.statsDataPath = remote.filePath(databaseFileName(DatabaseKind::Stats));
         }
     }
-    values.mainDb = Database::connectionText(values.mainDataPath);
-    values.statsDb = Database::connectionText(values.statsDataPath);
+    values.mainLocation = DatabaseLocation::file(values.mainDataPath);
+    values.statsLocation = DatabaseLocation::file(values.statsDataPath);
+    values.mainDb = values.mainLocation.connectionText();
+    values.statsDb = values.statsLocation.connectionText();
 
     // Damage found now is reported before it can spread into the backups.
     for (const QString &path : {values.mainDataPath, values.statsDataPath}) {
@@ -139,16 +191,31 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
         }
     }
 
+    return readPassword(result, busyTimeoutMs);
+}
+
+StartupResult StartupRoutine::finishOnServer(StartupResult &result, int busyTimeoutMs)
+{
+    if (!result.canRun())
+        return result;
+    result.values.mainDb = result.values.mainLocation.connectionText();
+    result.values.statsDb = result.values.statsLocation.connectionText();
+    return readPassword(result, busyTimeoutMs);
+}
+
+StartupResult StartupRoutine::readPassword(StartupResult &result, int busyTimeoutMs)
+{
+    StartupValues &values = result.values;
     // The password fails closed: settings that cannot be read never let an empty entry in.
-    Database main(values.mainDataPath, busyTimeoutMs);
+    Database main(values.mainLocation, busyTimeoutMs);
     const std::optional<QString> password = SettingsRepository(main).password();
     if (!password) {
         result.retryable = main.readWasBusy();
         result.fatalError = result.retryable
-            ? DatabaseFileCheck::message(DatabaseFileCheck::Verdict::Busy, values.mainDataPath)
+            ? DatabaseFileCheck::message(DatabaseFileCheck::Verdict::Busy, values.mainLocation.shownName())
             : QStringLiteral("无法读取登录密码：数据库“%1”中的设置缺失或已损坏，程序不能登录。\n"
                              "请用备份文件夹中最近的完好副本恢复数据库，或交给维护人员检查。%2")
-                  .arg(QDir::toNativeSeparators(values.mainDataPath),
+                  .arg(values.mainLocation.shownName(),
                        main.readError().isEmpty() ? QString() : QStringLiteral("\n\n详细信息：") + main.readError());
         return result;
     }

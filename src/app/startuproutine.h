@@ -31,6 +31,11 @@ public:
                              int busyTimeoutMs = 5000);
 
     static QString chooseDataFolder(const DriveLayout &drives);
-    // The first line of 计算机名.txt, trimmed; empty when the file has none.
+    // The first line of 计算机名.txt, trimmed; empty when the file has none. A PostgreSQL
+    // connection address there puts the data on that server instead of another computer's share.
     static QString readComputerName(const QString &path);
+
+private:
+    static StartupResult finishOnServer(StartupResult &result, int busyTimeoutMs);
+    static StartupResult readPassword(StartupResult &result, int busyTimeoutMs);
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/databaselocation.h"
+
 #include <QString>
 
 // The values start-up fixes once and every window reads; nothing else writes them.
@@ -8,8 +10,12 @@ struct StartupValues
     QString dataFolder;
     QString mainDb;
     QString statsDb;
+    // The files; empty when the data is on a server.
     QString mainDataPath;
     QString statsDataPath;
+    // Where the two databases are; a location that is no server stands for the files above.
+    DatabaseLocation mainLocation;
+    DatabaseLocation statsLocation;
     QString startupPrinterName;
     QString installationPrefix;
     // The login password as stored at start-up (not trimmed); a change takes effect next start.

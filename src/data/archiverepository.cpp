@@ -2,6 +2,7 @@
 
 #include "data/database.h"
 #include "data/likepattern.h"
+#include "data/sqldialect.h"
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
@@ -51,7 +52,7 @@ ArchiveRepository::ArchiveRepository(Database &db)
 {
 }
 
-WriteResult ArchiveRepository::save(const ArchiveRecord &record)
+WriteResult ArchiveRepository::save(const ArchiveRecord &record, QString *storedId)
 {
     SqlRow row(Tables::archive());
     for (int i = 0; i < HeaderFields; ++i) {
@@ -67,27 +68,48 @@ WriteResult ArchiveRepository::save(const ArchiveRecord &record)
         .set(QStringLiteral("发药"), record.settledMark)
         .set(QStringLiteral("剂数"), record.doses)
         .set(QStringLiteral("计价"), record.pricedSheet);
+    // Under the write lock no other computer can store an id between the check and the write.
     SqlTransaction transaction(m_db);
     if (!transaction.isActive())
         return transaction.begun();
-    QSqlQuery existing = m_db.select(QStringLiteral("select count(*) from \"档案\" where \"序号\" = ?"), {record.id});
-    if (!existing.next())
-        return WriteResult::failure(QStringLiteral("保存失败：") + m_db.readError());
-    const bool found = existing.value(0).toInt() > 0;
-    existing.finish();
-    const WriteResult written = found ? m_db.update(row, QStringLiteral("\"序号\" = ?"), {record.id}) : m_db.insert(row);
+    const bool fresh = m_fresh.contains(record.id);
+    QString id = record.id;
+    bool found = false;
+    // Another computer with the same prefix (a second copy of the program) may have taken the id.
+    constexpr int MostAttempts = 100;
+    for (int attempt = 0;; ++attempt) {
+        const std::optional<QVariantList> existing = m_db.firstColumn(QStringLiteral("select count(*) from \"档案\" where \"序号\" = ?"), {id});
+        if (!existing || existing->isEmpty())
+            return WriteResult::failure(QStringLiteral("保存失败：") + m_db.readError());
+        found = existing->first().toInt() > 0;
+        if (!found || !fresh)
+            break;
+        if (attempt == MostAttempts)
+            return WriteResult::failure(QStringLiteral("保存失败：找不到未被使用的处方编号，请稍后再试。"));
+        const QString prefix = id.left(id.size() - 14);
+        id = m_keys.next(QStringLiteral("档案"), QStringLiteral("序号"), prefix,
+                         QDateTime::fromString(id.right(14), TimestampKeyGenerator::format()));
+    }
+    row.set(QStringLiteral("序号"), id);
+    const WriteResult written = found ? m_db.update(row, QStringLiteral("\"序号\" = ?"), {id}) : m_db.insert(row);
     if (!written.ok)
         return written;
-    return transaction.commit();
+    const WriteResult committed = transaction.commit();
+    if (committed.ok) {
+        m_fresh.remove(record.id);
+        if (storedId)
+            *storedId = id;
+    }
+    return committed;
 }
 
 WriteResult ArchiveRepository::save(const ArchiveRecord &record, PatientRepository &patients,
-                                     const std::optional<PatientRepository::Patient> &patient)
+                                     const std::optional<PatientRepository::Patient> &patient, QString *storedId)
 {
     SqlTransaction transaction(m_db);
     if (!transaction.isActive())
         return transaction.begun();
-    WriteResult written = save(record);
+    WriteResult written = save(record, storedId);
     if (written.ok && patient)
         written = patients.save(*patient);
     if (!written.ok)
@@ -136,7 +158,8 @@ QList<ArchiveRepository::HistoryEntry> ArchiveRepository::history(const QString 
     QList<HistoryEntry> entries;
     if (!from.isValid() || !to.isValid())
         return entries;
-    const QString dates = QStringLiteral("\"5\" between ? and ? order by \"序号\" desc");
+    const QString dates = QStringLiteral("\"5\" between ? and ? order by %1 desc")
+                              .arg(SqlDialect::caseBlindOrder(m_db.engine(), QStringLiteral("\"序号\"")));
     QVariantList values;
     QString condition;
     if (nameFilter.isEmpty()) {
@@ -173,5 +196,7 @@ WriteResult ArchiveRepository::remove(const QString &id, int *removed)
 
 QString ArchiveRepository::freshId(const QString &prefix, const QDateTime &now)
 {
-    return m_keys.next(QStringLiteral("档案"), QStringLiteral("序号"), prefix, now);
+    const QString id = m_keys.next(QStringLiteral("档案"), QStringLiteral("序号"), prefix, now);
+    m_fresh.insert(id);
+    return id;
 }

@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -47,10 +48,14 @@ public:
 
     explicit ArchiveRepository(Database &db);
 
-    // Adds the prescription or rewrites the row of its id; joins a transaction in progress.
-    WriteResult save(const ArchiveRecord &record);
+    // Adds the prescription or rewrites the row of its id; joins a transaction in progress. The
+    // first save of an id freshId() handed out never rewrites a row: when another computer has
+    // stored that id meanwhile, the prescription is stored under the next free id, which
+    // `storedId` receives.
+    WriteResult save(const ArchiveRecord &record, QString *storedId = nullptr);
     // The prescription and its patient's register row in one transaction: both or neither.
-    WriteResult save(const ArchiveRecord &record, PatientRepository &patients, const std::optional<PatientRepository::Patient> &patient);
+    WriteResult save(const ArchiveRecord &record, PatientRepository &patients, const std::optional<PatientRepository::Patient> &patient,
+                     QString *storedId = nullptr);
     std::optional<ArchiveRecord> byRowId(qint64 rowId);
     std::optional<ArchiveRecord> byId(const QString &id);
     // The prescriptions whose name holds the filter text (any letter case, taken literally), dated
@@ -67,6 +72,8 @@ private:
 
     Database &m_db;
     TimestampKeyGenerator m_keys;
+    // Ids handed out and not yet stored: their first save must add a row, never rewrite one.
+    QSet<QString> m_fresh;
     QString m_namesStamp;
     QStringList m_names;
 };

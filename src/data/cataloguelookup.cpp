@@ -24,9 +24,10 @@ std::optional<CatalogueItem> CatalogueLookup::find(const QString &name, Scope sc
         condition = QStringLiteral("\"分类\" not in ('用法', '中药')");
         break;
     }
-    QSqlQuery query = m_db.select(select + condition + QStringLiteral(" order by rowid limit 1"), {name});
-    if (!query.next())
+    // A settlement looks up every line: prepared once per connection on the server.
+    const std::optional<QVariantList> row = m_db.firstRow(select + condition + QStringLiteral(" order by rowid limit 1"), {name});
+    if (!row || row->size() < 5)
         return std::nullopt;
-    return CatalogueItem{query.value(0).toString(), query.value(1).toString(), query.value(2).toString(),
-                         query.value(3).toString(), query.value(4).toString()};
+    return CatalogueItem{row->at(0).toString(), row->at(1).toString(), row->at(2).toString(), row->at(3).toString(),
+                         row->at(4).toString()};
 }

@@ -4,6 +4,7 @@
 
 #include "data/database.h"
 #include "data/likepattern.h"
+#include "data/sqldialect.h"
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
@@ -12,8 +13,12 @@ namespace {
 
 const QString Columns = QStringLiteral("\"ID号\", \"名称\", \"常用量\", \"单位\", \"单价\", \"拼音\", \"用法\", \"分类\", \"斗位\", \"查询\"");
 const QString ByCategory = QStringLiteral("\"分类\" like ? escape '\\'");
-// Names compare without regard to letter case, as everywhere else in the program.
-const QString ByName = QStringLiteral("order by \"名称\" collate nocase, rowid");
+// Names compare without regard to letter case, as everywhere else in the program: the column
+// is declared so on both engines.
+QString byName(SqlEngine engine)
+{
+    return QStringLiteral("order by %1, rowid").arg(SqlDialect::caseBlindOrder(engine, QStringLiteral("\"名称\"")));
+}
 
 CatalogueRepository::Entry fromColumns(const QStringList &c)
 {
@@ -79,7 +84,7 @@ CatalogueRepository::Listing &CatalogueRepository::listingOf(const QString &cate
     if (found == m_listings.end()) {
         Listing listing;
         listing.cache = std::make_unique<RowCache>(
-            m_db, QStringLiteral("select rowid, \"名称\", \"查询\", %1 from \"商品\" where %2 %3").arg(Columns, ByCategory, ByName),
+            m_db, QStringLiteral("select rowid, \"名称\", \"查询\", %1 from \"商品\" where %2 %3").arg(Columns, ByCategory, byName(m_db.engine())),
             QVariantList{startsWithPattern(categoryPrefix)});
         found = m_listings.emplace(categoryPrefix, std::move(listing)).first;
     }
@@ -90,7 +95,9 @@ QList<CatalogueRepository::Entry> CatalogueRepository::find(const QString &categ
 {
     Listing &listing = listingOf(categoryPrefix);
     RowCache &cache = *listing.cache;
-    for (;;) {
+    // A read that fails leaves the rows stale and is tried again at every use: give up after a
+    // second try rather than loop, with no rows, as any failed read.
+    for (int attempt = 0; attempt < 2; ++attempt) {
         const QList<RowCache::Row> &all = cache.rows();
         if (listing.generation != cache.generation()) {
             listing.entries.clear();
@@ -111,11 +118,12 @@ QList<CatalogueRepository::Entry> CatalogueRepository::find(const QString &categ
             found.append(listing.entries.at(row - all.constData()));
         return found;
     }
+    return {};
 }
 
 std::optional<QList<CatalogueRepository::Entry>> CatalogueRepository::list(const QString &categoryPrefix)
 {
-    QSqlQuery query = m_db.select(QStringLiteral("select %1 from \"商品\" where %2 %3").arg(Columns, ByCategory, ByName),
+    QSqlQuery query = m_db.select(QStringLiteral("select %1 from \"商品\" where %2 %3").arg(Columns, ByCategory, byName(m_db.engine())),
                                   {startsWithPattern(categoryPrefix)});
     if (!query.isActive())
         return std::nullopt;

@@ -1,20 +1,46 @@
 #include "data/database.h"
 
+#include "data/serverschema.h"
 #include "data/sqlfunctions.h"
 #include "data/sqlrow.h"
+#include "data/sqltransaction.h"
 
 #include <QAtomicInt>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
+#include <QSqlRecord>
 
 namespace {
+
 QAtomicInt connectionCounter;
+
+// libpq's quoting of a value in a connection string.
+QString conninfoValue(const QString &value)
+{
+    QString quoted = value;
+    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    quoted.replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
+// The server's error classes after which the connection is gone: open it again next time.
+bool connectionLost(const QSqlError &error)
+{
+    const QString state = error.nativeErrorCode();
+    return state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P"));
+}
+
+} // namespace
+
 Database::Database(const QString &path, int busyTimeoutMs)
-    : m_path(path)
+    : Database(DatabaseLocation::file(path), busyTimeoutMs)
+{
+}
+
+Database::Database(const DatabaseLocation &location, int busyTimeoutMs)
+    : m_location(location)
     , m_name(QStringLiteral("quillon-%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
     , m_busyTimeoutMs(busyTimeoutMs)
 {
@@ -22,6 +48,7 @@ Database::Database(const QString &path, int busyTimeoutMs)
 
 Database::~Database()
 {
+    m_prepared.clear();
     if (QSqlDatabase::contains(m_name)) {
         QSqlDatabase::database(m_name, false).close();
         QSqlDatabase::removeDatabase(m_name);
@@ -30,7 +57,7 @@ Database::~Database()
 
 QString Database::connectionText(const QString &path)
 {
-    return QStringLiteral("Driver=QSQLITE;Data Source=%1;").arg(path);
+    return DatabaseLocation::file(path).connectionText();
 }
 
 QSqlDatabase Database::connection()
@@ -40,22 +67,66 @@ QSqlDatabase Database::connection()
         if (db.isOpen())
             return db;
     }
-    QSqlDatabase db = QSqlDatabase::contains(m_name) ? QSqlDatabase::database(m_name, false)
-                                                     : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    const QString driver = m_location.isServer() ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE");
+    QSqlDatabase db = QSqlDatabase::contains(m_name) ? QSqlDatabase::database(m_name, false) : QSqlDatabase::addDatabase(driver, m_name);
+    if (m_location.isServer())
+        return openServer(db);
+    const QString path = m_location.path();
     // Never create a missing file here (SQLite would): only start-up creates files.
-    if (!QFileInfo::exists(m_path)) {
-        m_lastError = QStringLiteral("找不到数据库文件“%1”。").arg(QDir::toNativeSeparators(m_path));
+    if (!QFileInfo::exists(path)) {
+        m_lastError = QStringLiteral("找不到数据库文件“%1”。").arg(QDir::toNativeSeparators(path));
         return db;
     }
-    db.setDatabaseName(m_path);
+    db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeoutMs));
     if (!db.open()) {
-        m_lastError = WriteResult::fromSqlError(db.lastError(), QStringLiteral("无法打开数据库“%1”").arg(QDir::toNativeSeparators(m_path))).message;
+        m_lastError = WriteResult::fromSqlError(db.lastError(), QStringLiteral("无法打开数据库“%1”").arg(QDir::toNativeSeparators(path))).message;
         return db;
     }
     registerSqlFunctions(db);
     m_lastError.clear();
     return db;
+}
+
+QSqlDatabase Database::openServer(QSqlDatabase db)
+{
+    const ServerAddress &address = m_location.address();
+    if (!db.isValid()) {
+        m_lastError = QStringLiteral("无法连接数据库服务器：本机缺少 PostgreSQL 的 Qt 驱动（libqt6sql6-psql）。");
+        return db;
+    }
+    db.setHostName(address.host());
+    db.setPort(address.port());
+    db.setUserName(address.user());
+    db.setDatabaseName(address.database());
+    // A server that does not answer is reported after a few seconds, not after minutes.
+    QStringList options = {QStringLiteral("connect_timeout=%1").arg(qMax(2, (m_busyTimeoutMs + 999) / 1000)),
+                           QStringLiteral("application_name=quillon")};
+    for (const auto &[key, value] : address.options())
+        options.append(key + QLatin1Char('=') + conninfoValue(value));
+    db.setConnectOptions(options.join(QLatin1Char(';')));
+    if (!db.open()) {
+        m_lastError = QStringLiteral("无法连接数据库服务器“%1”：%2")
+                          .arg(address.displayText(), describeServerProblem(db.lastError().nativeErrorCode(), db.lastError().databaseText()));
+        return db;
+    }
+    // The wait for another computer's write lock is bounded like SQLite's busy timeout.
+    QSqlQuery setup(db);
+    if (!setup.exec(ServerSchema::searchPathStatement(m_location.schema()))
+        || !setup.exec(QStringLiteral("SET lock_timeout = %1").arg(m_busyTimeoutMs))
+        || !setup.exec(QStringLiteral("SET client_min_messages = warning"))) {
+        m_lastError = WriteResult::fromSqlError(setup.lastError(), QStringLiteral("无法连接数据库服务器“%1”").arg(address.displayText())).message;
+        db.close();
+        return db;
+    }
+    m_lastError.clear();
+    return db;
+}
+
+bool Database::schemaExists(const QString &schema)
+{
+    QSqlQuery query = select(QStringLiteral("select count(*) from pg_namespace where nspname = ?"), {schema});
+    return query.next() && query.value(0).toInt() > 0;
 }
 
 WriteResult Database::notOpen() const
@@ -74,17 +145,30 @@ QSqlQuery Database::select(const QString &sql, const QVariantList &values)
         m_readError = m_lastError;
         return query;
     }
-    // Preparing reads the schema, so a file another computer holds can fail here already.
-    bool done = query.prepare(sql);
-    if (done) {
-        for (const QVariant &value : values)
-            query.addBindValue(value);
-        done = query.exec();
+    bool done = false;
+    if (m_location.isServer() && values.isEmpty()) {
+        // Nothing to bind: one round trip instead of prepare, execute and deallocate.
+        done = query.exec(sql);
+    } else {
+        // Preparing reads the schema, so a file another computer holds can fail here already.
+        done = query.prepare(sql);
+        if (done) {
+            for (const QVariant &value : values)
+                query.addBindValue(value);
+            done = query.exec();
+        }
     }
     if (!done) {
-        m_readError = WriteResult::fromSqlError(query.lastError(), QStringLiteral("读取失败")).message;
-        const int code = query.lastError().nativeErrorCode().toInt() & 0xff;
-        m_readBusy = code == 5 || code == 6; // SQLITE_BUSY, SQLITE_LOCKED
+        const QSqlError error = query.lastError();
+        m_readError = WriteResult::fromSqlError(error, QStringLiteral("读取失败")).message;
+        if (m_location.isServer()) {
+            m_readBusy = error.nativeErrorCode() == QLatin1String("55P03"); // lock_not_available
+            if (connectionLost(error))
+                forgetConnection(db);
+        } else {
+            const int code = error.nativeErrorCode().toInt() & 0xff;
+            m_readBusy = code == 5 || code == 6; // SQLITE_BUSY, SQLITE_LOCKED
+        }
         return QSqlQuery(db);
     }
     return query;
@@ -95,17 +179,164 @@ WriteResult Database::run(const QString &sql, const QVariantList &values)
     QSqlDatabase db = connection();
     if (!db.isOpen())
         return notOpen();
-    QSqlQuery query(db);
-    if (!query.prepare(sql))
-        return WriteResult::fromSqlError(query.lastError());
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    if (!query.exec())
-        return WriteResult::fromSqlError(query.lastError());
-    m_rowsAffected = query.numRowsAffected();
-    m_lastInsertRowId = query.lastInsertId().toLongLong();
+    QSqlQuery own(db);
+    QSqlQuery *query = &own;
+    bool done = false;
+    QSqlError error;
+    if (m_location.isServer() && values.isEmpty()) {
+        // Statements without values (transaction control, schema changes) cannot be prepared there.
+        done = own.exec(sql);
+    } else if (m_location.isServer()) {
+        // A write's result is read here and nowhere else, so its prepared statement can be kept.
+        query = prepared(db, sql, &error);
+        if (query) {
+            for (const QVariant &value : values)
+                query->addBindValue(value);
+            done = query->exec();
+        }
+    } else {
+        done = own.prepare(sql);
+        if (done) {
+            for (const QVariant &value : values)
+                own.addBindValue(value);
+            done = own.exec();
+        }
+    }
+    if (!done) {
+        if (query)
+            error = query->lastError();
+        if (m_location.isServer() && connectionLost(error))
+            forgetConnection(db);
+        return WriteResult::fromSqlError(error);
+    }
+    m_rowsAffected = query->numRowsAffected();
+    // The server returns the new row's id from the insert itself (asking it for lastval() would
+    // break the transaction in progress when there is none).
+    if (m_location.isServer()) {
+        // Only an insert answers with rows; other statements (the commit after it) keep its id.
+        if (query->isSelect())
+            m_lastInsertRowId = query->next() ? query->value(0).toLongLong() : 0;
+        query->finish();
+    } else {
+        m_lastInsertRowId = query->lastInsertId().toLongLong();
+    }
     noteWrite(sql);
     return WriteResult::success();
+}
+
+QSqlQuery *Database::prepared(QSqlDatabase &db, const QString &sql, QSqlError *error)
+{
+    auto found = m_prepared.find(sql);
+    if (found == m_prepared.end()) {
+        QSqlQuery query(db);
+        if (!query.prepare(sql)) {
+            *error = query.lastError();
+            return nullptr;
+        }
+        found = m_prepared.insert(sql, query);
+    }
+    return &found.value();
+}
+
+void Database::forgetConnection(QSqlDatabase &db)
+{
+    // Prepared statements die with the connection; the next use opens it again.
+    m_prepared.clear();
+    db.close();
+}
+
+std::optional<QVariantList> Database::firstColumn(const QString &sql, const QVariantList &values)
+{
+    return readPrepared(sql, values, false);
+}
+
+std::optional<QVariantList> Database::firstRow(const QString &sql, const QVariantList &values)
+{
+    return readPrepared(sql, values, true);
+}
+
+std::optional<QVariantList> Database::readPrepared(const QString &sql, const QVariantList &values, bool wholeFirstRow)
+{
+    QVariantList column;
+    auto collect = [&](QSqlQuery &query) {
+        while (query.next()) {
+            if (!wholeFirstRow) {
+                column.append(query.value(0));
+                continue;
+            }
+            for (int i = 0; i < query.record().count(); ++i)
+                column.append(query.value(i));
+            break;
+        }
+    };
+    if (!m_location.isServer() || values.isEmpty()) {
+        QSqlQuery query = select(sql, values);
+        if (!query.isActive())
+            return std::nullopt;
+        collect(query);
+        return column;
+    }
+    m_readError.clear();
+    m_readBusy = false;
+    QSqlDatabase db = connection();
+    if (!db.isOpen()) {
+        m_readError = m_lastError;
+        return std::nullopt;
+    }
+    QSqlError error;
+    QSqlQuery *query = prepared(db, sql, &error);
+    bool done = false;
+    if (query) {
+        for (const QVariant &value : values)
+            query->addBindValue(value);
+        done = query->exec();
+        if (!done)
+            error = query->lastError();
+    }
+    if (!done) {
+        m_readError = WriteResult::fromSqlError(error, QStringLiteral("读取失败")).message;
+        m_readBusy = error.nativeErrorCode() == QLatin1String("55P03");
+        if (connectionLost(error))
+            forgetConnection(db);
+        return std::nullopt;
+    }
+    collect(*query);
+    query->finish();
+    return column;
+}
+
+WriteResult Database::write(const QString &sql, const QVariantList &values)
+{
+    if (!m_location.isServer() || m_transactionDepth > 0)
+        return run(sql, values);
+    SqlTransaction unit(*this);
+    if (!unit.isActive())
+        return unit.begun();
+    const WriteResult written = run(sql, values);
+    if (!written.ok)
+        return written;
+    const int rows = m_rowsAffected;
+    const qint64 id = m_lastInsertRowId;
+    const WriteResult committed = unit.commit();
+    m_rowsAffected = rows;
+    m_lastInsertRowId = id;
+    return committed;
+}
+
+WriteResult Database::begin()
+{
+    if (!m_location.isServer())
+        return run(QStringLiteral("BEGIN IMMEDIATE"), {});
+    const WriteResult begun = run(QStringLiteral("BEGIN"), {});
+    if (!begun.ok)
+        return begun;
+    // One lock per schema (the first on the search path; public while ours is still to be made),
+    // computed by the server so every computer agrees on it; held until commit or rollback, and
+    // waited for no longer than the lock timeout.
+    const WriteResult locked = run(QStringLiteral("select pg_advisory_xact_lock(hashtextextended(current_schema(), 0))"), {});
+    if (!locked.ok)
+        run(QStringLiteral("ROLLBACK"), {});
+    return locked;
 }
 
 void Database::noteWrite(const QString &sql)
@@ -126,15 +357,33 @@ void Database::noteWrite(const QString &sql)
 
 QString Database::changeStamp(const QString &table)
 {
-    QSqlQuery version = select(QStringLiteral("pragma data_version"));
-    const QString other = version.next() ? version.value(0).toString() : QStringLiteral("?");
+    // SQLite counts other connections' commits; the server counts every write to each table.
+    QString other = QStringLiteral("?");
+    if (!m_location.isServer()) {
+        QSqlQuery version = select(QStringLiteral("pragma data_version"));
+        if (version.next())
+            other = version.value(0).toString();
+    } else {
+        // All counters in one unprepared read: one round trip per keystroke of a search.
+        QSqlQuery counters = select(QStringLiteral("select table_name, counter from quillon_changes"));
+        qint64 sum = 0;
+        bool found = false;
+        while (counters.next()) {
+            if (table.isEmpty() || counters.value(0).toString() == table) {
+                sum += counters.value(1).toLongLong();
+                found = true;
+            }
+        }
+        if (found)
+            other = QString::number(sum);
+    }
     const quint64 own = table.isEmpty() ? m_anyWrites : m_tableWrites.value(table) + m_unknownWrites;
     return other + QLatin1Char('/') + QString::number(own);
 }
 
 WriteResult Database::exec(const QString &sql, const QVariantList &values)
 {
-    return run(sql, values);
+    return write(sql, values);
 }
 
 WriteResult Database::insert(const SqlRow &row)
@@ -142,7 +391,27 @@ WriteResult Database::insert(const SqlRow &row)
     const WriteResult widths = row.checkWidths();
     if (!widths.ok)
         return widths;
+    if (m_location.isServer())
+        return write(row.insertSql() + QStringLiteral(" returning rowid"), row.values());
     return run(row.insertSql(), row.values());
+}
+
+WriteResult Database::insertAll(const QList<SqlRow> &rows)
+{
+    if (rows.isEmpty())
+        return WriteResult::success();
+    QVariantList values;
+    for (const SqlRow &row : rows) {
+        const WriteResult widths = row.checkWidths();
+        if (!widths.ok)
+            return widths;
+        Q_ASSERT(row.columns() == rows.first().columns());
+        values += row.values();
+    }
+    const QString single = rows.first().insertSql();
+    const qsizetype valuesAt = single.lastIndexOf(QStringLiteral(" values ("));
+    const QString tuple = single.mid(valuesAt + 8);
+    return write(single.left(valuesAt + 8) + QStringList(rows.size(), tuple).join(QStringLiteral(", ")), values);
 }
 
 WriteResult Database::update(const SqlRow &row, const QString &where, const QVariantList &whereValues)
@@ -150,5 +419,5 @@ WriteResult Database::update(const SqlRow &row, const QString &where, const QVar
     const WriteResult widths = row.checkWidths();
     if (!widths.ok)
         return widths;
-    return run(row.updateSql(where), row.values() + whereValues);
+    return write(row.updateSql(where), row.values() + whereValues);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "data/databaselocation.h"
 #include "data/writeresult.h"
 
 #include <QSqlDatabase>
@@ -8,22 +9,29 @@
 #include <QString>
 #include <QVariantList>
 
+#include <optional>
+
 class SqlRow;
 
-// One database file ("数据库.dat" or "用药统计.dat"). The connection opens on first use and waits
-// for another computer's lock (the busy timeout) instead of failing at once, since clinics share
-// the files. Only the data layer uses it: windows get repositories.
+// One database: a file ("数据库.dat" or "用药统计.dat") or its schema on the clinic's PostgreSQL
+// server. The connection opens on first use and waits for another computer's lock (the busy
+// timeout) instead of failing at once, since clinics share the data. Only the data layer uses it:
+// windows get repositories.
 class Database
 {
 public:
     explicit Database(const QString &path, int busyTimeoutMs = DefaultBusyTimeoutMs);
+    explicit Database(const DatabaseLocation &location, int busyTimeoutMs = DefaultBusyTimeoutMs);
     ~Database();
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
 
     static constexpr int DefaultBusyTimeoutMs = 5000;
 
-    QString path() const { return m_path; }
+    // The file; empty on the server.
+    QString path() const { return m_location.path(); }
+    const DatabaseLocation &location() const { return m_location; }
+    SqlEngine engine() const { return m_location.engine(); }
     // The connection text shown to the user and kept as MainDb / StatsDb.
     static QString connectionText(const QString &path);
 
@@ -36,11 +44,20 @@ public:
     // read counts as no rows, and readError() tells why).
     QSqlQuery select(const QString &sql, const QVariantList &values = {});
     QString readError() const { return m_readError; }
+    // The first column of every row a read returns; nothing when it failed (then readError()).
+    // For the short reads of a save: on the server the statement is prepared once per connection.
+    std::optional<QVariantList> firstColumn(const QString &sql, const QVariantList &values = {});
+    // Every column of the first row a read returns (an empty list when none), the same way.
+    std::optional<QVariantList> firstRow(const QString &sql, const QVariantList &values = {});
     // Whether the last failed read failed because another connection held the file.
     bool readWasBusy() const { return m_readBusy; }
+    // Whether a schema of that name exists on the server (the connection must be open).
+    bool schemaExists(const QString &schema);
     // One statement that changes data; every failure is reported.
     WriteResult exec(const QString &sql, const QVariantList &values = {});
     WriteResult insert(const SqlRow &row);
+    // Rows of one table with the same columns, in one statement (all or none).
+    WriteResult insertAll(const QList<SqlRow> &rows);
     // Updates the rows the where clause finds (its placeholders bind after the row's values).
     WriteResult update(const SqlRow &row, const QString &where, const QVariantList &whereValues);
     // The number of rows the last successful exec, insert or update changed.
@@ -56,11 +73,24 @@ public:
 private:
     friend class SqlTransaction;
     WriteResult run(const QString &sql, const QVariantList &values);
+    // A write on the server outside a transaction still takes the write lock (as every SQLite
+    // write does), so it never interleaves with another computer's multi-row write.
+    WriteResult write(const QString &sql, const QVariantList &values);
+    // Starts a unit of writes: SQLite's BEGIN IMMEDIATE, or on the server a transaction holding
+    // the schema's write lock, so writers take turns as they do on a file.
+    WriteResult begin();
+    QSqlDatabase openServer(QSqlDatabase db);
+    // On the server: the statement prepared on this connection before, or now (one round trip
+    // per use instead of three); null when it cannot be prepared, with the error in `error`.
+    QSqlQuery *prepared(QSqlDatabase &db, const QString &sql, QSqlError *error);
+    void forgetConnection(QSqlDatabase &db);
+    std::optional<QVariantList> readPrepared(const QString &sql, const QVariantList &values, bool wholeFirstRow);
     WriteResult notOpen() const;
     void noteWrite(const QString &sql);
 
-    QString m_path;
+    DatabaseLocation m_location;
     QString m_name;
+    QHash<QString, QSqlQuery> m_prepared;
     int m_busyTimeoutMs;
     QString m_lastError;
     QString m_readError;

@@ -1,6 +1,7 @@
 #include "data/databasecreator.h"
 
 #include "data/database.h"
+#include "data/serverschema.h"
 #include "data/settingsrepository.h"
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
@@ -99,18 +100,52 @@ WriteResult DatabaseCreator::create(const QString &path, DatabaseKind kind) cons
     return result;
 }
 
+WriteResult DatabaseCreator::create(const DatabaseLocation &location, DatabaseKind kind) const
+{
+    return location.isServer() ? createOnServer(location, kind) : create(location.path(), kind);
+}
+
+WriteResult DatabaseCreator::createOnServer(const DatabaseLocation &location, DatabaseKind kind) const
+{
+    Database db(location);
+    if (!db.connection().isOpen())
+        return WriteResult::failure(db.lastError());
+    WriteResult result = populate(db, kind);
+    if (!result.ok)
+        result.message = QStringLiteral("无法在数据库服务器上建立“%1”：%2").arg(location.shownName(), result.message);
+    return result;
+}
+
+WriteResult DatabaseCreator::createTables(Database &db, DatabaseKind kind, const QString &schema)
+{
+    QStringList statements;
+    if (db.engine() == SqlEngine::Postgres) {
+        const QString name = schema.isEmpty() ? db.location().schema() : schema;
+        // Taken under the schema's write lock: of two computers starting at once, the second
+        // finds the schema made and leaves it alone.
+        if (db.schemaExists(name))
+            return WriteResult::failure(QStringLiteral("“%1”已经存在，不会被覆盖。").arg(name));
+        statements = ServerSchema::createStatements(name, kind);
+    } else {
+        for (const TableDefinition *table : Tables::of(kind))
+            statements += table->createStatements();
+    }
+    for (const QString &statement : statements) {
+        const WriteResult created = db.exec(statement);
+        if (!created.ok)
+            return created;
+    }
+    return WriteResult::success();
+}
+
 WriteResult DatabaseCreator::populate(Database &db, DatabaseKind kind) const
 {
     SqlTransaction transaction(db);
     if (!transaction.isActive())
         return transaction.begun();
-    for (const TableDefinition *table : Tables::of(kind)) {
-        for (const QString &statement : table->createStatements()) {
-            const WriteResult created = db.exec(statement);
-            if (!created.ok)
-                return created;
-        }
-    }
+    const WriteResult created = createTables(db, kind);
+    if (!created.ok)
+        return created;
     if (kind == DatabaseKind::Main) {
         const std::function<WriteResult()> steps[] = {
             [&] { return seedSettings(db); },

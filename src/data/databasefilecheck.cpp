@@ -73,6 +73,34 @@ DatabaseFileCheck::Verdict DatabaseFileCheck::check(const QString &path, Databas
     return Verdict::Ours;
 }
 
+DatabaseFileCheck::Verdict DatabaseFileCheck::check(const DatabaseLocation &location, DatabaseKind kind, int busyTimeoutMs, QString *problem)
+{
+    if (!location.isServer())
+        return check(location.path(), kind, busyTimeoutMs);
+    Database db(location, busyTimeoutMs);
+    if (!db.connection().isOpen()) {
+        if (problem)
+            *problem = db.lastError();
+        return Verdict::Unreachable;
+    }
+    QSqlQuery query = db.select(QStringLiteral("select table_name from information_schema.tables where table_schema = ?"), {location.schema()});
+    if (!query.isActive()) {
+        if (problem)
+            *problem = db.readError();
+        return Verdict::Unreachable;
+    }
+    QStringList present;
+    while (query.next())
+        present.append(query.value(0).toString());
+    if (present.isEmpty())
+        return db.schemaExists(location.schema()) ? Verdict::NotOurs : Verdict::Missing;
+    for (const QString &table : requiredTables(kind)) {
+        if (!present.contains(table))
+            return Verdict::NotOurs;
+    }
+    return Verdict::Ours;
+}
+
 QString DatabaseFileCheck::message(Verdict verdict, const QString &path)
 {
     const QString shown = QDir::toNativeSeparators(path);
@@ -81,6 +109,8 @@ QString DatabaseFileCheck::message(Verdict verdict, const QString &path)
         return QStringLiteral("数据库正被其他电脑使用，暂时无法打开：\n%1\n\n请稍候片刻后重试；如果一直如此，请检查其他电脑上的本程序是否卡住。").arg(shown);
     case Verdict::NoPermission:
         return QStringLiteral("没有读写数据库文件的权限：\n%1\n\n请检查这个文件及其文件夹的权限（是否只读、是否属于其他用户），或请维护人员处理。").arg(shown);
+    case Verdict::Unreachable:
+        return QStringLiteral("无法连接数据库服务器：%1").arg(shown);
     case Verdict::NotOurs:
         return QStringLiteral("文件“%1”不是本程序的数据库，或者已经损坏。\n为了不破坏其中的数据，程序不会改动它，现在退出。\n"
                               "请把这个文件移走或交给维护人员检查后再启动程序。")

@@ -7,13 +7,17 @@
 
 // Tells what an existing file is, without ever writing to it: a file of another kind (or a
 // damaged one) must be left exactly as it is, a file another computer holds is busy (not
-// foreign), and a file the user may not read or write is a permission problem.
+// foreign), and a file the user may not read or write is a permission problem. On the server the
+// same is told of a schema: missing, ours (every table there), or not ours.
 class DatabaseFileCheck
 {
 public:
-    enum class Verdict { Missing, Ours, NotOurs, Busy, NoPermission };
+    enum class Verdict { Missing, Ours, NotOurs, Busy, NoPermission, Unreachable };
 
     static Verdict check(const QString &path, DatabaseKind kind, int busyTimeoutMs = Database::DefaultBusyTimeoutMs);
+    // A file, or a schema on the server; why the server could not be reached goes to `problem`.
+    static Verdict check(const DatabaseLocation &location, DatabaseKind kind, int busyTimeoutMs = Database::DefaultBusyTimeoutMs,
+                         QString *problem = nullptr);
     // The message start-up shows for a verdict other than Missing and Ours.
     static QString message(Verdict verdict, const QString &path);
 

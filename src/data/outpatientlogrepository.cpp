@@ -3,6 +3,7 @@
 #include <QSqlQuery>
 
 #include "data/database.h"
+#include "data/sqldialect.h"
 
 OutpatientLogRepository::OutpatientLogRepository(Database &main)
     : m_db(main)
@@ -13,7 +14,8 @@ OutpatientLogRepository::Read OutpatientLogRepository::visits(const QDate &from,
 {
     Read read;
     QString sql = QStringLiteral("select \"0\", \"1\", \"2\", \"6\", \"4\", \"5\" from \"档案\" where \"5\" between ? and ? "
-                                 "order by \"序号\"");
+                                 "order by %1")
+                      .arg(SqlDialect::caseBlindOrder(m_db.engine(), QStringLiteral("\"序号\"")));
     QVariantList values = {from.toString(Qt::ISODate), to.toString(Qt::ISODate)};
     if (limit) {
         sql += QStringLiteral(" limit ?");

@@ -72,13 +72,13 @@ WriteResult PatientRepository::save(const Patient &patient)
     SqlTransaction transaction(m_db);
     if (!transaction.isActive())
         return transaction.begun();
-    QSqlQuery existing = m_db.select(QStringLiteral("select rowid from \"患者信息\" where \"序号\" = ? order by rowid"), {patient.key});
-    if (!existing.isActive())
+    const std::optional<QVariantList> existing
+        = m_db.firstColumn(QStringLiteral("select rowid from \"患者信息\" where \"序号\" = ? order by rowid"), {patient.key});
+    if (!existing)
         return WriteResult::failure(QStringLiteral("保存失败：") + m_db.readError());
     QList<qint64> rowIds;
-    while (existing.next())
-        rowIds.append(existing.value(0).toLongLong());
-    existing.finish();
+    for (const QVariant &rowId : *existing)
+        rowIds.append(rowId.toLongLong());
     const WriteResult written = !rowIds.isEmpty() ? m_db.update(row, QStringLiteral("\"序号\" = ?"), {patient.key}) : m_db.insert(row);
     if (!written.ok)
         return written;

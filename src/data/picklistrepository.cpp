@@ -1,11 +1,13 @@
 #include "data/picklistrepository.h"
 
 #include "data/database.h"
+#include "data/sqldialect.h"
 
 PickListRepository::PickListRepository(Database &db)
     : m_cache(db,
               QStringLiteral("select rowid, \"名称\", \"查询\", \"常用量\", \"单位\", \"用法\", \"分类\" from \"商品\" "
-                             "order by \"名称\", rowid"))
+                             "order by %1, rowid")
+                  .arg(SqlDialect::caseBlindOrder(db.engine(), QStringLiteral("\"名称\""))))
 {
 }
 

@@ -26,8 +26,11 @@ std::optional<QHash<QString, QString>> SettingsRepository::load()
         return std::nullopt;
     QHash<QString, QString> values;
     const QSqlRecord record = query.record();
-    for (int i = 0; i < record.count(); ++i)
-        values.insert(record.fieldName(i), query.value(i).toString());
+    for (int i = 0; i < record.count(); ++i) {
+        // The server's hidden row identity is no setting.
+        if (record.fieldName(i) != QLatin1String("rowid"))
+            values.insert(record.fieldName(i), query.value(i).toString());
+    }
     return values;
 }
 

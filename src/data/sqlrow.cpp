@@ -2,6 +2,9 @@
 
 #include "data/storabletext.h"
 
+#include <QDate>
+#include <QRegularExpression>
+
 namespace {
 
 // Texts are stored as texts: an empty field is written as "", never as NULL.
@@ -91,6 +94,20 @@ QVariantList SqlRow::values() const
 WriteResult SqlRow::checkWidths(const std::function<QString(const QString &)> &caption) const
 {
     for (const auto &entry : m_values) {
+        const ColumnDefinition *column = m_table->column(entry.first);
+        // A date is "yyyy-mm-dd" or nothing: the file's CHECK refuses anything else, and the
+        // server's date type would quietly read other forms (or drop a time of day).
+        if (column && column->kind == ColumnDefinition::Kind::Date && !entry.second.isNull()
+            && entry.second.typeId() != QMetaType::QDate) {
+            static const QRegularExpression isoDate(QStringLiteral(R"(^\d{4}-\d{2}-\d{2}$)"));
+            const QString text = entry.second.toString();
+            if (!isoDate.match(text).hasMatch() || !QDate::fromString(text, Qt::ISODate).isValid()) {
+                const QString name = caption ? caption(entry.first) : QString();
+                return WriteResult::failure(QStringLiteral("保存失败：“%1”不是有效的日期（格式应为yyyy-mm-dd）。")
+                                                .arg(name.isEmpty() ? entry.first : name));
+            }
+            continue;
+        }
         const int width = m_table->width(entry.first);
         if (width <= 0 || entry.second.typeId() != QMetaType::QString)
             continue;

@@ -34,8 +34,9 @@ public:
     // The values in column order, to bind to either statement.
     QVariantList values() const;
 
-    // Refuses a text longer than its column before the database does, naming the field as the
-    // user knows it (the caption function may give a column's caption; the column otherwise).
+    // Refuses a text longer than its column, or a date that is not "yyyy-mm-dd", before the
+    // database does, naming the field as the user knows it (the caption function may give a
+    // column's caption; the column otherwise).
     WriteResult checkWidths(const std::function<QString(const QString &column)> &caption = {}) const;
 
 private:

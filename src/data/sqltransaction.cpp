@@ -12,9 +12,9 @@ SqlTransaction::SqlTransaction(Database &db)
         m_active = true;
         return;
     }
-    // IMMEDIATE takes the write lock now: a file another computer holds past the busy timeout
-    // is reported before anything is written, not half-way through a save.
-    m_begun = m_db.run(QStringLiteral("BEGIN IMMEDIATE"), {});
+    // The write lock is taken now: a database another computer holds past the busy timeout is
+    // reported before anything is written, not half-way through a save.
+    m_begun = m_db.begin();
     if (!m_begun.ok)
         return;
     m_outermost = true;

@@ -20,6 +20,7 @@ WriteResult StatisticsRepository::replace(const QString &prescriptionId, const Q
     WriteResult result = m_db.exec(QStringLiteral("delete from \"统计\" where \"ID号\" = ?"), {prescriptionId});
     if (!result.ok)
         return result;
+    QList<SqlRow> rows;
     for (const StatisticsLine &line : lines) {
         SqlRow row(Tables::statistics());
         row.set(QStringLiteral("ID号"), prescriptionId)
@@ -31,12 +32,17 @@ WriteResult StatisticsRepository::replace(const QString &prescriptionId, const Q
             .set(QStringLiteral("金额"), line.amount)
             .set(QStringLiteral("斗位"), line.drawer)
             .set(QStringLiteral("分类"), line.category);
-        result = m_db.insert(row);
+        result = row.checkWidths();
         if (!result.ok) {
             result.message += QStringLiteral("（%1）").arg(line.name);
             return result;
         }
+        rows.append(row);
     }
+    // The lines go in one statement: one round trip to a server instead of one per line.
+    result = m_db.insertAll(rows);
+    if (!result.ok)
+        return result;
     return transaction.commit();
 }
 

@@ -1,9 +1,10 @@
 #include "data/tabledefinition.h"
 
-TableDefinition::TableDefinition(QString name, QList<ColumnDefinition> columns, QStringList indexedColumns)
+TableDefinition::TableDefinition(QString name, QList<ColumnDefinition> columns, QStringList indexedColumns, QString uniqueKey)
     : m_name(std::move(name))
     , m_columns(std::move(columns))
     , m_indexedColumns(std::move(indexedColumns))
+    , m_uniqueKey(std::move(uniqueKey))
 {
 }
 
@@ -30,8 +31,10 @@ int TableDefinition::width(const QString &column) const
     return found && found->kind == ColumnDefinition::Kind::Text ? found->width : 0;
 }
 
-QStringList TableDefinition::createStatements() const
+QStringList TableDefinition::createStatements(SqlEngine engine) const
 {
+    if (engine == SqlEngine::Postgres)
+        return serverCreateStatements();
     // Every field is text but the dates; widths are CHECKs so that no writer can store what does not
     // fit. NOCASE makes =, LIKE and ORDER BY blind to ASCII letter case. Dates are yyyy-mm-dd text,
     // so BETWEEN includes both ends.
@@ -54,6 +57,36 @@ QStringList TableDefinition::createStatements() const
     for (const QString &column : m_indexedColumns)
         statements.append(QStringLiteral("CREATE INDEX %1 ON %2 (%3);")
                               .arg(quotedName(m_name + QLatin1Char('_') + column), quotedName(m_name), quotedName(column)));
+    return statements;
+}
+
+QStringList TableDefinition::serverCreateStatements() const
+{
+    // citext keeps =, LIKE and ORDER BY blind to letter case; the "C" collation folds only ASCII
+    // letters and orders by code point, exactly as SQLite's NOCASE does. Each width CHECK is named
+    // after its column and width, so a refusal can name the field.
+    QStringList lines = {QStringLiteral("    rowid bigserial PRIMARY KEY")};
+    for (const ColumnDefinition &column : m_columns) {
+        const QString name = quotedName(column.name);
+        switch (column.kind) {
+        case ColumnDefinition::Kind::Text:
+            lines.append(QStringLiteral("    %1 citext COLLATE \"C\" CONSTRAINT %2 CHECK (char_length(%1) <= %3)")
+                             .arg(name, quotedName(QStringLiteral("%1 <= %2").arg(column.name).arg(column.width)))
+                             .arg(column.width));
+            break;
+        case ColumnDefinition::Kind::Memo:
+            lines.append(QStringLiteral("    %1 citext COLLATE \"C\"").arg(name));
+            break;
+        case ColumnDefinition::Kind::Date:
+            lines.append(QStringLiteral("    %1 date").arg(name));
+            break;
+        }
+    }
+    QStringList statements = {QStringLiteral("CREATE TABLE %1 (\n%2\n);").arg(quotedName(m_name), lines.join(QStringLiteral(",\n")))};
+    for (const QString &column : m_indexedColumns)
+        statements.append(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4);")
+                              .arg(column == m_uniqueKey ? QStringLiteral("UNIQUE ") : QString(),
+                                   quotedName(m_name + QLatin1Char('_') + column), quotedName(m_name), quotedName(column)));
     return statements;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/sqlengine.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -21,27 +23,34 @@ struct ColumnDefinition
 class TableDefinition
 {
 public:
-    TableDefinition(QString name, QList<ColumnDefinition> columns, QStringList indexedColumns = {});
+    // The unique key, when given, is one of the indexed columns: the server enforces it, while a
+    // SQLite file keeps the plain index its earlier versions made (and the program's own check).
+    TableDefinition(QString name, QList<ColumnDefinition> columns, QStringList indexedColumns = {}, QString uniqueKey = {});
 
     const QString &name() const { return m_name; }
     const QList<ColumnDefinition> &columns() const { return m_columns; }
     QStringList columnNames() const;
     const QStringList &indexedColumns() const { return m_indexedColumns; }
+    const QString &uniqueKey() const { return m_uniqueKey; }
 
     // The column of that name, or null.
     const ColumnDefinition *column(const QString &name) const;
     // The width of a text column (0 for memo, date or unknown columns).
     int width(const QString &column) const;
 
-    // The statements that create the table and its indexes in a new file.
-    QStringList createStatements() const;
+    // The statements that create the table and its indexes in a new file, or in a new schema on
+    // the server (where a hidden identity column named rowid stands for SQLite's own).
+    QStringList createStatements(SqlEngine engine = SqlEngine::Sqlite) const;
     // The statements that add the indexes a file made by an earlier version may lack.
     QStringList missingIndexStatements() const;
 
 private:
+    QStringList serverCreateStatements() const;
+
     QString m_name;
     QList<ColumnDefinition> m_columns;
     QStringList m_indexedColumns;
+    QString m_uniqueKey;
 };
 
 // A name put between double quotes for SQL, doubling any quote inside.

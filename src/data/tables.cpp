@@ -70,7 +70,8 @@ const TableDefinition &archive()
                     text(QStringLiteral("发药"), 20), memo(QStringLiteral("计价")), memo(QStringLiteral("病历")),
                     text(QStringLiteral("剂数"), 5)};
         // The name and the date serve the history list and the outpatient log.
-        return TableDefinition(QStringLiteral("档案"), columns, {QStringLiteral("序号"), QStringLiteral("0"), QStringLiteral("5")});
+        return TableDefinition(QStringLiteral("档案"), columns, {QStringLiteral("序号"), QStringLiteral("0"), QStringLiteral("5")},
+                               QStringLiteral("序号"));
     }();
     return table;
 }

@@ -29,6 +29,7 @@ QString TimestampKeyGenerator::next(const QString &table, const QString &column,
 
 bool TimestampKeyGenerator::inUse(const QString &table, const QString &column, const QString &key)
 {
-    QSqlQuery query = m_db.select(QStringLiteral("select count(*) from %1 where %2 = ?").arg(quotedName(table), quotedName(column)), {key});
-    return query.next() && query.value(0).toInt() > 0;
+    const std::optional<QVariantList> found
+        = m_db.firstColumn(QStringLiteral("select count(*) from %1 where %2 = ?").arg(quotedName(table), quotedName(column)), {key});
+    return found && !found->isEmpty() && found->first().toInt() > 0;
 }

@@ -4,6 +4,7 @@
 
 #include "data/database.h"
 #include "data/likepattern.h"
+#include "data/sqldialect.h"
 
 namespace {
 
@@ -28,9 +29,12 @@ UsageStatisticsRepository::Read UsageStatisticsRepository::totals(const QString 
                                                                   const QDate &last)
 {
     Read read;
-    // The bare "单位" comes from the row min(rowid) picks, the name's first stored line.
-    QSqlQuery query = m_db.select(QStringLiteral("select \"名称\", \"单位\", decimal_sum(\"数量\"), decimal_sum(\"金额\"), "
-                                                 "min(rowid) from \"统计\" where ")
+    // The unit is the one of the name's first stored line.
+    const SqlEngine engine = m_db.engine();
+    QSqlQuery query = m_db.select(QStringLiteral("select \"名称\", %1, %2, %3, min(rowid) from \"统计\" where ")
+                                          .arg(SqlDialect::firstInGroup(engine, QStringLiteral("\"单位\"")),
+                                               SqlDialect::decimalSum(engine, QStringLiteral("\"数量\"")),
+                                               SqlDialect::decimalSum(engine, QStringLiteral("\"金额\"")))
                                       + Range + QStringLiteral(" group by \"名称\" order by \"名称\""),
                                   {startsWithPattern(categoryPrefix), first.toString(Qt::ISODate), last.toString(Qt::ISODate)});
     if (!query.isActive()) {
@@ -72,8 +76,8 @@ UsageStatisticsRepository::Read UsageStatisticsRepository::totalsPerName(const Q
         QVariant quantity;
         QVariant amount;
         QVariant unit;
-        if (!firstValue(QStringLiteral("select decimal_sum(\"数量\")"), &quantity)
-            || !firstValue(QStringLiteral("select decimal_sum(\"金额\")"), &amount)
+        if (!firstValue(QStringLiteral("select ") + SqlDialect::decimalSum(m_db.engine(), QStringLiteral("\"数量\"")), &quantity)
+            || !firstValue(QStringLiteral("select ") + SqlDialect::decimalSum(m_db.engine(), QStringLiteral("\"金额\"")), &amount)
             || !firstValue(QStringLiteral("select \"单位\""), &unit, QStringLiteral(" order by rowid limit 1"))) {
             read.error = m_db.readError();
             read.totals.clear();

@@ -69,9 +69,52 @@ QString describeDatabaseProblem(int sqliteCode, const QString &text)
     return QStringLiteral("数据库拒绝了这次操作。");
 }
 
+QString describeServerProblem(const QString &sqlState, const QString &text)
+{
+    const QString lower = text.toLower();
+    if (sqlState == QLatin1String("55P03") || sqlState == QLatin1String("40P01") || sqlState == QLatin1String("40001"))
+        return QStringLiteral("数据库正被其他电脑使用（数据库被占用），请稍后再试。");
+    if (sqlState == QLatin1String("53100"))
+        return QStringLiteral("数据库服务器的磁盘已满，请通知维护人员清理空间。");
+    if (sqlState == QLatin1String("23505"))
+        return QStringLiteral("同样编号的记录已经存在（可能由其他电脑同时保存），请再试一次。");
+    if (sqlState.startsWith(QLatin1String("42501")) || sqlState == QLatin1String("28000") || sqlState == QLatin1String("28P01")
+        || lower.contains(QLatin1String("password authentication failed")))
+        return QStringLiteral("数据库服务器拒绝了这个用户（用户名或密码不对，或没有权限）。密码请写在本机的 PostgreSQL 密码文件（~/.pgpass）中。");
+    if (lower.contains(QLatin1String("no password supplied")))
+        return QStringLiteral("本机的 PostgreSQL 密码文件（~/.pgpass 或 PGPASSFILE）中没有这个服务器的密码。");
+    if (sqlState == QLatin1String("3D000") || (lower.contains(QLatin1String("database")) && lower.contains(QLatin1String("does not exist"))))
+        return QStringLiteral("服务器上没有地址中所写的数据库，请维护人员先建立它。");
+    if (sqlState.startsWith(QLatin1String("08")) || sqlState.startsWith(QLatin1String("57P")) || lower.contains(QLatin1String("could not connect"))
+        || lower.contains(QLatin1String("connection refused")) || lower.contains(QLatin1String("timeout expired"))
+        || lower.contains(QLatin1String("could not translate host")) || lower.contains(QLatin1String("server closed the connection")))
+        return QStringLiteral("无法连接数据库服务器，请检查网络以及服务器是否开着。");
+    if (sqlState == QLatin1String("53200"))
+        return QStringLiteral("数据库服务器内存不足，请稍后再试。");
+    return QStringLiteral("数据库拒绝了这次操作。");
+}
+
 WriteResult WriteResult::fromSqlError(const QSqlError &error, const QString &action)
 {
-    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    // SQLite's codes are numbers of at most four digits; the server answers with a five-character SQLSTATE.
+    const QString state = error.nativeErrorCode();
+    if (state.size() == 5) {
+        // The server repeats the whole refused row, patient data included: the detail keeps only the reason.
+        const qsizetype rowDetail = text.indexOf(QLatin1String("DETAIL:  Failing row contains"));
+        if (rowDetail >= 0)
+            text = text.left(rowDetail).trimmed();
+        static const QRegularExpression serverWidth(QStringLiteral(R"re(violates check constraint "(.+) <= (\d+)")re"));
+        const QRegularExpressionMatch width = serverWidth.match(text);
+        if (width.hasMatch())
+            return failure(QStringLiteral("%1：“%2”的内容超过了%3个字符，请缩短后再保存。").arg(action, width.captured(1), width.captured(2)),
+                           text);
+        if (state.startsWith(QLatin1String("22007")) || state.startsWith(QLatin1String("22008"))) {
+            static const QRegularExpression badDate(QStringLiteral(R"re("([^"]*)")re"));
+            return failure(QStringLiteral("%1：“%2”不是有效的日期（格式应为yyyy-mm-dd）。").arg(action, badDate.match(text).captured(1)), text);
+        }
+        return failure(action + QStringLiteral("：") + describeServerProblem(state, text), text);
+    }
     static const QRegularExpression widthCheck(QStringLiteral(R"re(CHECK constraint failed: length\("([^"]+)"\) <= (\d+))re"));
     const QRegularExpressionMatch width = widthCheck.match(text);
     if (width.hasMatch())

@@ -26,3 +26,5 @@ struct WriteResult
 
 // The Chinese wording of a database problem (without the action), from SQLite's code and text.
 QString describeDatabaseProblem(int sqliteCode, const QString &text);
+// The same for the PostgreSQL server, from its SQLSTATE and text.
+QString describeServerProblem(const QString &sqlState, const QString &text);

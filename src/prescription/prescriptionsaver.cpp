@@ -70,8 +70,12 @@ PrescriptionSaver::Result PrescriptionSaver::save(PrescriptionSheet &sheet)
         p.allergy = sheet.field(PrescriptionSheet::Allergy);
         patient = p;
     }
-    const WriteResult written = m_archive.save(record, m_patients, patient);
+    QString storedId;
+    const WriteResult written = m_archive.save(record, m_patients, patient, &storedId);
     if (!written.ok)
         return {Outcome::Refused, written};
+    // Another computer took the id meanwhile: the sheet now shows the one it is stored under.
+    if (!storedId.isEmpty() && storedId != sheet.id())
+        sheet.setId(storedId);
     return {Outcome::Saved, written};
 }

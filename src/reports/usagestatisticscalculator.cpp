@@ -9,7 +9,12 @@
 #include <memory>
 
 UsageStatisticsCalculator::UsageStatisticsCalculator(QString statsPath, int busyTimeoutMs)
-    : m_path(std::move(statsPath))
+    : UsageStatisticsCalculator(DatabaseLocation::file(statsPath), busyTimeoutMs)
+{
+}
+
+UsageStatisticsCalculator::UsageStatisticsCalculator(DatabaseLocation stats, int busyTimeoutMs)
+    : m_location(std::move(stats))
     , m_busyTimeoutMs(busyTimeoutMs)
 {
 }
@@ -19,9 +24,9 @@ QFuture<UsageStatistics::Report> UsageStatisticsCalculator::start(const QString 
     auto promise = std::make_shared<QPromise<UsageStatistics::Report>>();
     QFuture<UsageStatistics::Report> future = promise->future();
     promise->start();
-    QThreadPool::globalInstance()->start([promise, path = m_path, timeout = m_busyTimeoutMs, category, range] {
+    QThreadPool::globalInstance()->start([promise, location = m_location, timeout = m_busyTimeoutMs, category, range] {
         // A connection belongs to the thread that opened it.
-        Database db(path, timeout);
+        Database db(location, timeout);
         UsageStatisticsRepository repository(db);
         promise->addResult(UsageStatistics::calculate(repository, category, range));
         promise->finish();

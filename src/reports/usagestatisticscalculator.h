@@ -3,6 +3,7 @@
 #include <QFuture>
 #include <QString>
 
+#include "data/databaselocation.h"
 #include "reports/usagestatistics.h"
 
 // Computes the drug-usage statistics away from the window's thread, on a connection of its own to
@@ -12,10 +13,11 @@ class UsageStatisticsCalculator
 {
 public:
     UsageStatisticsCalculator(QString statsPath, int busyTimeoutMs);
+    UsageStatisticsCalculator(DatabaseLocation stats, int busyTimeoutMs);
 
     QFuture<UsageStatistics::Report> start(const QString &category, const ReportDateRange &range) const;
 
 private:
-    QString m_path;
+    DatabaseLocation m_location;
     int m_busyTimeoutMs;
 };

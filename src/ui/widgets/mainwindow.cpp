@@ -4,6 +4,7 @@
 #include "app/clinicsettings.h"
 #include "app/exitbackup.h"
 #include "app/settingdefinitions.h"
+#include "data/serverdump.h"
 #include "print/widgets/printprompts.h"
 #include "print/widgets/printservice.h"
 #include "reports/widgets/outpatientlogwindow.h"
@@ -17,6 +18,7 @@
 #include "ui/widgets/filechooser.h"
 #include "ui/helppages.h"
 #include "ui/widgets/helpviewer.h"
+#include "ui/widgets/servermigrationwindow.h"
 #include "prescription/prescriptionsheet.h"
 #include "prescription/widgets/prescriptionwindow.h"
 #include "records/widgets/medicalrecordwindow.h"
@@ -261,7 +263,26 @@ void MainWindow::openSettings()
 {
     delete m_settingsWindow;
     m_settingsWindow = new SettingsWindow(m_services.settings(), m_services.values().startupPrinterName, this);
+    connect(m_settingsWindow, &SettingsWindow::migrationRequested, this, &MainWindow::openServerMigration);
     m_settingsWindow->show();
+}
+
+ServerMigrationWindow *MainWindow::openServerMigration()
+{
+    if (m_services.mainLocation().isServer()) {
+        QMessageBox::information(this, QStringLiteral("提示"), QStringLiteral("数据已经在数据库服务器上，不需要迁移。"));
+        return nullptr;
+    }
+    delete m_migrationWindow;
+    const QString mainFile = m_services.values().mainDataPath;
+    const QString statsFile = m_services.values().statsDataPath;
+    m_migrationWindow = new ServerMigrationWindow(
+        [mainFile, statsFile](const ServerAddress &address, const DatabaseMigration::Progress &progress) {
+            return DatabaseMigration::run(mainFile, statsFile, address, progress);
+        },
+        this);
+    m_migrationWindow->show();
+    return m_migrationWindow;
 }
 
 void MainWindow::openAbout()
@@ -308,8 +329,8 @@ void MainWindow::closeEvent(QCloseEvent *event)
     if (m_prescription)
         m_prescription->hide();
     hide();
-    const QStringList failures = ExitBackup::run(m_services.values().mainDataPath, m_services.values().statsDataPath,
-                                                 m_services.backupRoot(), QDate::currentDate());
+    const QStringList failures = ExitBackup::run(m_services.mainLocation(), m_services.statsLocation(), m_services.backupRoot(),
+                                                 QDate::currentDate(), ServerDump::findPgDump());
     if (!failures.isEmpty())
         QMessageBox::warning(nullptr, QStringLiteral("提示"), failures.join(QStringLiteral("\n\n")));
     event->accept();

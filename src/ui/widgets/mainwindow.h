@@ -14,6 +14,7 @@ class MedicalRecordWindow;
 class PrescriptionWindow;
 class QMdiArea;
 class QMdiSubWindow;
+class ServerMigrationWindow;
 class SettingsWindow;
 class TemplateWindow;
 
@@ -42,6 +43,9 @@ public:
     // Opens the medical record of the prescription on the prescription window afresh; an open
     // record window closes first and leaves its sections with the prescription.
     MedicalRecordWindow *openMedicalRecord();
+    // Opens the move of the data files onto a PostgreSQL server (from the settings window); null,
+    // after saying so, when the data is on a server already.
+    ServerMigrationWindow *openServerMigration();
 
 signals:
     // After the exit backup; the application ends on it, with a non-zero code when the backup failed.
@@ -79,6 +83,7 @@ private:
     QMdiArea *m_area;
     QPointer<QMdiSubWindow> m_prescription;
     QPointer<SettingsWindow> m_settingsWindow;
+    QPointer<ServerMigrationWindow> m_migrationWindow;
     QPointer<HelpViewer> m_helpViewer;
     bool m_closing = false;
 };

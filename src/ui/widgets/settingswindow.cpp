@@ -101,7 +101,11 @@ SettingsWindow::SettingsWindow(ClinicSettings &settings, const QString &startupP
     grid->addWidget(margins, 0, 1);
     grid->addWidget(printers, 1, 0);
     grid->addWidget(password, 1, 1);
+    auto *migrate = new QPushButton(QStringLiteral("迁移到数据库服务器…"), this);
+    migrate->setObjectName(QStringLiteral("迁移到数据库服务器"));
+    connect(migrate, &QPushButton::clicked, this, &SettingsWindow::migrationRequested);
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(migrate);
     buttons->addStretch();
     buttons->addWidget(saveButton);
     buttons->addWidget(cancelButton);

@@ -21,6 +21,10 @@ public:
     // The field bound to a column of 设置 (a QLineEdit or QComboBox), for the window's users and tests.
     QWidget *field(const QString &column) const { return m_fields.value(column); }
 
+signals:
+    // The user asked to move the data from the files onto a PostgreSQL server.
+    void migrationRequested();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "data/databasekind.h"
+
+#include <QString>
+#include <QStringList>
+
+// What a schema of ours on the PostgreSQL server holds beyond the tables of Tables::of(): the
+// change counters every search list reloads by, and decimal_sum(), the exact sum SQLite gets from
+// sqlfunctions.cpp. Everything is created in one transaction with the tables.
+namespace ServerSchema {
+
+// The hidden table of per-table change counters, bumped by a statement trigger on every table.
+QString changeTable();
+
+// The statements that make a new schema with every table of that kind, without rows; run with
+// the schema first on the search path.
+QStringList createStatements(const QString &schema, DatabaseKind kind);
+
+// The search path of a connection to that schema (citext lives in public).
+QString searchPathStatement(const QString &schema);
+
+} // namespace ServerSchema
