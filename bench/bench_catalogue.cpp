@@ -1,5 +1,10 @@
 // The drug catalogue at the size of a large clinic: exporting and importing 10,000 entries
 // through .xls files, and the drug maintenance window's search as the user types with 20,000.
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <memory>
+#include <random>
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -13,12 +18,6 @@
 #include "maintenance/widgets/cataloguewindow.h"
 #include "text/pinyininitials.h"
 #include "ui/widgets/filechooser.h"
-
-#include <benchmark/benchmark.h>
-
-#include <algorithm>
-#include <memory>
-#include <random>
 
 namespace {
 

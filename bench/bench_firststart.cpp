@@ -1,9 +1,9 @@
 // First start on an empty folder: both database files created with all seed rows, password read.
-#include "app/startuproutine.h"
+#include <benchmark/benchmark.h>
 
 #include <QTemporaryDir>
 
-#include <benchmark/benchmark.h>
+#include "app/startuproutine.h"
 
 namespace {
 

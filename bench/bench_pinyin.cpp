@@ -1,11 +1,11 @@
 // Initials of every catalogue name: the indexed lookup against a scan of the 23 tables per character.
-#include "data/tsvtable.h"
-#include "text/pinyininitials.h"
-#include "text/pinyintables.h"
+#include <benchmark/benchmark.h>
 
 #include <QFile>
 
-#include <benchmark/benchmark.h>
+#include "data/tsvtable.h"
+#include "text/pinyininitials.h"
+#include "text/pinyintables.h"
 
 namespace {
 

@@ -2,6 +2,14 @@
 // patients, 500,000 archived prescriptions and 2,000,000 settled lines. Typing in the search box
 // and the name field, the history query, a save and a 36-line settlement.
 #include "benchlocation.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
 #include "data/archiverepository.h"
 #include "data/cataloguelookup.h"
 #include "data/database.h"
@@ -10,9 +18,9 @@
 #include "data/picklistrepository.h"
 #include "data/sqltransaction.h"
 #include "data/statisticsrepository.h"
+#include "data/tables.h"
 #include "data/templaterepository.h"
 #include "data/wordlistrepository.h"
-#include "data/tables.h"
 #include "prescription/drugpicklist.h"
 #include "prescription/patiententry.h"
 #include "prescription/prescriptionhistory.h"
@@ -21,13 +29,6 @@
 #include "prescription/prescriptionsheet.h"
 #include "prescription/settlement.h"
 #include "text/pinyininitials.h"
-
-#include <QCoreApplication>
-#include <QRandomGenerator>
-#include <QSqlQuery>
-#include <QTemporaryDir>
-
-#include <benchmark/benchmark.h>
 
 namespace {
 

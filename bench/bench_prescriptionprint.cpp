@@ -1,10 +1,10 @@
 // The printed prescription: a full Chinese sheet (header, 24 herbs three to a row, notes, a tail)
 // and a Western one with a wrapped paragraph, drawn to a PDF file (fonts embedded, text layer
 // repaired, written and renamed) and to the recording canvas; the form's display lines included.
+#include <benchmark/benchmark.h>
+
 #include <QGuiApplication>
 #include <QTemporaryDir>
-
-#include <benchmark/benchmark.h>
 
 #include "prescription/infusioncardform.h"
 #include "prescription/prescriptionform.h"

@@ -1,9 +1,9 @@
 // One printed page of about 80 texts and 40 lines, as a prescription or a log book page: drawn to a
 // PDF file (fonts embedded, text layer repaired, written and renamed) and to the recording canvas.
+#include <benchmark/benchmark.h>
+
 #include <QGuiApplication>
 #include <QTemporaryDir>
-
-#include <benchmark/benchmark.h>
 
 #include "print/cjkfonts.h"
 #include "print/pdfexport.h"

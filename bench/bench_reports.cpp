@@ -2,16 +2,16 @@
 // statistics file, 365,000 prescriptions (100 a day) in the archive. One month of drug-usage
 // statistics by the grouped query and by the per-name queries it replaces, the outpatient log of
 // 30,000 visits as its window shows them, and the workload of one year.
+#include "benchlocation.h"
+
+#include <benchmark/benchmark.h>
+#include <memory>
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QTemporaryDir>
 
-#include <benchmark/benchmark.h>
-
-#include <memory>
-
 #include "app/clinicsettings.h"
-#include "benchlocation.h"
 #include "data/database.h"
 #include "data/databasecreator.h"
 #include "data/outpatientlogrepository.h"

@@ -1,8 +1,8 @@
 // One safety check of a full prescription body (36 items) against the shipped rules.
+#include <benchmark/benchmark.h>
+
 #include "prescription/safety/safetychecker.h"
 #include "prescription/safety/safetyrules.h"
-
-#include <benchmark/benchmark.h>
 
 namespace {
 

@@ -1,14 +1,13 @@
 // One keystroke in a search list: the in-memory index over a generated catalogue and patient list.
-#include "text/pinyininitials.h"
-#include "text/searchindex.h"
+#include <benchmark/benchmark.h>
+#include <random>
 
 #include <QFile>
 #include <QList>
 #include <QString>
 
-#include <benchmark/benchmark.h>
-
-#include <random>
+#include "text/pinyininitials.h"
+#include "text/searchindex.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // A 10,000-row × 8-column catalogue: writing the .xls file (with auto-fitted columns and a bold
 // heading), and reading it back through the checks and FreeXL.
-#include "spreadsheet/spreadsheetreader.h"
-#include "spreadsheet/xlsworkbookwriter.h"
+#include <benchmark/benchmark.h>
 
 #include <QTemporaryDir>
 
-#include <benchmark/benchmark.h>
+#include "spreadsheet/spreadsheetreader.h"
+#include "spreadsheet/xlsworkbookwriter.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #pragma once
 
+#include <QDir>
+#include <QString>
+
 #include "data/database.h"
 #include "data/databaselocation.h"
 #include "data/serveraddress.h"
 #include "data/tabledefinition.h"
-
-#include <QDir>
-#include <QString>
 
 // Where a benchmark keeps its data: temporary SQLite files, or, with QUILLON_BENCH_SERVER set to
 // a server address (see README), schemas of its own on that server, made afresh for the run. The

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "data/database.h"
-#include "data/databasecreator.h"
-#include "data/databaselocation.h"
-#include "data/tabledefinition.h"
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -14,10 +14,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
-#include <optional>
+#include "data/database.h"
+#include "data/databasecreator.h"
+#include "data/databaselocation.h"
+#include "data/tabledefinition.h"
 
 // The data tests run twice: on SQLite files, and (when CTest sets QUILLON_TEST_ENGINE=postgres)
 // on the throw-away server tests/postgres-cluster.sh started, whose address it wrote to the file

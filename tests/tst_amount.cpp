@@ -1,6 +1,6 @@
-#include "text/amount.h"
-
 #include <QTest>
+
+#include "text/amount.h"
 
 // Money and quantities are exact: the texts the sheet shows come out as a clerk would compute them.
 class TestAmount : public QObject

@@ -1,6 +1,6 @@
-#include "prescription/bodytext.h"
-
 #include <QTest>
+
+#include "prescription/bodytext.h"
 
 using namespace BodyText;
 

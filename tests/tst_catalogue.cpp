@@ -1,8 +1,8 @@
 #include "testdatabase.h"
 
-#include "text/pinyininitials.h"
-
 #include <QRegularExpression>
+
+#include "text/pinyininitials.h"
 
 // The catalogue a new clinic picks from on its first day.
 class TestCatalogue : public QObject

@@ -1,11 +1,11 @@
 #include "testdatabase.h"
 
+#include <QElapsedTimer>
+#include <QSet>
+
 #include "data/cataloguerepository.h"
 #include "maintenance/catalogueeditorrules.h"
 #include "maintenance/catalogueoptions.h"
-
-#include <QElapsedTimer>
-#include <QSet>
 
 using Entry = CatalogueRepository::Entry;
 using Fields = CatalogueEditorRules::Fields;

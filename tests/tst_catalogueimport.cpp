@@ -1,13 +1,8 @@
 #include "messageboxcatcher.h"
 #include "testdatabase.h"
 
-#include "data/cataloguerepository.h"
-#include "maintenance/catalogueimportrules.h"
-#include "maintenance/cataloguetransfer.h"
-#include "maintenance/widgets/cataloguewindow.h"
-#include "spreadsheet/xlsworkbookwriter.h"
-#include "text/pinyininitials.h"
-#include "ui/widgets/filechooser.h"
+#include <freexl.h>
+#include <minizip/zip.h>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -21,8 +16,13 @@
 #include <QSet>
 #include <QStandardPaths>
 
-#include <freexl.h>
-#include <minizip/zip.h>
+#include "data/cataloguerepository.h"
+#include "maintenance/catalogueimportrules.h"
+#include "maintenance/cataloguetransfer.h"
+#include "maintenance/widgets/cataloguewindow.h"
+#include "spreadsheet/xlsworkbookwriter.h"
+#include "text/pinyininitials.h"
+#include "ui/widgets/filechooser.h"
 
 using Entry = CatalogueRepository::Entry;
 

@@ -1,11 +1,6 @@
 #include "messageboxcatcher.h"
 #include "testdatabase.h"
 
-#include "data/cataloguerepository.h"
-#include "maintenance/widgets/cataloguewindow.h"
-#include "ui/widgets/filechooser.h"
-#include "ui/widgets/rowgrid.h"
-
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
@@ -16,6 +11,11 @@
 #include <QScrollBar>
 #include <QSet>
 #include <QSignalSpy>
+
+#include "data/cataloguerepository.h"
+#include "maintenance/widgets/cataloguewindow.h"
+#include "ui/widgets/filechooser.h"
+#include "ui/widgets/rowgrid.h"
 
 namespace {
 

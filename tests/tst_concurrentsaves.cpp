@@ -1,11 +1,12 @@
-#include "data/archiverepository.h"
-#include "data/database.h"
-#include "data/patientrepository.h"
 #include "testdatabase.h"
 
 #include <QSet>
 #include <QThread>
 #include <QtTest>
+
+#include "data/archiverepository.h"
+#include "data/database.h"
+#include "data/patientrepository.h"
 
 // Two computers saving at the same time, played by two threads with connections of their own.
 class ConcurrentSavesTest : public QObject

@@ -1,10 +1,10 @@
 #include "testdatabase.h"
 #include "unprivileged.h"
 
+#include <QFileInfo>
+
 #include "app/exitbackup.h"
 #include "data/databasefilecheck.h"
-
-#include <QFileInfo>
 
 // The weekday copies taken when the program closes.
 class TestExitBackup : public QObject

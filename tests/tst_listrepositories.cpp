@@ -1,10 +1,10 @@
 #include "testdatabase.h"
 
+#include <QTest>
+
 #include "data/tables.h"
 #include "data/templaterepository.h"
 #include "data/wordlistrepository.h"
-
-#include <QTest>
 
 // What the template and word-list repositories store beyond plain column copies: keys that never
 // collide, and derived search keys that never make a row unstorable.

@@ -1,6 +1,19 @@
 #include "messageboxcatcher.h"
 #include "testdatabase.h"
 
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTextEdit>
+
 #include "app/clinicservices.h"
 #include "app/clinicsettings.h"
 #include "data/templaterepository.h"
@@ -14,19 +27,6 @@
 #include "records/recordheader.h"
 #include "records/widgets/medicalrecordwindow.h"
 #include "ui/widgets/mainwindow.h"
-
-#include <QInputMethodEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QPointer>
-#include <QProcess>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QStandardPaths>
-#include <QTextEdit>
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "testdatabase.h"
 
-#include "text/pinyininitials.h"
-
 #include <QSqlRecord>
+
+#include "text/pinyininitials.h"
 
 // What a new clinic finds in a freshly created database.
 class TestNewDatabase : public QObject

@@ -1,8 +1,8 @@
-#include "text/pinyininitials.h"
-#include "text/pinyintables.h"
-
 #include <QSet>
 #include <QTest>
+
+#include "text/pinyininitials.h"
+#include "text/pinyintables.h"
 
 class TestPinyinInitials : public QObject
 {

@@ -1,13 +1,13 @@
+#include <algorithm>
+
+#include <QFile>
+#include <QTest>
+
 #include "data/tsvtable.h"
 #include "text/pinyininitials.h"
 #include "text/pinyinpattern.h"
 #include "text/pinyinreadings.h"
 #include "text/searchindex.h"
-
-#include <QFile>
-#include <QTest>
-
-#include <algorithm>
 
 class TestPinyinReadings : public QObject
 {

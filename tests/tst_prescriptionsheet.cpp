@@ -1,9 +1,9 @@
-#include "prescription/infusioncardlines.h"
-#include "prescription/pricedsheettext.h"
-#include "prescription/prescriptionsheet.h"
-
 #include <QSignalSpy>
 #include <QTest>
+
+#include "prescription/infusioncardlines.h"
+#include "prescription/prescriptionsheet.h"
+#include "prescription/pricedsheettext.h"
 
 // The sheet's own rules: totals, the stored priced sheet, the drawer sort, the header shortcuts and
 // the infusion-card lines the body gives.

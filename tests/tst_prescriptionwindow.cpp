@@ -1,6 +1,17 @@
 #include "messageboxcatcher.h"
 #include "testdatabase.h"
 
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolButton>
+
 #include "app/clinicservices.h"
 #include "data/archiverepository.h"
 #include "prescription/prescriptionsheet.h"
@@ -9,17 +20,6 @@
 #include "prescription/widgets/safetystrip.h"
 #include "print/printerselection.h"
 #include "print/widgets/printprompts.h"
-
-#include <QInputMethodEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListView>
-#include <QListWidget>
-#include <QMessageBox>
-#include <QTimer>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QToolButton>
 
 // The prescription window as the physician uses it, offscreen, on a fresh database.
 class TestPrescriptionWindow : public QObject

@@ -1,3 +1,5 @@
+#include <cmath>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,8 +10,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <cmath>
 
 #include "print/cjkfonts.h"
 #include "print/paintercanvas.h"

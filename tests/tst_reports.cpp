@@ -5,8 +5,8 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QSqlQuery>
+#include <QStandardPaths>
 #include <QTest>
 
 #include "data/database.h"

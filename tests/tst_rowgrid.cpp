@@ -1,9 +1,9 @@
-#include "ui/widgets/rowgrid.h"
-
 #include <QLabel>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+
+#include "ui/widgets/rowgrid.h"
 
 // The grid the long lists share: what each visible row shows as the list scrolls.
 class TestRowGrid : public QObject

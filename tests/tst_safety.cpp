@@ -1,13 +1,13 @@
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
 #include "prescription/safety/allergyhistory.h"
 #include "prescription/safety/herbname.h"
 #include "prescription/safety/massquantity.h"
 #include "prescription/safety/safetychecker.h"
 #include "prescription/safety/safetyrules.h"
-
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
 
 Q_DECLARE_METATYPE(SafetyInput)
 

@@ -1,5 +1,12 @@
 #include "testdatabase.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
 #include "app/exitbackup.h"
 #include "app/startuproutine.h"
 #include "data/archiverepository.h"
@@ -11,13 +18,6 @@
 #include "data/sqlrow.h"
 #include "data/statisticsrepository.h"
 #include "data/tables.h"
-
-#include <QDir>
-#include <QFileInfo>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
 
 // What exists only with the data on a PostgreSQL server: its address, start-up on it, moving a
 // clinic's files onto it and the exit backup's dumps. Apart from the address, these need the

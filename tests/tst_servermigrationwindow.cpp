@@ -1,13 +1,13 @@
 #include "messageboxcatcher.h"
 
-#include "data/databasemigration.h"
-#include "ui/widgets/servermigrationwindow.h"
-
 #include <QLineEdit>
 #include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+
+#include "data/databasemigration.h"
+#include "ui/widgets/servermigrationwindow.h"
 
 // The window that moves the clinic's files onto the server, with the move itself stood in for,
 // so the window's part is seen: the address it passes, the progress, cancelling and what it says.

@@ -1,12 +1,12 @@
 #include "testdatabase.h"
 
+#include <QSignalSpy>
+
 #include "app/clinicsettings.h"
 #include "app/passwordcheck.h"
 #include "data/database.h"
 #include "data/settingsrepository.h"
 #include "data/tables.h"
-
-#include <QSignalSpy>
 
 // The settings in force, the login comparison and the password change.
 class TestSettings : public QObject

@@ -1,6 +1,6 @@
-#include "spreadsheet/compoundfilewriter.h"
-#include "spreadsheet/spreadsheetreader.h"
-#include "spreadsheet/xlsworkbookwriter.h"
+#include <freexl.h>
+#include <functional>
+#include <minizip/zip.h>
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -16,10 +16,9 @@
 #include <QTest>
 #include <QtEndian>
 
-#include <functional>
-
-#include <freexl.h>
-#include <minizip/zip.h>
+#include "spreadsheet/compoundfilewriter.h"
+#include "spreadsheet/spreadsheetreader.h"
+#include "spreadsheet/xlsworkbookwriter.h"
 
 #ifdef Q_OS_LINUX
 #include <csignal>

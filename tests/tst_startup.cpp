@@ -1,17 +1,17 @@
 #include "testdatabase.h"
 #include "unprivileged.h"
 
-#include "app/createfolderpath.h"
-#include "app/installationprefix.h"
-#include "app/startuproutine.h"
-#include "data/database.h"
-#include "data/settingsrepository.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "app/createfolderpath.h"
+#include "app/installationprefix.h"
+#include "app/startuproutine.h"
+#include "data/database.h"
+#include "data/settingsrepository.h"
 
 namespace {
 

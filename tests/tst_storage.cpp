@@ -1,6 +1,8 @@
 #include "testdatabase.h"
 #include "unprivileged.h"
 
+#include <QFile>
+
 #include "data/databasefilecheck.h"
 #include "data/likepattern.h"
 #include "data/settingsrepository.h"
@@ -9,8 +11,6 @@
 #include "data/storabletext.h"
 #include "data/tables.h"
 #include "data/timestampkeygenerator.h"
-
-#include <QFile>
 
 // The rules the stored data keeps whoever writes it.
 class TestStorage : public QObject

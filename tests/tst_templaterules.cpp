@@ -1,6 +1,6 @@
-#include "maintenance/templaterules.h"
-
 #include <QTest>
+
+#include "maintenance/templaterules.h"
 
 // How template contents are stored: the tidying of every kind, the herb layout of formulas, and
 // the order value a new template is proposed.

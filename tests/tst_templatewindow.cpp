@@ -1,11 +1,7 @@
 #include "messageboxcatcher.h"
 #include "testdatabase.h"
 
-#include "app/clinicservices.h"
-#include "data/sqltransaction.h"
-#include "data/templaterepository.h"
-#include "maintenance/widgets/templatewindow.h"
-#include "ui/widgets/mainwindow.h"
+#include <optional>
 
 #include <QAction>
 #include <QApplication>
@@ -21,7 +17,11 @@
 #include <QRadioButton>
 #include <QTimer>
 
-#include <optional>
+#include "app/clinicservices.h"
+#include "data/sqltransaction.h"
+#include "data/templaterepository.h"
+#include "maintenance/widgets/templatewindow.h"
+#include "ui/widgets/mainwindow.h"
 
 namespace {
 

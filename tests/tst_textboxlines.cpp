@@ -1,10 +1,9 @@
-#include "text/textboxlines.h"
-
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QTest>
 
 #include "print/cjkfonts.h"
+#include "text/textboxlines.h"
 #include "text/textboxwrap.h"
 
 // A multi-line box read by the lines it shows.

@@ -1,22 +1,6 @@
 #include "messageboxcatcher.h"
 #include "testdatabase.h"
 
-#include "app/clinicservices.h"
-#include "app/clinicsettings.h"
-#include "app/exitbackup.h"
-#include "app/widgets/loginwindow.h"
-#include "data/database.h"
-#include "data/settingsrepository.h"
-#include "prescription/prescriptionsheet.h"
-#include "prescription/widgets/prescriptionwindow.h"
-#include "print/units.h"
-#include "reports/widgets/outpatientlogwindow.h"
-#include "prescription/prescriptionsheet.h"
-#include "prescription/widgets/prescriptionwindow.h"
-#include "ui/widgets/helpviewer.h"
-#include "ui/widgets/mainwindow.h"
-#include "ui/widgets/settingswindow.h"
-
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -25,11 +9,27 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QTimer>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTextBrowser>
+#include <QTimer>
+
+#include "app/clinicservices.h"
+#include "app/clinicsettings.h"
+#include "app/exitbackup.h"
+#include "app/widgets/loginwindow.h"
+#include "data/database.h"
+#include "data/settingsrepository.h"
+#include "prescription/prescriptionsheet.h"
+#include "prescription/prescriptionsheet.h"
+#include "prescription/widgets/prescriptionwindow.h"
+#include "prescription/widgets/prescriptionwindow.h"
+#include "print/units.h"
+#include "reports/widgets/outpatientlogwindow.h"
+#include "ui/widgets/helpviewer.h"
+#include "ui/widgets/mainwindow.h"
+#include "ui/widgets/settingswindow.h"
 
 // The windows as a user meets them: login, the main window's menus, settings and the exit.
 class TestWindows : public QObject

@@ -1,13 +1,7 @@
 #include "messageboxcatcher.h"
 #include "testdatabase.h"
 
-#include "app/clinicservices.h"
-#include "data/sqltransaction.h"
-#include "data/tables.h"
-#include "data/wordlistrepository.h"
-#include "maintenance/widgets/wordlistwindow.h"
-#include "print/units.h"
-#include "ui/widgets/mainwindow.h"
+#include <optional>
 
 #include <QAction>
 #include <QLabel>
@@ -17,7 +11,13 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 
-#include <optional>
+#include "app/clinicservices.h"
+#include "data/sqltransaction.h"
+#include "data/tables.h"
+#include "data/wordlistrepository.h"
+#include "maintenance/widgets/wordlistwindow.h"
+#include "print/units.h"
+#include "ui/widgets/mainwindow.h"
 
 namespace {
 

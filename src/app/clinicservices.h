@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/startupvalues.h"
+#include <memory>
 
 #include <QString>
 
-#include <memory>
+#include "app/startupvalues.h"
 
 class ArchiveRepository;
 class CatalogueLookup;

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "app/settingdefinitions.h"
-#include "data/writeresult.h"
+#include <optional>
 
 #include <QHash>
 #include <QObject>
 #include <QString>
 
-#include <optional>
+#include "app/settingdefinitions.h"
+#include "data/writeresult.h"
 
 class Database;
 

@@ -1,12 +1,12 @@
 #include "app/exitbackup.h"
 
-#include "app/createfolderpath.h"
-#include "data/databasebackup.h"
-#include "data/serverdump.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include "app/createfolderpath.h"
+#include "data/databasebackup.h"
+#include "data/serverdump.h"
 
 QString ExitBackup::weekdayFolderName(const QDate &date)
 {

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "data/databaselocation.h"
-
 #include <QDate>
 #include <QString>
 #include <QStringList>
+
+#include "data/databaselocation.h"
 
 // The copies taken when the program closes: one folder per weekday under the backup root,
 // so the clinic always has the newest copy of each of the last seven days.

@@ -1,5 +1,10 @@
 #include "app/startuproutine.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
 #include "app/createfolderpath.h"
 #include "data/database.h"
 #include "data/databasecreator.h"
@@ -7,11 +12,6 @@
 #include "data/databaseupgrade.h"
 #include "data/serveraddress.h"
 #include "data/settingsrepository.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryFile>
 
 namespace {
 

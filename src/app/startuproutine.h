@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/drivelayout.h"
-#include "app/startupvalues.h"
-
 #include <QString>
 #include <QStringList>
+
+#include "app/drivelayout.h"
+#include "app/startupvalues.h"
 
 // What start-up found: the values for the run, the notices and warnings to show the user (in
 // order), and, when the program cannot work safely, the one message to show before it ends.

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "data/databaselocation.h"
-
 #include <QString>
+
+#include "data/databaselocation.h"
 
 // The values start-up fixes once and every window reads; nothing else writes them.
 struct StartupValues

@@ -1,13 +1,13 @@
 #include "data/archiverepository.h"
 
+#include <QSqlQuery>
+
 #include "data/database.h"
 #include "data/likepattern.h"
 #include "data/sqldialect.h"
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
-
-#include <QSqlQuery>
 
 namespace {
 

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "data/patientrepository.h"
-#include "data/timestampkeygenerator.h"
-#include "data/writeresult.h"
+#include <optional>
 
 #include <QDate>
 #include <QList>
@@ -10,7 +8,9 @@
 #include <QString>
 #include <QStringList>
 
-#include <optional>
+#include "data/patientrepository.h"
+#include "data/timestampkeygenerator.h"
+#include "data/writeresult.h"
 
 class Database;
 

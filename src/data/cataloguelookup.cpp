@@ -1,8 +1,8 @@
 #include "data/cataloguelookup.h"
 
-#include "data/database.h"
-
 #include <QSqlQuery>
+
+#include "data/database.h"
 
 CatalogueLookup::CatalogueLookup(Database &db)
     : m_db(db)

@@ -1,5 +1,10 @@
 #pragma once
 
+#include <functional>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+
 #include <QDateTime>
 #include <QList>
 #include <QString>
@@ -7,11 +12,6 @@
 #include "data/rowcache.h"
 #include "data/timestampkeygenerator.h"
 #include "data/writeresult.h"
-
-#include <functional>
-#include <memory>
-#include <optional>
-#include <unordered_map>
 
 class Database;
 

@@ -1,16 +1,16 @@
 #include "data/database.h"
 
-#include "data/serverschema.h"
-#include "data/sqlfunctions.h"
-#include "data/sqlrow.h"
-#include "data/sqltransaction.h"
-
 #include <QAtomicInt>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlRecord>
+
+#include "data/serverschema.h"
+#include "data/sqlfunctions.h"
+#include "data/sqlrow.h"
+#include "data/sqltransaction.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "data/databaselocation.h"
-#include "data/writeresult.h"
+#include <optional>
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QHash>
 #include <QString>
 #include <QVariantList>
 
-#include <optional>
+#include "data/databaselocation.h"
+#include "data/writeresult.h"
 
 class SqlRow;
 

@@ -1,16 +1,15 @@
 #include "data/databasebackup.h"
 
-#include "data/databasefilecheck.h"
+#include <filesystem>
+#include <sqlite3.h>
+#include <system_error>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
 
-#include <sqlite3.h>
-
-#include <filesystem>
-#include <system_error>
+#include "data/databasefilecheck.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "data/writeresult.h"
-
 #include <QList>
 #include <QPair>
 #include <QString>
+
+#include "data/writeresult.h"
 
 // Consistent copies of live database files, taken with SQLite's online backup while other
 // computers may be writing to them. A copy replaces an older one only when it is complete and

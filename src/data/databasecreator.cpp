@@ -1,5 +1,12 @@
 #include "data/databasecreator.h"
 
+#include <functional>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
 #include "data/database.h"
 #include "data/serverschema.h"
 #include "data/settingsrepository.h"
@@ -9,13 +16,6 @@
 #include "data/timestampkeygenerator.h"
 #include "data/tsvtable.h"
 #include "text/pinyininitials.h"
-
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-
-#include <functional>
 
 namespace {
 

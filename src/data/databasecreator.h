@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QDateTime>
+#include <QString>
+
 #include "data/databasekind.h"
 #include "data/databaselocation.h"
 #include "data/writeresult.h"
-
-#include <QDateTime>
-#include <QString>
 
 class Database;
 

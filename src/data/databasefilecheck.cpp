@@ -1,12 +1,12 @@
 #include "data/databasefilecheck.h"
 
+#include <sqlite3.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
-
-#include <sqlite3.h>
 
 namespace {
 

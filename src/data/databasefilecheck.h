@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QString>
+
 #include "data/database.h"
 #include "data/databasekind.h"
-
-#include <QString>
 
 // Tells what an existing file is, without ever writing to it: a file of another kind (or a
 // damaged one) must be left exactly as it is, a file another computer holds is busy (not

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QString>
+
 #include "data/databasekind.h"
 #include "data/serveraddress.h"
 #include "data/sqlengine.h"
-
-#include <QString>
 
 // Where one of the two databases lives: a SQLite file, or a schema of its own in a database on a
 // PostgreSQL server (the main and the statistics data each have one, side by side).

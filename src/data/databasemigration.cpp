@@ -1,12 +1,12 @@
 #include "data/databasemigration.h"
 
+#include <QSqlQuery>
+
 #include "data/database.h"
 #include "data/databasecreator.h"
 #include "data/serverschema.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
-
-#include <QSqlQuery>
 
 namespace {
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "data/databaselocation.h"
-#include "data/writeresult.h"
+#include <functional>
 
 #include <QList>
 #include <QString>
 
-#include <functional>
+#include "data/databaselocation.h"
+#include "data/writeresult.h"
 
 // Moves a clinic from its two SQLite files to the PostgreSQL server: every row of every table is
 // copied into the two schemas of an empty server database, in one transaction, so the server

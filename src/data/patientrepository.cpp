@@ -1,11 +1,11 @@
 #include "data/patientrepository.h"
 
+#include <QSqlQuery>
+
 #include "data/database.h"
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
-
-#include <QSqlQuery>
 
 namespace {
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "data/rowcache.h"
-#include "data/writeresult.h"
+#include <optional>
 
 #include <QList>
 #include <QString>
 
-#include <optional>
+#include "data/rowcache.h"
+#include "data/writeresult.h"
 
 class Database;
 

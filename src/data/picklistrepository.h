@@ -1,9 +1,9 @@
 #pragma once
 
-#include "data/rowcache.h"
-
 #include <QList>
 #include <QString>
+
+#include "data/rowcache.h"
 
 class Database;
 

@@ -1,10 +1,10 @@
 #include "data/rowcache.h"
 
-#include "data/database.h"
-
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QSqlRecord>
+
+#include "data/database.h"
 
 RowCache::RowCache(Database &db, QString sql, QVariantList values)
     : m_db(db)

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "text/searchindex.h"
-
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
+
+#include "text/searchindex.h"
 
 class Database;
 

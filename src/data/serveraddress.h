@@ -1,10 +1,10 @@
 #pragma once
 
+#include <optional>
+
 #include <QList>
 #include <QPair>
 #include <QString>
-
-#include <optional>
 
 // A PostgreSQL server named by a connection address such as
 // "postgresql://clinic@192.168.1.10:5432/quillon". A password in the address is dropped: libpq

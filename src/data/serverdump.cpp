@@ -1,9 +1,5 @@
 #include "data/serverdump.h"
 
-#include "data/database.h"
-#include "data/serverschema.h"
-#include "data/tables.h"
-
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
@@ -13,6 +9,10 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStandardPaths>
+
+#include "data/database.h"
+#include "data/serverschema.h"
+#include "data/tables.h"
 
 namespace {
 

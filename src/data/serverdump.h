@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QString>
+
 #include "data/databasekind.h"
 #include "data/databaselocation.h"
 #include "data/writeresult.h"
-
-#include <QString>
 
 // A logical copy of one schema on the server, as an SQL text that psql restores: pg_dump's when it
 // is installed, else the program's own export of every table (the statements that make a new

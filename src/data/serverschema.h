@@ -1,9 +1,9 @@
 #pragma once
 
-#include "data/databasekind.h"
-
 #include <QString>
 #include <QStringList>
+
+#include "data/databasekind.h"
 
 // What a schema of ours on the PostgreSQL server holds beyond the tables of Tables::of(): the
 // change counters every search list reloads by, and decimal_sum(), the exact sum SQLite gets from

@@ -1,12 +1,12 @@
 #include "data/settingsrepository.h"
 
+#include <QSqlQuery>
+#include <QSqlRecord>
+
 #include "data/database.h"
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
-
-#include <QSqlQuery>
-#include <QSqlRecord>
 
 namespace {
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "data/writeresult.h"
+#include <functional>
+#include <optional>
 
 #include <QHash>
 #include <QString>
 
-#include <functional>
-#include <optional>
+#include "data/writeresult.h"
 
 class Database;
 

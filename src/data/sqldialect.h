@@ -1,8 +1,8 @@
 #pragma once
 
-#include "data/sqlengine.h"
-
 #include <QString>
+
+#include "data/sqlengine.h"
 
 // The few fragments the two engines spell differently; every other SQL text is the same on both.
 namespace SqlDialect {

@@ -1,12 +1,12 @@
 #include "data/sqlfunctions.h"
 
+#include <sqlite3.h>
+
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QVariant>
 
 #include "text/amount.h"
-
-#include <sqlite3.h>
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "data/sqlrow.h"
 
-#include "data/storabletext.h"
-
 #include <QDate>
 #include <QRegularExpression>
+
+#include "data/storabletext.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "data/tabledefinition.h"
-#include "data/writeresult.h"
+#include <functional>
 
 #include <QList>
 #include <QPair>
 #include <QString>
 #include <QVariant>
 
-#include <functional>
+#include "data/tabledefinition.h"
+#include "data/writeresult.h"
 
 // The values of one row to write, column by column in the order given. The same description
 // produces the SQL text and its bound values, so the two can never drift apart.

@@ -1,8 +1,8 @@
 #include "data/sqltransaction.h"
 
-#include "data/database.h"
-
 #include <QSqlQuery>
+
+#include "data/database.h"
 
 SqlTransaction::SqlTransaction(Database &db)
     : m_db(db)

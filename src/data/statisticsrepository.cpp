@@ -1,11 +1,11 @@
 #include "data/statisticsrepository.h"
 
+#include <QSqlQuery>
+
 #include "data/database.h"
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
-
-#include <QSqlQuery>
 
 StatisticsRepository::StatisticsRepository(Database &db)
     : m_db(db)

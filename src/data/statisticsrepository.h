@@ -1,9 +1,9 @@
 #pragma once
 
-#include "data/writeresult.h"
-
 #include <QList>
 #include <QString>
+
+#include "data/writeresult.h"
 
 class Database;
 

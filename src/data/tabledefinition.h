@@ -1,10 +1,10 @@
 #pragma once
 
-#include "data/sqlengine.h"
-
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include "data/sqlengine.h"
 
 // One column of a stored table: its name, kind and, for text, the most characters it holds.
 struct ColumnDefinition

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QList>
+
 #include "data/databasekind.h"
 #include "data/tabledefinition.h"
-
-#include <QList>
 
 // Every stored table of the two database files, described once, in physical column order.
 namespace Tables {

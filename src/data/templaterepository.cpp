@@ -1,12 +1,12 @@
 #include "data/templaterepository.h"
 
+#include <QSqlQuery>
+
 #include "data/database.h"
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
 #include "text/pinyininitials.h"
-
-#include <QSqlQuery>
 
 namespace {
 

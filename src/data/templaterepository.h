@@ -1,15 +1,15 @@
 #pragma once
 
-#include "data/rowcache.h"
-#include "data/timestampkeygenerator.h"
-#include "data/writeresult.h"
+#include <memory>
+#include <optional>
+#include <unordered_map>
 
 #include <QList>
 #include <QString>
 
-#include <memory>
-#include <optional>
-#include <unordered_map>
+#include "data/rowcache.h"
+#include "data/timestampkeygenerator.h"
+#include "data/writeresult.h"
 
 class Database;
 

@@ -1,9 +1,9 @@
 #include "data/timestampkeygenerator.h"
 
+#include <QSqlQuery>
+
 #include "data/database.h"
 #include "data/tabledefinition.h"
-
-#include <QSqlQuery>
 
 TimestampKeyGenerator::TimestampKeyGenerator(Database &db)
     : m_db(db)

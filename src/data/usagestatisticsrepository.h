@@ -1,10 +1,10 @@
 #pragma once
 
+#include <optional>
+
 #include <QDate>
 #include <QList>
 #include <QString>
-
-#include <optional>
 
 #include "text/amount.h"
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "data/rowcache.h"
-#include "data/writeresult.h"
-
 #include <QList>
 #include <QString>
+
+#include "data/rowcache.h"
+#include "data/writeresult.h"
 
 class Database;
 class TableDefinition;

@@ -1,12 +1,12 @@
 #pragma once
 
+#include <optional>
+
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include "data/cataloguerepository.h"
-
-#include <optional>
 
 // How the rows of a spreadsheet become catalogue entries on import. The sheet has the export's
 // eight columns (名称, 规格\常用量, 单位, 用法用量, 单价, 斗位, 拼音, 分类) under a heading row;

@@ -1,8 +1,8 @@
 #include "prescription/bodyitems.h"
 
-#include "prescription/bodytext.h"
-
 #include <QRegularExpression>
+
+#include "prescription/bodytext.h"
 
 namespace {
 

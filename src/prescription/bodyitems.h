@@ -1,10 +1,10 @@
 #pragma once
 
-#include "data/cataloguelookup.h"
-#include "prescription/drugcategories.h"
-
 #include <QList>
 #include <QString>
+
+#include "data/cataloguelookup.h"
+#include "prescription/drugcategories.h"
 
 // What pricing finds in a prescription body, item by item, before it looks anything up. The same
 // reading serves the safety checks, so what is warned about is what is priced.

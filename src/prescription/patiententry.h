@@ -1,11 +1,11 @@
 #pragma once
 
+#include <functional>
+
 #include <QDate>
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-#include <functional>
 
 class PatientRepository;
 class PrescriptionSheet;

@@ -1,8 +1,8 @@
 #include "prescription/patientkey.h"
 
-#include "text/pinyininitials.h"
-
 #include <QRegularExpression>
+
+#include "text/pinyininitials.h"
 
 namespace PatientKey {
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QString>
+
 #include "prescription/drugcategories.h"
 #include "prescription/drugpicklist.h"
-
-#include <QString>
 
 // What a pick from the result list writes into the prescription body, by category and kind:
 // a Western drug line (with its usage line and an empty line after it), a usage line, a charge

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "data/archiverepository.h"
-
 #include <QDate>
 #include <QList>
 #include <QString>
+
+#include "data/archiverepository.h"
 
 class PrescriptionSheet;
 class StatisticsRepository;

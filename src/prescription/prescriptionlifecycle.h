@@ -1,9 +1,9 @@
 #pragma once
 
+#include <functional>
+
 #include <QDateTime>
 #include <QString>
-
-#include <functional>
 
 class PrescriptionSheet;
 

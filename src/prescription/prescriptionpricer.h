@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QList>
+
 #include "prescription/bodyitems.h"
 #include "prescription/drugline.h"
-
-#include <QList>
 
 class CatalogueLookup;
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QList>
+
 #include "prescription/safety/safetychecker.h"
 #include "prescription/safety/safetyinput.h"
 #include "prescription/safety/safetyrules.h"
-
-#include <QList>
 
 class PickListRepository;
 class PrescriptionSheet;

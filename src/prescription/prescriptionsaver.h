@@ -1,10 +1,10 @@
 #pragma once
 
-#include "data/writeresult.h"
+#include <functional>
 
 #include <QDate>
 
-#include <functional>
+#include "data/writeresult.h"
 
 class ArchiveRepository;
 class PatientRepository;

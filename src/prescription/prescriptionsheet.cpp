@@ -1,10 +1,10 @@
 #include "prescription/prescriptionsheet.h"
 
+#include <algorithm>
+
 #include "prescription/infusioncardlines.h"
 #include "prescription/pricedsheettext.h"
 #include "text/amount.h"
-
-#include <algorithm>
 
 namespace {
 

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "prescription/drugcategories.h"
-#include "prescription/drugline.h"
-#include "prescription/sheetgeometry.h"
-
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
+
+#include "prescription/drugcategories.h"
+#include "prescription/drugline.h"
+#include "prescription/sheetgeometry.h"
 
 // The prescription on screen: 18 header fields, the kind, the doses, the body, 36 priced lines,
 // the id, the settled mark, the medical record and the infusion-card text. The window shows it

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "prescription/drugline.h"
-
 #include <QList>
 #include <QString>
+
+#include "prescription/drugline.h"
 
 // The stored form of the priced sheet (archive column 计价): six groups — names, quantities, units,
 // unit prices, amounts, drawers — each value followed by "@", each group by "$", rows from the first

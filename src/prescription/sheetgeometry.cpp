@@ -1,8 +1,8 @@
 #include "prescription/sheetgeometry.h"
 
-#include "prescription/bodytext.h"
-
 #include <cmath>
+
+#include "prescription/bodytext.h"
 
 namespace {
 

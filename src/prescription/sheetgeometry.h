@@ -1,11 +1,11 @@
 #pragma once
 
-#include "prescription/drugcategories.h"
-
 #include <QLine>
 #include <QList>
 #include <QRect>
 #include <QString>
+
+#include "prescription/drugcategories.h"
 
 // Where everything on the prescription paper sits, in twips inside the paper region (6293 × 8625):
 // the window places its controls from here, and the printed form draws the same places at 1.2

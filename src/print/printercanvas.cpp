@@ -1,8 +1,8 @@
 #include "print/printercanvas.h"
 
-#include <QStringList>
-
 #include <cmath>
+
+#include <QStringList>
 
 #include "print/units.h"
 

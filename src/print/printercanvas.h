@@ -1,11 +1,11 @@
 #pragma once
 
+#include <functional>
+
 #include <QPageLayout>
 #include <QPointF>
 #include <QSizeF>
 #include <QString>
-
-#include <functional>
 
 class PrinterCanvas;
 

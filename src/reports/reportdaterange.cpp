@@ -1,8 +1,8 @@
 #include "reports/reportdaterange.h"
 
-#include <QRegularExpression>
-
 #include <cstdlib>
+
+#include <QRegularExpression>
 
 ReportDateRange::ReportDateRange(const QDate &from, const QDate &to)
     : m_from(from)

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <optional>
+
 #include <QDate>
 #include <QString>
-
-#include <optional>
 
 // The two date boxes of a report window, read as dates.
 class ReportDateRange

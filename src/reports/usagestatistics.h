@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QList>
-#include <QString>
-
 #include <optional>
 #include <variant>
+
+#include <QList>
+#include <QString>
 
 #include "data/usagestatisticsrepository.h"
 #include "reports/reportdaterange.h"

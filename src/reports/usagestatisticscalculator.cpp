@@ -1,12 +1,12 @@
 #include "reports/usagestatisticscalculator.h"
 
+#include <memory>
+
 #include <QPromise>
 #include <QThreadPool>
 
 #include "data/database.h"
 #include "data/usagestatisticsrepository.h"
-
-#include <memory>
 
 UsageStatisticsCalculator::UsageStatisticsCalculator(QString statsPath, int busyTimeoutMs)
     : UsageStatisticsCalculator(DatabaseLocation::file(statsPath), busyTimeoutMs)

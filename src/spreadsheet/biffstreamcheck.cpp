@@ -1,10 +1,10 @@
 #include "spreadsheet/biffstreamcheck.h"
 
+#include <cstring>
+
 #include <QHash>
 #include <QList>
 #include <QtEndian>
-
-#include <cstring>
 
 namespace {
 

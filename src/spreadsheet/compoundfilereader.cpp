@@ -1,8 +1,8 @@
 #include "spreadsheet/compoundfilereader.h"
 
-#include <QtEndian>
-
 #include <vector>
+
+#include <QtEndian>
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "spreadsheet/compoundfilewriter.h"
 
-#include <QtEndian>
-
 #include <cstring>
 #include <vector>
+
+#include <QtEndian>
 
 namespace {
 

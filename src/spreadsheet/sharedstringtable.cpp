@@ -1,8 +1,8 @@
 #include "spreadsheet/sharedstringtable.h"
 
-#include <QtEndian>
-
 #include <vector>
+
+#include <QtEndian>
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "spreadsheet/xlssheetreader.h"
 
+#include <freexl.h>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryFile>
@@ -7,8 +9,6 @@
 #include "spreadsheet/biffstreamcheck.h"
 #include "spreadsheet/compoundfilereader.h"
 #include "spreadsheet/compoundfilewriter.h"
-
-#include <freexl.h>
 
 namespace {
 

@@ -1,5 +1,8 @@
 #include "spreadsheet/xlsworkbookwriter.h"
 
+#include <cmath>
+#include <cstring>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -8,9 +11,6 @@
 #include "spreadsheet/compoundfilewriter.h"
 #include "spreadsheet/sharedstringtable.h"
 #include "spreadsheet/spreadsheetcell.h"
-
-#include <cmath>
-#include <cstring>
 
 namespace {
 

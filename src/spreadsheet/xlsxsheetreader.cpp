@@ -1,13 +1,13 @@
 #include "spreadsheet/xlsxsheetreader.h"
 
+#include <charconv>
+
 #include <QDir>
 #include <QHash>
 #include <QStringList>
 #include <QXmlStreamReader>
 
 #include "spreadsheet/ziparchive.h"
-
-#include <charconv>
 
 namespace {
 

@@ -1,8 +1,7 @@
 #include "spreadsheet/ziparchive.h"
 
-#include <minizip/unzip.h>
-
 #include <cstring>
+#include <minizip/unzip.h>
 
 namespace {
 

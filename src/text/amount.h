@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
-
 #include <cstdint>
+
+#include <QString>
 
 // An exact decimal amount of money or a quantity, held in millionths so that sums and products
 // never pass through binary floating point. Amounts are stored and shown as texts: line amounts

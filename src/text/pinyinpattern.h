@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QStringView>
-
 #include <vector>
+
+#include <QStringView>
 
 #include "text/pinyinreadings.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <vector>
+
 #include <QHash>
 #include <QString>
-
-#include <vector>
 
 // Every initial letter a Han character can be read with (参: c and s), so a name can be found by
 // the reading a physician says and not only by the one its stored search key was built from.

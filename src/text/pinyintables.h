@@ -1,9 +1,9 @@
 #pragma once
 
+#include <vector>
+
 #include <QString>
 #include <QStringList>
-
-#include <vector>
 
 // The 23 initial-letter tables (a … z without i, u, v) and the characters of the
 // "压"–"匝" fallback range, indexed by UTF-16 code unit so a lookup costs one array read.

@@ -1,10 +1,10 @@
 #pragma once
 
+#include <vector>
+
 #include <QList>
 #include <QString>
 #include <QStringView>
-
-#include <vector>
 
 #include "text/pinyinpattern.h"
 #include "text/pinyinreadings.h"

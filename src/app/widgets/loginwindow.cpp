@@ -1,8 +1,5 @@
 #include "app/widgets/loginwindow.h"
 
-#include "app/passwordcheck.h"
-#include "print/units.h"
-
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
@@ -10,6 +7,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+
+#include "app/passwordcheck.h"
+#include "print/units.h"
 
 namespace {
 

@@ -1,3 +1,11 @@
+#include <memory>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QScreen>
+
 #include "app/clinicservices.h"
 #include "app/drivelayout.h"
 #include "app/installationprefix.h"
@@ -6,14 +14,6 @@
 #include "print/cjkfonts.h"
 #include "ui/widgets/mainwindow.h"
 #include "version.h"
-
-#include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QPrinterInfo>
-#include <QScreen>
-
-#include <memory>
 
 namespace {
 

@@ -1,12 +1,5 @@
 #include "maintenance/widgets/templatewindow.h"
 
-#include "data/tables.h"
-#include "maintenance/templaterules.h"
-#include "print/cjkfonts.h"
-#include "print/units.h"
-#include "text/linebreaks.h"
-#include "text/pinyininitials.h"
-
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,6 +11,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
+
+#include "data/tables.h"
+#include "maintenance/templaterules.h"
+#include "print/cjkfonts.h"
+#include "print/units.h"
+#include "text/linebreaks.h"
+#include "text/pinyininitials.h"
 
 namespace {
 

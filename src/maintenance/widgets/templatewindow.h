@@ -1,10 +1,10 @@
 #pragma once
 
-#include "data/templaterepository.h"
-
 #include <QHash>
 #include <QList>
 #include <QWidget>
+
+#include "data/templaterepository.h"
 
 class QGroupBox;
 class QLineEdit;

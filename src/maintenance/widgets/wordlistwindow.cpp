@@ -1,15 +1,15 @@
 #include "maintenance/widgets/wordlistwindow.h"
 
-#include "data/tables.h"
-#include "print/units.h"
-#include "text/pinyininitials.h"
-
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
+
+#include "data/tables.h"
+#include "print/units.h"
+#include "text/pinyininitials.h"
 
 namespace {
 

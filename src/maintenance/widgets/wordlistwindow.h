@@ -1,9 +1,9 @@
 #pragma once
 
-#include "data/wordlistrepository.h"
-
 #include <QList>
 #include <QWidget>
+
+#include "data/wordlistrepository.h"
 
 class QLineEdit;
 class QListWidget;

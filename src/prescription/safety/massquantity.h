@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QString>
-
 #include <compare>
 #include <optional>
+
+#include <QString>
 
 // A mass in whole micrograms, read exactly from the decimal text of a dose, so that 3.001 g is
 // more than 3 g and 0.03 g is not more than 0.03 g — never through binary floating point.

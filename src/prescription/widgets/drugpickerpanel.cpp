@@ -1,14 +1,14 @@
 #include "prescription/widgets/drugpickerpanel.h"
 
-#include "prescription/drugcategories.h"
-#include "print/units.h"
-
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QStringListModel>
 #include <QPushButton>
+#include <QStringListModel>
+
+#include "prescription/drugcategories.h"
+#include "print/units.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "prescription/drugpicklist.h"
-
 #include <QList>
 #include <QWidget>
+
+#include "prescription/drugpicklist.h"
 
 class QLineEdit;
 class QListView;

@@ -1,8 +1,5 @@
 #include "prescription/widgets/historypanel.h"
 
-#include "prescription/prescriptionhistory.h"
-#include "print/units.h"
-
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,6 +8,9 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "prescription/prescriptionhistory.h"
+#include "print/units.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "data/archiverepository.h"
+#include <functional>
 
 #include <QDate>
 #include <QList>
 #include <QWidget>
 
-#include <functional>
+#include "data/archiverepository.h"
 
 class PrescriptionHistory;
 class QFrame;

@@ -1,18 +1,18 @@
 #include "prescription/widgets/paperview.h"
 
-#include "data/tables.h"
-#include "prescription/patiententry.h"
-#include "prescription/prescriptionsheet.h"
-#include "prescription/sheetgeometry.h"
-#include "print/units.h"
-#include "text/linebreaks.h"
-
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTextBlock>
+
+#include "data/tables.h"
+#include "prescription/patiententry.h"
+#include "prescription/prescriptionsheet.h"
+#include "prescription/sheetgeometry.h"
+#include "print/units.h"
+#include "text/linebreaks.h"
 
 namespace {
 

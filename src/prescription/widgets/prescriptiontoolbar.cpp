@@ -1,9 +1,9 @@
 #include "prescription/widgets/prescriptiontoolbar.h"
 
-#include "print/units.h"
-
 #include <QStyle>
 #include <QToolButton>
+
+#include "print/units.h"
 
 PrescriptionToolbar::PrescriptionToolbar(QWidget *parent)
     : QWidget(parent)

@@ -1,12 +1,25 @@
 #include "prescription/widgets/prescriptionwindow.h"
 
+#include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolButton>
+
 #include "app/clinicsettings.h"
 #include "data/archiverepository.h"
 #include "prescription/bodytext.h"
 #include "prescription/infusioncardform.h"
-#include "prescription/prescriptionform.h"
 #include "prescription/patiententry.h"
 #include "prescription/pickinsertion.h"
+#include "prescription/prescriptionform.h"
 #include "prescription/prescriptionhistory.h"
 #include "prescription/prescriptionlifecycle.h"
 #include "prescription/prescriptionpricer.h"
@@ -23,19 +36,6 @@
 #include "print/widgets/printservice.h"
 #include "text/linebreaks.h"
 #include "text/textboxlines.h"
-
-#include <QApplication>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
-#include <QToolButton>
-#include <QMessageBox>
-#include <QMouseEvent>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QScrollBar>
-#include <QTimer>
 
 namespace {
 

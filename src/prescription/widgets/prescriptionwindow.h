@@ -1,15 +1,15 @@
 #pragma once
 
+#include <memory>
+
+#include <QStringList>
+#include <QWidget>
+
 #include "prescription/drugpicklist.h"
 #include "prescription/prescriptionsaver.h"
 #include "prescription/prescriptionservices.h"
 #include "print/printerselection.h"
 #include "print/widgets/printprompts.h"
-
-#include <QStringList>
-#include <QWidget>
-
-#include <memory>
 
 class DrugPickerPanel;
 class HistoryPanel;

@@ -1,12 +1,12 @@
 #include "prescription/widgets/pricedsheetview.h"
 
-#include "prescription/prescriptionsheet.h"
-#include "print/units.h"
-
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+
+#include "prescription/prescriptionsheet.h"
+#include "print/units.h"
 
 namespace {
 

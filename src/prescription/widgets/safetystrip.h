@@ -1,9 +1,9 @@
 #pragma once
 
-#include "prescription/safety/safetywarning.h"
-
 #include <QList>
 #include <QWidget>
+
+#include "prescription/safety/safetywarning.h"
 
 class QLabel;
 class QHBoxLayout;

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <functional>
+#include <optional>
+
 #include <QDate>
 #include <QString>
 #include <QWidget>
-
-#include <functional>
-#include <optional>
 
 #include "data/outpatientlogrepository.h"
 #include "print/widgets/printservice.h"

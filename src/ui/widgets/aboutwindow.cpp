@@ -1,12 +1,12 @@
 #include "ui/widgets/aboutwindow.h"
 
-#include "ui/helppages.h"
-#include "print/units.h"
-#include "version.h"
-
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+
+#include "print/units.h"
+#include "ui/helppages.h"
+#include "version.h"
 
 namespace {
 

@@ -1,31 +1,5 @@
 #include "ui/widgets/mainwindow.h"
 
-#include "app/clinicservices.h"
-#include "app/clinicsettings.h"
-#include "app/exitbackup.h"
-#include "app/settingdefinitions.h"
-#include "data/serverdump.h"
-#include "print/widgets/printprompts.h"
-#include "print/widgets/printservice.h"
-#include "reports/widgets/outpatientlogwindow.h"
-#include "reports/widgets/usagestatisticswindow.h"
-#include "reports/widgets/workloadwindow.h"
-#include "maintenance/widgets/cataloguewindow.h"
-#include "maintenance/templaterules.h"
-#include "maintenance/widgets/templatewindow.h"
-#include "maintenance/widgets/wordlistwindow.h"
-#include "ui/widgets/aboutwindow.h"
-#include "ui/widgets/filechooser.h"
-#include "ui/helppages.h"
-#include "ui/widgets/helpviewer.h"
-#include "ui/widgets/servermigrationwindow.h"
-#include "prescription/prescriptionsheet.h"
-#include "prescription/widgets/prescriptionwindow.h"
-#include "records/widgets/medicalrecordwindow.h"
-#include "ui/widgets/settingswindow.h"
-#include "print/units.h"
-#include "version.h"
-
 #include <QCloseEvent>
 #include <QDate>
 #include <QMdiArea>
@@ -33,6 +7,32 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include "app/clinicservices.h"
+#include "app/clinicsettings.h"
+#include "app/exitbackup.h"
+#include "app/settingdefinitions.h"
+#include "data/serverdump.h"
+#include "maintenance/templaterules.h"
+#include "maintenance/widgets/cataloguewindow.h"
+#include "maintenance/widgets/templatewindow.h"
+#include "maintenance/widgets/wordlistwindow.h"
+#include "prescription/prescriptionsheet.h"
+#include "prescription/widgets/prescriptionwindow.h"
+#include "print/units.h"
+#include "print/widgets/printprompts.h"
+#include "print/widgets/printservice.h"
+#include "records/widgets/medicalrecordwindow.h"
+#include "reports/widgets/outpatientlogwindow.h"
+#include "reports/widgets/usagestatisticswindow.h"
+#include "reports/widgets/workloadwindow.h"
+#include "ui/helppages.h"
+#include "ui/widgets/aboutwindow.h"
+#include "ui/widgets/filechooser.h"
+#include "ui/widgets/helpviewer.h"
+#include "ui/widgets/servermigrationwindow.h"
+#include "ui/widgets/settingswindow.h"
+#include "version.h"
 
 namespace {
 

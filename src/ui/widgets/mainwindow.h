@@ -1,12 +1,12 @@
 #pragma once
 
+#include <functional>
+#include <memory>
+
 #include <QMainWindow>
 #include <QPointer>
 
 #include "ui/widgets/filechooser.h"
-
-#include <functional>
-#include <memory>
 
 class ClinicServices;
 class HelpViewer;

@@ -1,12 +1,12 @@
 #include "ui/widgets/rowgrid.h"
 
-#include "print/units.h"
-
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
+
+#include "print/units.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "data/databasemigration.h"
+#include <functional>
 
 #include <QWidget>
 
-#include <functional>
+#include "data/databasemigration.h"
 
 class QLineEdit;
 class QProgressBar;

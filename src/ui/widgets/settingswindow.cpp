@@ -1,9 +1,5 @@
 #include "ui/widgets/settingswindow.h"
 
-#include "app/clinicsettings.h"
-#include "app/settingdefinitions.h"
-#include "print/units.h"
-
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFontDatabase>
@@ -17,6 +13,10 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "app/clinicsettings.h"
+#include "app/settingdefinitions.h"
+#include "print/units.h"
 
 SettingsWindow::SettingsWindow(ClinicSettings &settings, const QString &startupPrinterName, QWidget *parent)
     : QWidget(parent, Qt::Window)

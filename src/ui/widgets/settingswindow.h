@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/settingdefinitions.h"
-
 #include <QHash>
 #include <QWidget>
+
+#include "app/settingdefinitions.h"
 
 class ClinicSettings;
 class QComboBox;
