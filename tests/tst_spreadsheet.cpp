@@ -1,6 +1,6 @@
-#include <freexl.h>
+#include "spreadsheetfixtures.h"
+
 #include <functional>
-#include <minizip/zip.h>
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -89,61 +89,6 @@ void writeGrid(XlsWorkbookWriter &writer, const Grid &grid)
     }
 }
 
-// What FreeXL reads: the cell values by position, numbers as their shortest decimal.
-struct FreeXlSheet
-{
-    int status = FREEXL_OK;
-    unsigned int rows = 0;
-    unsigned short columns = 0;
-    QHash<QPair<int, int>, QVariant> cells;
-};
-
-FreeXlSheet readWithFreeXl(const QString &path)
-{
-    FreeXlSheet sheet;
-    const void *handle = nullptr;
-    sheet.status = freexl_open(QFile::encodeName(path).constData(), &handle);
-    if (sheet.status == FREEXL_OK)
-        sheet.status = freexl_select_active_worksheet(handle, 0);
-    if (sheet.status == FREEXL_OK)
-        sheet.status = freexl_worksheet_dimensions(handle, &sheet.rows, &sheet.columns);
-    for (unsigned int row = 0; sheet.status == FREEXL_OK && row < sheet.rows; ++row) {
-        for (unsigned short column = 0; sheet.status == FREEXL_OK && column < sheet.columns; ++column) {
-            FreeXL_CellValue value;
-            sheet.status = freexl_get_cell_value(handle, row, column, &value);
-            const QPair<int, int> at{int(row), int(column)};
-            if (value.type == FREEXL_CELL_INT)
-                sheet.cells.insert(at, double(value.value.int_value));
-            else if (value.type == FREEXL_CELL_DOUBLE)
-                sheet.cells.insert(at, value.value.double_value);
-            else if (value.type == FREEXL_CELL_TEXT || value.type == FREEXL_CELL_SST_TEXT)
-                sheet.cells.insert(at, QString::fromUtf8(value.value.text_value));
-        }
-    }
-    if (handle)
-        freexl_close(handle);
-    return sheet;
-}
-
-// Debian's python3 with xlrd; empty when there is none.
-QString pythonWithXlrd()
-{
-    static const QString found = [] {
-        QStringList candidates{QStringLiteral("/usr/bin/python3")};
-        candidates.append(QStandardPaths::findExecutable(QStringLiteral("python3")));
-        for (const QString &python : candidates) {
-            if (python.isEmpty() || !QFile::exists(python))
-                continue;
-            QProcess probe;
-            probe.start(python, {QStringLiteral("-c"), QStringLiteral("import xlrd")});
-            if (probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
-                return python;
-        }
-        return QString();
-    }();
-    return found;
-}
-
 QJsonObject runScript(const QString &script, const QString &file)
 {
     QProcess process;
@@ -206,40 +151,6 @@ QString repeated(const QString &piece, int length)
     return text.left(length);
 }
 
-// Stored zip members, enough for a small .xlsx package.
-bool writeZip(const QString &file, const QList<QPair<QString, QByteArray>> &members)
-{
-    zipFile zip = zipOpen64(QFile::encodeName(file).constData(), APPEND_STATUS_CREATE);
-    if (!zip)
-        return false;
-    bool ok = true;
-    for (const auto &[name, content] : members) {
-        zip_fileinfo info{};
-        ok = ok && zipOpenNewFileInZip64(zip, name.toUtf8().constData(), &info, nullptr, 0, nullptr, 0, nullptr,
-                                         Z_DEFLATED, Z_DEFAULT_COMPRESSION, 0) == ZIP_OK;
-        ok = ok && zipWriteInFileInZip(zip, content.constData(), unsigned(content.size())) == ZIP_OK;
-        ok = ok && zipCloseFileInZip(zip) == ZIP_OK;
-    }
-    return zipClose(zip, nullptr) == ZIP_OK && ok;
-}
-
-QByteArray contentTypes()
-{
-    return QByteArrayLiteral(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
-<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">
-<Default Extension="rels" ContentType="application/vnd.openxmlformats-package.relationships+xml"/>
-<Default Extension="xml" ContentType="application/xml"/>
-</Types>)");
-}
-
-QByteArray packageRelationships()
-{
-    return QByteArrayLiteral(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
-<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">
-<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument" Target="xl/workbook.xml"/>
-</Relationships>)");
-}
-
 // A distributor's drug list: rich text and phonetic runs in shared strings, inline strings,
 // numbers as Excel writes them (17 digits), a boolean, cells without a reference, gaps.
 bool writeDrugListXlsx(const QString &file)
@@ -275,8 +186,8 @@ bool writeDrugListXlsx(const QString &file)
 <row r="9" customHeight="1" ht="30"/>
 <row r="12"><c r="F12" s="2"/><c r="A12"><f>1+1</f></c></row>
 </sheetData></worksheet>)");
-    return writeZip(file, {{QStringLiteral("[Content_Types].xml"), contentTypes()},
-                           {QStringLiteral("_rels/.rels"), packageRelationships()},
+    return writeZip(file, {{QStringLiteral("[Content_Types].xml"), xlsxContentTypes()},
+                           {QStringLiteral("_rels/.rels"), xlsxPackageRelationships()},
                            {QStringLiteral("xl/workbook.xml"), workbook},
                            {QStringLiteral("xl/_rels/workbook.xml.rels"), workbookRelationships},
                            {QStringLiteral("xl/sharedStrings.xml"), sharedStrings},
