@@ -1,4 +1,5 @@
 #include "messageboxcatcher.h"
+#include "namedcontrol.h"
 #include "testdatabase.h"
 
 #include <QApplication>
@@ -85,13 +86,7 @@ private slots:
 
 private:
     template<typename T>
-    T *child(const QString &name) const
-    {
-        T *found = m_window->findChild<T *>(name);
-        if (!found)
-            qFatal("no control %s", qPrintable(name));
-        return found;
-    }
+    T *child(const QString &name) const { return namedControl<T>(m_window, name); }
     QPushButton *button(const QString &name) const { return child<QPushButton>(name); }
     QLineEdit *edit(const QString &name) const { return child<QLineEdit>(name); }
     void chooseOption(const QString &caption);

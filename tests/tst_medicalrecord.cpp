@@ -1,4 +1,5 @@
 #include "messageboxcatcher.h"
+#include "namedcontrol.h"
 #include "testdatabase.h"
 
 #include <QInputMethodEvent>
@@ -130,13 +131,7 @@ private:
     QTextEdit *section(int index) const;
     void typeInto(QWidget *box, const QString &text);
     template<typename T>
-    T *child(const QString &name) const
-    {
-        T *found = m_record->findChild<T *>(name);
-        if (!found)
-            qFatal("no child %s", qPrintable(name));
-        return found;
-    }
+    T *child(const QString &name) const { return namedControl<T>(m_record, name); }
 
     TestDatabase *m_main = nullptr;
     TestDatabase *m_stats = nullptr;

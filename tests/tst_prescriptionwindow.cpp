@@ -1,4 +1,5 @@
 #include "messageboxcatcher.h"
+#include "namedcontrol.h"
 #include "testdatabase.h"
 
 #include <QInputMethodEvent>
@@ -48,13 +49,7 @@ private slots:
 
 private:
     template<typename T>
-    T *child(const QString &name) const
-    {
-        T *found = m_window->findChild<T *>(name);
-        if (!found)
-            qFatal("no child %s", qPrintable(name));
-        return found;
-    }
+    T *child(const QString &name) const { return namedControl<T>(m_window, name); }
     void type(const QString &field, const QString &text);
     void clickCategory(int index);
     QStringList results() const;

@@ -1,4 +1,5 @@
 #include "messageboxcatcher.h"
+#include "namedcontrol.h"
 #include "testdatabase.h"
 
 #include <optional>
@@ -25,48 +26,10 @@
 
 namespace {
 
-// Answers every question box with one button, as the user would, and keeps the questions.
-class QuestionAnswerer : public QObject
-{
-public:
-    explicit QuestionAnswerer(QMessageBox::StandardButton button)
-        : m_button(button)
-    {
-        connect(&m_timer, &QTimer::timeout, this, &QuestionAnswerer::answer);
-        m_timer.start(10);
-    }
-
-    QStringList questions;
-
-private:
-    void answer()
-    {
-        for (QWidget *widget : QApplication::topLevelWidgets()) {
-            auto *box = qobject_cast<QMessageBox *>(widget);
-            if (box && box->isVisible() && box->button(m_button)) {
-                questions.append(box->text());
-                box->button(m_button)->click();
-            }
-        }
-    }
-
-    QMessageBox::StandardButton m_button;
-    QTimer m_timer;
-};
-
-template <typename T>
-T *control(QWidget *window, const QString &name)
-{
-    T *found = window->findChild<T *>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
-}
-
 QStringList shownNames(QWidget *window)
 {
     QStringList names;
-    auto *list = control<QListWidget>(window, u"名称列表"_qs);
+    auto *list = namedControl<QListWidget>(window, u"名称列表"_qs);
     for (int row = 0; row < list->count(); ++row)
         names.append(list->item(row)->text());
     return names;
@@ -74,20 +37,20 @@ QStringList shownNames(QWidget *window)
 
 void clickRow(QWidget *window, int row)
 {
-    auto *list = control<QListWidget>(window, u"名称列表"_qs);
+    auto *list = namedControl<QListWidget>(window, u"名称列表"_qs);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
 }
 
 void click(QWidget *window, const QString &name)
 {
-    QTest::mouseClick(control<QAbstractButton>(window, name), Qt::LeftButton);
+    QTest::mouseClick(namedControl<QAbstractButton>(window, name), Qt::LeftButton);
 }
 
 QString box(QWidget *window, const QString &name)
 {
     if (name == u"内容"_qs)
-        return control<QPlainTextEdit>(window, name)->toPlainText();
-    return control<QLineEdit>(window, name)->text();
+        return namedControl<QPlainTextEdit>(window, name)->toPlainText();
+    return namedControl<QLineEdit>(window, name)->text();
 }
 
 const QStringList PersonalSets = {u"阿齐霉素组套"_qs, u"肺炎组套"_qs, u"牙周炎"_qs, u"小儿上呼吸道感染"_qs};
@@ -171,11 +134,11 @@ void TestTemplateWindow::kindSwitch()
     QCOMPARE(m_window->kind(), u"个人组套"_qs);
     // A half-typed template of the other kind does not survive the switch.
     clickRow(m_window, 1);
-    control<QLineEdit>(m_window, u"名称"_qs)->setText(u"改了一半"_qs);
-    control<QRadioButton>(m_window, kind == u"中药方剂"_qs ? u"病历模板"_qs : u"中药方剂"_qs)->click();
-    control<QRadioButton>(m_window, kind)->click();
+    namedControl<QLineEdit>(m_window, u"名称"_qs)->setText(u"改了一半"_qs);
+    namedControl<QRadioButton>(m_window, kind == u"中药方剂"_qs ? u"病历模板"_qs : u"中药方剂"_qs)->click();
+    namedControl<QRadioButton>(m_window, kind)->click();
     QCOMPARE(m_window->property("category").toString(), kind);
-    QCOMPARE(control<QGroupBox>(m_window, u"分类"_qs)->title(), kind);
+    QCOMPARE(namedControl<QGroupBox>(m_window, u"分类"_qs)->title(), kind);
     QCOMPARE(shownNames(m_window), names);
     QCOMPARE(box(m_window, u"序号"_qs), order);
     for (const QString &empty : {u"名称"_qs, u"拼音"_qs, u"内容"_qs})
@@ -188,7 +151,7 @@ void TestTemplateWindow::selectLoadsStoredValues()
     // Initials the user set by hand stay as stored, not recomputed from the name.
     TemplateRepository::Template own{QString(), u"桂枝加葛根汤"_qs, u"桂枝 9g      葛根12g      "_qs, u"gzjgg"_qs, u"中药方剂"_qs, u"010"_qs};
     QVERIFY(m_templates->add(own).ok);
-    control<QRadioButton>(m_window, u"中药方剂"_qs)->click();
+    namedControl<QRadioButton>(m_window, u"中药方剂"_qs)->click();
     clickRow(m_window, 0);
     QCOMPARE(box(m_window, u"名称"_qs), u"桂枝汤"_qs);
     QCOMPARE(box(m_window, u"拼音"_qs), u"gzt"_qs);
@@ -199,7 +162,7 @@ void TestTemplateWindow::selectLoadsStoredValues()
     QCOMPARE(box(m_window, u"拼音"_qs), u"gzjgg"_qs);
     QVERIFY(!m_window->isModified());
     // Typing in the name proposes its initials again.
-    control<QLineEdit>(m_window, u"名称"_qs)->setText(u" 葛根汤"_qs);
+    namedControl<QLineEdit>(m_window, u"名称"_qs)->setText(u" 葛根汤"_qs);
     QCOMPARE(box(m_window, u"拼音"_qs), u"ggt"_qs);
     QVERIFY(m_window->isModified());
 }
@@ -250,10 +213,10 @@ void TestTemplateWindow::savingNewFormula()
     QFETCH(QString, typed);
     QFETCH(QString, stored);
     QFETCH(int, caret);
-    control<QRadioButton>(m_window, u"中药方剂"_qs)->click();
-    control<QLineEdit>(m_window, u"名称"_qs)->setText(u" 桂枝甘草汤"_qs);
+    namedControl<QRadioButton>(m_window, u"中药方剂"_qs)->click();
+    namedControl<QLineEdit>(m_window, u"名称"_qs)->setText(u" 桂枝甘草汤"_qs);
     QCOMPARE(box(m_window, u"拼音"_qs), u"gzgct"_qs);
-    control<QPlainTextEdit>(m_window, u"内容"_qs)->setPlainText(typed);
+    namedControl<QPlainTextEdit>(m_window, u"内容"_qs)->setPlainText(typed);
     click(m_window, u"保存"_qs);
 
     Database &db = m_file->database();
@@ -262,11 +225,11 @@ void TestTemplateWindow::savingNewFormula()
     QCOMPARE(column(db, u"select 拼音 || '|' || 查询 || '|' || 分类 || '|' || 排序"_qs + where),
              QStringList{u"gzgct| 桂枝甘草汤gzgct27215|中药方剂|005"_qs});
     QCOMPARE(column(db, u"select 序号"_qs + where).value(0).size(), 14);
-    auto *content = control<QPlainTextEdit>(m_window, u"内容"_qs);
+    auto *content = namedControl<QPlainTextEdit>(m_window, u"内容"_qs);
     QCOMPARE(content->toPlainText(), QString(stored).replace(u"\r\n"_qs, u"\n"_qs));
     // The next herb typed goes in front of the instruction.
     QCOMPARE(content->textCursor().position(), caret);
-    auto *list = control<QListWidget>(m_window, u"名称列表"_qs);
+    auto *list = namedControl<QListWidget>(m_window, u"名称列表"_qs);
     QCOMPARE(shownNames(m_window).last(), u" 桂枝甘草汤"_qs);
     QCOMPARE(list->currentRow(), 4);
     QVERIFY(!m_window->isModified());
@@ -274,17 +237,17 @@ void TestTemplateWindow::savingNewFormula()
 
 void TestTemplateWindow::savingAgainUpdatesTheSameTemplate()
 {
-    control<QLineEdit>(m_window, u"名称"_qs)->setText(u"感冒组套"_qs);
-    control<QPlainTextEdit>(m_window, u"内容"_qs)->setPlainText(u"复方氨酚烷胺片 1片"_qs);
+    namedControl<QLineEdit>(m_window, u"名称"_qs)->setText(u"感冒组套"_qs);
+    namedControl<QPlainTextEdit>(m_window, u"内容"_qs)->setPlainText(u"复方氨酚烷胺片 1片"_qs);
     click(m_window, u"保存"_qs);
-    control<QPlainTextEdit>(m_window, u"内容"_qs)->setPlainText(u"复方氨酚烷胺片 2片\n    用法：口服 每日2次\n\n"_qs);
-    control<QLineEdit>(m_window, u"序号"_qs)->setText(u"000"_qs);
+    namedControl<QPlainTextEdit>(m_window, u"内容"_qs)->setPlainText(u"复方氨酚烷胺片 2片\n    用法：口服 每日2次\n\n"_qs);
+    namedControl<QLineEdit>(m_window, u"序号"_qs)->setText(u"000"_qs);
     click(m_window, u"保存"_qs);
     Database &db = m_file->database();
     QCOMPARE(column(db, u"select 内容 || '|' || 排序 from 个人模板 where 名称 = '感冒组套'"_qs),
              QStringList{u"复方氨酚烷胺片 2片\r\n    用法：口服 每日2次|000"_qs});
     QCOMPARE(shownNames(m_window).first(), u"感冒组套"_qs);
-    QCOMPARE(control<QListWidget>(m_window, u"名称列表"_qs)->currentRow(), 0);
+    QCOMPARE(namedControl<QListWidget>(m_window, u"名称列表"_qs)->currentRow(), 0);
 }
 
 void TestTemplateWindow::thousandthTemplateProposesZeroOrder()
@@ -297,7 +260,7 @@ void TestTemplateWindow::thousandthTemplateProposesZeroOrder()
         QVERIFY2(added.ok, qPrintable(added.fullText()));
     }
     QVERIFY(db.exec(u"commit"_qs).ok);
-    control<QRadioButton>(m_window, u"病历模板"_qs)->click();
+    namedControl<QRadioButton>(m_window, u"病历模板"_qs)->click();
     QCOMPARE(shownNames(m_window).size(), 999);
     QCOMPARE(box(m_window, u"序号"_qs), u"000"_qs);
 }
@@ -305,9 +268,9 @@ void TestTemplateWindow::thousandthTemplateProposesZeroOrder()
 void TestTemplateWindow::dollarStoredFullWidth()
 {
     // The medical record ends its sections with "$": an inserted "$" must read back as typed.
-    control<QRadioButton>(m_window, u"病历模板"_qs)->click();
-    control<QLineEdit>(m_window, u"名称"_qs)->setText(u"血压$记录"_qs);
-    control<QPlainTextEdit>(m_window, u"内容"_qs)->setPlainText(u"血压 $ mmHg"_qs);
+    namedControl<QRadioButton>(m_window, u"病历模板"_qs)->click();
+    namedControl<QLineEdit>(m_window, u"名称"_qs)->setText(u"血压$记录"_qs);
+    namedControl<QPlainTextEdit>(m_window, u"内容"_qs)->setPlainText(u"血压 $ mmHg"_qs);
     click(m_window, u"保存"_qs);
     QCOMPARE(column(m_file->database(), u"select 名称 || '|' || 内容 from 个人模板 where 分类 = '病历模板' and 排序 = '007'"_qs),
              QStringList{u"血压＄记录|血压 ＄ mmHg"_qs});
@@ -328,8 +291,8 @@ void TestTemplateWindow::nameRequired()
     QFETCH(bool, stored);
     if (stored)
         clickRow(m_window, 2);
-    control<QLineEdit>(m_window, u"名称"_qs)->setText(u"   "_qs);
-    control<QPlainTextEdit>(m_window, u"内容"_qs)->setPlainText(u"甲硝唑片 0.2g×21片"_qs);
+    namedControl<QLineEdit>(m_window, u"名称"_qs)->setText(u"   "_qs);
+    namedControl<QPlainTextEdit>(m_window, u"内容"_qs)->setPlainText(u"甲硝唑片 0.2g×21片"_qs);
     MessageBoxCatcher catcher;
     click(m_window, u"保存"_qs);
     QCOMPARE(catcher.texts(), QStringList{u"请输入药物名称！"_qs});
@@ -345,9 +308,9 @@ void TestTemplateWindow::refusedSaveKeepsInput()
     TemplateRepository templates(impatient);
     TemplateWindow window(templates);
     window.show();
-    control<QRadioButton>(&window, u"中药方剂"_qs)->click();
-    control<QLineEdit>(&window, u"名称"_qs)->setText(u"甘草汤"_qs);
-    control<QPlainTextEdit>(&window, u"内容"_qs)->setPlainText(u"甘草6克"_qs);
+    namedControl<QRadioButton>(&window, u"中药方剂"_qs)->click();
+    namedControl<QLineEdit>(&window, u"名称"_qs)->setText(u"甘草汤"_qs);
+    namedControl<QPlainTextEdit>(&window, u"内容"_qs)->setPlainText(u"甘草6克"_qs);
 
     // Another computer is writing to the file.
     Database other(m_file->location());
@@ -383,12 +346,12 @@ void TestTemplateWindow::presetContentFromThePrescription()
     QVERIFY(window);
     QCOMPARE(main.childWindow(u"Form4"_qs), window);
     QCOMPARE(window->property("category").toString(), u"中药方剂"_qs);
-    QVERIFY(control<QRadioButton>(window, u"中药方剂"_qs)->isChecked());
+    QVERIFY(namedControl<QRadioButton>(window, u"中药方剂"_qs)->isChecked());
     QCOMPARE(box(window, u"内容"_qs), u"桂枝9g\n白芍10g\n诊查费"_qs);
     QCOMPARE(box(window, u"名称"_qs), QString());
     QCOMPARE(box(window, u"序号"_qs), u"005"_qs);
     QVERIFY(window->isModified());
-    control<QLineEdit>(window, u"名称"_qs)->setText(u"桂枝芍药方"_qs);
+    namedControl<QLineEdit>(window, u"名称"_qs)->setText(u"桂枝芍药方"_qs);
     click(window, u"保存"_qs);
     QCOMPARE(column(file.database(), u"select 内容 from 个人模板 where 名称 = '桂枝芍药方'"_qs),
              QStringList{u"桂枝9g"_qs + Pad7 + u"白芍10g"_qs + Pad6 + u"\r\n诊查费"_qs});
@@ -430,17 +393,17 @@ void TestTemplateWindow::unsavedEditsOnClosing()
     QPointer<TemplateWindow> window = main.openTemplates(u"病历模板"_qs);
     clickRow(window, 0);
     {
-        QuestionAnswerer answerer(QMessageBox::No);
+        MessageBoxCatcher answerer(QMessageBox::No);
         close(window);
         QTRY_VERIFY(!window);
-        QCOMPARE(answerer.questions, QStringList());
+        QCOMPARE(answerer.texts(), QStringList());
     }
 
     window = main.openTemplates(u"病历模板"_qs);
-    control<QPlainTextEdit>(window, u"内容"_qs)->setPlainText(u"头痛三天"_qs);
-    QuestionAnswerer answerer(discard ? QMessageBox::Yes : QMessageBox::No);
+    namedControl<QPlainTextEdit>(window, u"内容"_qs)->setPlainText(u"头痛三天"_qs);
+    MessageBoxCatcher answerer(discard ? QMessageBox::Yes : QMessageBox::No);
     close(window);
-    QCOMPARE(answerer.questions.size(), 1);
+    QCOMPARE(answerer.texts().size(), 1);
     if (discard) {
         QTRY_VERIFY(!window);
         if (closedBy == u"menu"_qs)

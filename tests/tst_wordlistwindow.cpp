@@ -1,4 +1,5 @@
 #include "messageboxcatcher.h"
+#include "namedcontrol.h"
 #include "testdatabase.h"
 
 #include <optional>
@@ -21,19 +22,10 @@
 
 namespace {
 
-template <typename T>
-T *control(QWidget *window, const QString &name)
-{
-    T *found = window->findChild<T *>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
-}
-
 QStringList shownNames(QWidget *window)
 {
     QStringList names;
-    auto *list = control<QListWidget>(window, u"列表"_qs);
+    auto *list = namedControl<QListWidget>(window, u"列表"_qs);
     for (int row = 0; row < list->count(); ++row)
         names.append(list->item(row)->text());
     return names;
@@ -41,14 +33,14 @@ QStringList shownNames(QWidget *window)
 
 void clickRow(QWidget *window, int row)
 {
-    auto *list = control<QListWidget>(window, u"列表"_qs);
+    auto *list = namedControl<QListWidget>(window, u"列表"_qs);
     list->scrollToItem(list->item(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
 }
 
 void click(QWidget *window, const QString &name)
 {
-    QTest::mouseClick(control<QPushButton>(window, name), Qt::LeftButton);
+    QTest::mouseClick(namedControl<QPushButton>(window, name), Qt::LeftButton);
 }
 
 } // namespace
@@ -138,10 +130,10 @@ void TestWordListWindow::twins()
     const QSize area = main.mdiArea()->viewport()->size();
     QCOMPARE(frame->pos(), QPoint((area.width() - frame->width()) / 2, (area.height() - frame->height()) / 2));
     QCOMPARE(shownNames(window).size(), rows);
-    QCOMPARE(control<QLineEdit>(window, u"查询"_qs)->text(), QString());
+    QCOMPARE(namedControl<QLineEdit>(window, u"查询"_qs)->text(), QString());
 
-    control<QLineEdit>(window, nameBox)->setText(u"青山镇东坡村"_qs);
-    QCOMPARE(control<QLineEdit>(window, u"拼音代码"_qs)->text(), u"qszdpc"_qs);
+    namedControl<QLineEdit>(window, nameBox)->setText(u"青山镇东坡村"_qs);
+    QCOMPARE(namedControl<QLineEdit>(window, u"拼音代码"_qs)->text(), u"qszdpc"_qs);
     click(window, u"保存"_qs);
     QCOMPARE(count(file.database(), u"select count(*) from \"%1\" where 名称 = '青山镇东坡村'"_qs.arg(table)), 1);
     QCOMPARE(shownNames(window).size(), rows + 1);
@@ -167,7 +159,7 @@ void TestWordListWindow::searchAsTyped()
     QFETCH(QStringList, includes);
     QFETCH(QStringList, excludes);
     QFETCH(int, rows);
-    auto *search = control<QLineEdit>(m_window, u"查询"_qs);
+    auto *search = namedControl<QLineEdit>(m_window, u"查询"_qs);
     // Typed one character after the other, each refilling the list.
     for (const QChar c : typed)
         search->insert(c);
@@ -193,16 +185,16 @@ void TestWordListWindow::addKeepsTheNameAsTyped()
     QFETCH(QString, enterIn);
     m_window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_window));
-    auto *search = control<QLineEdit>(m_window, u"查询"_qs);
-    auto *name = control<QLineEdit>(m_window, u"诊断名称"_qs);
-    auto *initials = control<QLineEdit>(m_window, u"拼音代码"_qs);
+    auto *search = namedControl<QLineEdit>(m_window, u"查询"_qs);
+    auto *name = namedControl<QLineEdit>(m_window, u"诊断名称"_qs);
+    auto *initials = namedControl<QLineEdit>(m_window, u"拼音代码"_qs);
     search->insert(u"炎"_qs);
     name->insert(u" 胃痛"_qs);
     QCOMPARE(initials->text(), u"wt"_qs);
     if (enterIn.isEmpty())
         click(m_window, u"保存"_qs);
     else
-        QTest::keyClick(control<QLineEdit>(m_window, enterIn), Qt::Key_Return);
+        QTest::keyClick(namedControl<QLineEdit>(m_window, enterIn), Qt::Key_Return);
     QCOMPARE(column(m_file->database(), u"select 名称 || '|' || 拼音 || '|' || 序号 from 诊断 where 名称 like '%胃痛'"_qs),
              QStringList{u" 胃痛|wt| 胃痛wt"_qs});
     QCOMPARE(search->text(), QString());
@@ -215,8 +207,8 @@ void TestWordListWindow::addKeepsTheNameAsTyped()
 
 void TestWordListWindow::onlySpacesAddNothing()
 {
-    auto *name = control<QLineEdit>(m_window, u"诊断名称"_qs);
-    auto *search = control<QLineEdit>(m_window, u"查询"_qs);
+    auto *name = namedControl<QLineEdit>(m_window, u"诊断名称"_qs);
+    auto *search = namedControl<QLineEdit>(m_window, u"查询"_qs);
     search->setText(u"bm"_qs);
     name->setText(u"   "_qs);
     click(m_window, u"保存"_qs);
@@ -232,7 +224,7 @@ void TestWordListWindow::refusedAddKeepsInput()
     WordListRepository addresses(impatient, Tables::addresses());
     WordListWindow window(addresses, WordListWindow::List::Addresses);
     window.show();
-    control<QLineEdit>(&window, u"地址名称"_qs)->setText(u"青山镇南岭村"_qs);
+    namedControl<QLineEdit>(&window, u"地址名称"_qs)->setText(u"青山镇南岭村"_qs);
     Database other(m_file->location());
     std::optional<SqlTransaction> held(std::in_place, other);
     QVERIFY(held->isActive());
@@ -240,8 +232,8 @@ void TestWordListWindow::refusedAddKeepsInput()
     click(&window, u"保存"_qs);
     QCOMPARE(catcher.texts().size(), 1);
     QVERIFY2(catcher.texts().at(0).contains(u"其他电脑"_qs), qPrintable(catcher.texts().at(0)));
-    QCOMPARE(control<QLineEdit>(&window, u"地址名称"_qs)->text(), u"青山镇南岭村"_qs);
-    QCOMPARE(control<QLineEdit>(&window, u"拼音代码"_qs)->text(), u"qsznlc"_qs);
+    QCOMPARE(namedControl<QLineEdit>(&window, u"地址名称"_qs)->text(), u"青山镇南岭村"_qs);
+    QCOMPARE(namedControl<QLineEdit>(&window, u"拼音代码"_qs)->text(), u"qsznlc"_qs);
     held.reset();
 }
 
@@ -251,7 +243,7 @@ void TestWordListWindow::deleteInFilteredList()
     click(m_window, u"删除"_qs);
     QCOMPARE(count(m_file->database(), u"select count(*) from 诊断"_qs), 88);
 
-    control<QLineEdit>(m_window, u"查询"_qs)->insert(u"肺"_qs);
+    namedControl<QLineEdit>(m_window, u"查询"_qs)->insert(u"肺"_qs);
     QCOMPARE(shownNames(m_window), (QStringList{u"肺结核"_qs, u"肺气肿"_qs, u"肺心病"_qs, u"肺炎"_qs}));
     clickRow(m_window, 1);
     click(m_window, u"删除"_qs);
@@ -266,7 +258,7 @@ void TestWordListWindow::deleteInFilteredList()
 void TestWordListWindow::deleteAfterAnotherComputerChangedTheList()
 {
     clickRow(m_window, 4);
-    QCOMPARE(control<QListWidget>(m_window, u"列表"_qs)->currentItem()->text(), u"便秘"_qs);
+    QCOMPARE(namedControl<QListWidget>(m_window, u"列表"_qs)->currentItem()->text(), u"便秘"_qs);
     // Another computer removes an entry above it while the list is shown.
     Database other(m_file->location());
     QVERIFY(other.exec(u"delete from 诊断 where 名称 = '白细胞减少症'"_qs).ok);
