@@ -1,6 +1,7 @@
 #include "messageboxcatcher.h"
 #include "namedcontrol.h"
 #include "testdatabase.h"
+#include "teststartupvalues.h"
 
 #include <QInputMethodEvent>
 #include <QLabel>
@@ -66,11 +67,7 @@ void TestPrescriptionWindow::init()
     m_main = new TestDatabase(DatabaseKind::Main);
     m_stats = new TestDatabase(DatabaseKind::Stats);
     m_now = QDateTime(QDate(2026, 12, 10), QTime(9, 0));
-    StartupValues values;
-    values.mainDataPath = m_main->path();
-    values.mainLocation = m_main->location();
-    values.statsDataPath = m_stats->path();
-    values.statsLocation = m_stats->location();
+    StartupValues values = testStartupValues(*m_main, m_stats);
     values.installationPrefix = u"TEST"_qs;
     m_services = new ClinicServices(values, m_main->folder());
     PrescriptionServices services = m_services->prescriptionServices();

@@ -1,6 +1,7 @@
 #include "messageboxcatcher.h"
 #include "namedcontrol.h"
 #include "testdatabase.h"
+#include "teststartupvalues.h"
 
 #include <optional>
 
@@ -335,11 +336,7 @@ void TestTemplateWindow::presetContentFromThePrescription()
 {
     TestDatabase file;
     QTemporaryDir backup;
-    StartupValues values;
-    values.mainDataPath = file.path();
-    values.mainLocation = file.location();
-    values.statsDataPath = file.folder() + u"/用药统计.dat"_qs;
-    ClinicServices services(values, backup.path());
+    ClinicServices services(testStartupValues(file), backup.path());
     MainWindow main(services);
     main.show();
     TemplateWindow *window = main.openTemplates(u"中药方剂"_qs, u"桂枝9g\r\n白芍10g\r\n诊查费"_qs);
@@ -373,11 +370,7 @@ void TestTemplateWindow::unsavedEditsOnClosing()
     QFETCH(bool, discard);
     TestDatabase file;
     QTemporaryDir backup;
-    StartupValues values;
-    values.mainDataPath = file.path();
-    values.mainLocation = file.location();
-    values.statsDataPath = file.folder() + u"/用药统计.dat"_qs;
-    ClinicServices services(values, backup.path());
+    ClinicServices services(testStartupValues(file), backup.path());
     MainWindow main(services);
     main.show();
     const auto close = [&](QWidget *window) {

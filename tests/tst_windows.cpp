@@ -1,5 +1,6 @@
 #include "messageboxcatcher.h"
 #include "testdatabase.h"
+#include "teststartupvalues.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -76,10 +77,7 @@ void TestWindows::init()
     m_file = new TestDatabase;
     m_db = &m_file->database();
     m_backup = new QTemporaryDir;
-    StartupValues values;
-    values.mainDataPath = m_file->path();
-    values.mainLocation = m_file->location();
-    values.statsDataPath = m_file->folder() + u"/用药统计.dat"_qs;
+    StartupValues values = testStartupValues(*m_file);
     values.startupPrinterName = u"诊室打印机"_qs;
     m_services = new ClinicServices(values, m_backup->path());
     m_settings = &m_services->settings();
@@ -421,10 +419,7 @@ void TestWindows::logBookNamesThePrescriptionsPhysician()
 void TestWindows::failedBackupEndsWithNonZeroCode()
 {
     // A backup root below a file can never be made, whoever runs the program.
-    StartupValues values;
-    values.mainDataPath = m_file->path();
-    values.mainLocation = m_file->location();
-    values.statsDataPath = m_file->folder() + u"/用药统计.dat"_qs;
+    StartupValues values = testStartupValues(*m_file);
     const QString file = m_file->folder() + u"/一个文件"_qs;
     QVERIFY(writeTestFile(file));
     ClinicServices services(values, file + u"/备份"_qs);

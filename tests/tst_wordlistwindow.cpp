@@ -1,6 +1,7 @@
 #include "messageboxcatcher.h"
 #include "namedcontrol.h"
 #include "testdatabase.h"
+#include "teststartupvalues.h"
 
 #include <optional>
 
@@ -113,11 +114,7 @@ void TestWordListWindow::twins()
     QFETCH(int, rows);
     TestDatabase file;
     QTemporaryDir backup;
-    StartupValues values;
-    values.mainDataPath = file.path();
-    values.mainLocation = file.location();
-    values.statsDataPath = file.folder() + u"/用药统计.dat"_qs;
-    ClinicServices services(values, backup.path());
+    ClinicServices services(testStartupValues(file), backup.path());
     MainWindow main(services);
     main.show();
     main.findChild<QAction *>(menu)->trigger();
