@@ -306,6 +306,14 @@ void TestWindows::settingsCancelThenSave()
     QVERIFY(window->isVisible());
     QVERIFY(window->isWindow());
     QCOMPARE(window->objectName(), u"Form8"_qs);
+    // Every control sits in its group; none floats over the window's corner, and the log book's
+    // margins, kept by the log window, have none here.
+    for (QWidget *control : window->findChildren<QWidget *>()) {
+        if (control->isVisibleTo(window) && (qobject_cast<QLineEdit *>(control) || qobject_cast<QComboBox *>(control)))
+            QVERIFY2(control->parentWidget() != window, qPrintable(control->objectName()));
+    }
+    QVERIFY(!window->field(u"日志上边距"_qs));
+    QVERIFY(!window->field(u"日志左边距"_qs));
     // Opening it again discards the open instance and its edits.
     qobject_cast<QLineEdit *>(window->field(u"医师"_qs))->setText(u"未保存"_qs);
     action(u"综合设置(S)"_qs)->trigger();

@@ -38,6 +38,9 @@ SettingsWindow::SettingsWindow(ClinicSettings &settings, const QString &startupP
     const QString defaultPrinter = QPrinterInfo::defaultPrinterName();
     int printingCell = 0;
     for (const SettingDefinition &definition : settingDefinitions()) {
+        // The log book's margins belong to its own window; a control here would only float, unlaid.
+        if (definition.group == SettingDefinition::Group::NotInWindow)
+            continue;
         QWidget *control = nullptr;
         switch (definition.control) {
         case SettingDefinition::Control::Line:
