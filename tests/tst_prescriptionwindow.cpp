@@ -41,6 +41,7 @@ private slots:
     void typedQuantityRecomputes();
     void printingWithoutAPrinterOffersAPdf();
     void safetyStripFollowsEdits();
+    void missingDiagnosisShownOnSavedPrescriptions();
     void unsavedTypingIsOfferedBeforeANewPrescription_data();
     void unsavedTypingIsOfferedBeforeANewPrescription();
     void historyDayPaging_data();
@@ -378,6 +379,39 @@ void TestPrescriptionWindow::safetyStripFollowsEdits()
     type(u"Text5_0"_qs, u"吴十"_qs);
     m_window->settle();
     QCOMPARE(child<QLabel>(u"Lb2_5"_qs)->text(), u"头孢克洛胶囊"_qs);
+}
+
+// The missing diagnosis is an inspection finding on a stored prescription: not while it is being
+// written, but after saving and whenever it is brought back from the history.
+void TestPrescriptionWindow::missingDiagnosisShownOnSavedPrescriptions()
+{
+    PrescriptionSheet &sheet = m_window->sheet();
+    SafetyStrip *strip = m_window->safetyStrip();
+    const auto shown = [strip] {
+        QStringList texts;
+        for (const SafetyWarning &warning : strip->warnings())
+            texts.append(warning.text);
+        return texts;
+    };
+    type(u"Text5_0"_qs, u"陈九"_qs);
+    sheet.setBody(u"注射费 1次\r\n"_qs);
+    QTest::qWait(10);
+    QCOMPARE(shown(), QStringList());
+    QVERIFY(m_window->saveWithLayout());
+    QTRY_COMPARE(shown(), QStringList{u"未写诊断"_qs});
+    m_window->runToolbarAction(0);
+    QTRY_COMPARE(shown(), QStringList());
+    // Another prescription saved since, so the one reopened is not the last one saved.
+    type(u"Text5_0"_qs, u"周十"_qs);
+    type(u"Text5_6"_qs, u"头痛"_qs);
+    QVERIFY(m_window->saveWithLayout());
+    QTRY_COMPARE(shown(), QStringList());
+    auto *history = child<QListWidget>(u"List2"_qs);
+    const QList<QListWidgetItem *> rows = history->findItems(u"陈九"_qs, Qt::MatchStartsWith);
+    QCOMPARE(rows.size(), 1);
+    QTest::mouseClick(history->viewport(), Qt::LeftButton, {}, history->visualItemRect(rows.at(0)).center());
+    QCOMPARE(sheet.field(PrescriptionSheet::Name), u"陈九"_qs);
+    QTRY_COMPARE(shown(), QStringList{u"未写诊断"_qs});
 }
 
 void TestPrescriptionWindow::unsavedTypingIsOfferedBeforeANewPrescription_data()

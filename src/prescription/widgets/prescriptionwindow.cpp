@@ -467,6 +467,8 @@ void PrescriptionWindow::reopen(qint64 rowId)
         return;
     emit medicalRecordMustClose();
     if (m_history->reopen(rowId, *m_sheet)) {
+        // A prescription from the archive is a stored one: it shows what a save would have shown.
+        m_savedId = m_sheet->id();
         markSaved();
         m_priced->scrollToTop();
     }

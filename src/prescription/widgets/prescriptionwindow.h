@@ -106,7 +106,8 @@ private:
     std::unique_ptr<PrescriptionSafety> m_safety;
     SafetyStrip *m_safetyStrip = nullptr;
     bool m_safetyPending = false;
-    // The id of the prescription last saved: from then on a missing diagnosis is warned about.
+    // The id of the prescription last saved or reopened from the archive: a stored prescription is
+    // warned about a missing diagnosis.
     QString m_savedId;
     // The prescription as it was last saved, started or reopened.
     QStringList m_snapshot;
