@@ -56,7 +56,7 @@ QString initialsDigitCode(const QString &initials)
     for (QChar c : initials) {
         const char16_t k = c.unicode();
         if (k >= u'a' && k <= u'z')
-            digits.append(QChar(u'0' + (k - 93) / 4));
+            digits.append(QChar(keypadDigit(k)));
     }
     return digits;
 }

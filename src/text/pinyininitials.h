@@ -15,6 +15,13 @@ QString initialOf(QChar c);
 QString pinyinInitials(const QString &text, const PinyinTables &tables);
 QString pinyinInitials(const QString &text);
 
+// The keypad digit of a lower-case letter: a–d '1', e–h '2', i–l '3', m–p '4', q–t '5', u–x '6',
+// y–z '7'.
+constexpr char16_t keypadDigit(char16_t letter)
+{
+    return char16_t(u'0' + (letter - 93) / 4);
+}
+
 // Keypad digits of an initials string: a–d → 1 … y–z → 7; other characters are skipped.
 QString initialsDigitCode(const QString &initials);
 

@@ -1,5 +1,7 @@
 #include "text/pinyinpattern.h"
 
+#include "text/pinyininitials.h"
+
 namespace {
 
 constexpr int DigitShift = 26;
@@ -9,12 +11,12 @@ constexpr PinyinPattern::Mask digitBit(char32_t digit)
     return PinyinPattern::Mask(1) << (DigitShift + int(digit - U'0'));
 }
 
-// The letters of one keypad key: a–d 1, e–h 2, i–l 3, m–p 4, q–t 5, u–x 6, y–z 7.
+// The letters of one keypad key.
 constexpr PinyinPattern::Mask keypadLetters(char32_t digit)
 {
     PinyinPattern::Mask mask = 0;
     for (char32_t letter = U'a'; letter <= U'z'; ++letter) {
-        if (U'0' + (letter - 93) / 4 == digit)
+        if (keypadDigit(char16_t(letter)) == digit)
             mask |= PinyinPattern::Mask(1) << (letter - U'a');
     }
     return mask;

@@ -41,14 +41,8 @@ void SearchIndex::assign(const QList<Entry> &entries)
     m_positionEnds.reserve(size_t(entries.size()) + 1);
     m_keys.reserve(keyLength);
 
-    for (const Entry &entry : entries) {
-        m_rowIds.push_back(entry.rowId);
-        for (QChar c : entry.searchKey)
-            m_keys.push_back(asciiLower(c.unicode()));
-        m_keyEnds.push_back(quint32(m_keys.size()));
-        PinyinPattern::compile(entry.name, *m_readings, m_positions);
-        m_positionEnds.push_back(quint32(m_positions.size()));
-    }
+    for (const Entry &entry : entries)
+        append(entry);
     m_keys.shrink_to_fit();
     m_positions.shrink_to_fit();
 }
