@@ -36,6 +36,11 @@ std::optional<ReportDateRange> ReportDateRange::fromTexts(const QString &from, c
     return ReportDateRange(*first, *second);
 }
 
+QString ReportDateRange::invalidDatesMessage()
+{
+    return QStringLiteral("请填写正确格式的起止日期！日期格式为“2016-01-03”。");
+}
+
 ReportDateRange ReportDateRange::monthUpTo(const QDate &today)
 {
     return ReportDateRange(today.addMonths(-1), today);

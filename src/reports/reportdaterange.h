@@ -18,6 +18,8 @@ public:
     static QString dateText(const QDate &date);
     // Both boxes read as dates in the order typed; nothing when either does not hold one.
     static std::optional<ReportDateRange> fromTexts(const QString &from, const QString &to);
+    // What the user is told when fromTexts() finds no range.
+    static QString invalidDatesMessage();
     // What the boxes start with: one calendar month before today, and today.
     static ReportDateRange monthUpTo(const QDate &today);
 

@@ -4,7 +4,7 @@ std::variant<ReportDateRange, QString> UsageStatistics::checkRange(const QString
 {
     const std::optional<ReportDateRange> range = ReportDateRange::fromTexts(fromText, toText);
     if (!range)
-        return QStringLiteral("请填写正确格式的起止日期！日期格式为“2016-01-03”。");
+        return ReportDateRange::invalidDatesMessage();
     if (range->days() > MaxDays)
         return QStringLiteral("统计日期范围不能超过1个月！");
     return range->ordered();

@@ -13,12 +13,12 @@
 #include "print/units.h"
 #include "reports/reportdaterange.h"
 #include "reports/reportexport.h"
+#include "reports/widgets/reportdateboxes.h"
 #include "ui/widgets/filechooser.h"
 #include "ui/widgets/rowgrid.h"
 
 namespace {
 
-const QString DateMessage = QStringLiteral("请填写正确格式的起止日期！日期格式为“2016-01-03”。");
 const QString DesignMargin = QStringLiteral("10");
 
 // The busy pointer for as long as it lives, so every way out of an operation restores the pointer.
@@ -124,9 +124,7 @@ OutpatientLogWindow::OutpatientLogWindow(OutpatientLogRepository &log, ClinicSet
     connect(m_leftMargin, &QLineEdit::returnPressed, m_topMargin, qOverload<>(&QWidget::setFocus));
     connect(m_topMargin, &QLineEdit::returnPressed, m_from, qOverload<>(&QWidget::setFocus));
 
-    const ReportDateRange range = ReportDateRange::monthUpTo(today);
-    m_from->setText(ReportDateRange::dateText(range.from()));
-    m_to->setText(ReportDateRange::dateText(range.to()));
+    ReportDateBoxes::show(m_from, m_to, ReportDateRange::monthUpTo(today));
     query();
 
     // Settings that cannot be read leave the boxes at the form's own value.
@@ -148,7 +146,7 @@ OutpatientLogRepository::Read OutpatientLogWindow::readVisits(std::optional<int>
     const std::optional<ReportDateRange> range = ReportDateRange::fromTexts(m_from->text(), m_to->text());
     if (!range) {
         OutpatientLogRepository::Read refused;
-        refused.error = DateMessage;
+        refused.error = ReportDateRange::invalidDatesMessage();
         return refused;
     }
     OutpatientLogRepository::Read read = m_log.visits(range->from(), range->to(), limit);

@@ -10,6 +10,7 @@
 #include "print/units.h"
 #include "reports/reportexport.h"
 #include "reports/usagestatisticscalculator.h"
+#include "reports/widgets/reportdateboxes.h"
 #include "ui/widgets/filechooser.h"
 #include "ui/widgets/rowgrid.h"
 
@@ -85,9 +86,7 @@ UsageStatisticsWindow::UsageStatisticsWindow(UsageStatisticsCalculator &calculat
     m_progressTimer.setInterval(100);
     connect(&m_progressTimer, &QTimer::timeout, this, &UsageStatisticsWindow::advanceProgress);
 
-    const ReportDateRange range = ReportDateRange::monthUpTo(today);
-    m_from->setText(ReportDateRange::dateText(range.from()));
-    m_to->setText(ReportDateRange::dateText(range.to()));
+    ReportDateBoxes::show(m_from, m_to, ReportDateRange::monthUpTo(today));
 }
 
 UsageStatisticsWindow::~UsageStatisticsWindow()

@@ -7,6 +7,7 @@
 
 #include "print/units.h"
 #include "reports/reportdaterange.h"
+#include "reports/widgets/reportdateboxes.h"
 #include "reports/widgets/workloadchart.h"
 
 WorkloadWindow::WorkloadWindow(WorkloadRepository &workload, const QDate &today, QWidget *parent)
@@ -57,9 +58,7 @@ WorkloadWindow::WorkloadWindow(WorkloadRepository &workload, const QDate &today,
     connect(m_from, &QLineEdit::returnPressed, m_to, qOverload<>(&QWidget::setFocus));
     connect(m_to, &QLineEdit::returnPressed, this, &WorkloadWindow::calculate);
 
-    const ReportDateRange range = ReportDateRange::monthUpTo(today);
-    m_from->setText(ReportDateRange::dateText(range.from()));
-    m_to->setText(ReportDateRange::dateText(range.to()));
+    ReportDateBoxes::show(m_from, m_to, ReportDateRange::monthUpTo(today));
 }
 
 void WorkloadWindow::calculate()
@@ -71,7 +70,6 @@ void WorkloadWindow::calculate()
 
 void WorkloadWindow::showToday()
 {
-    m_from->setText(ReportDateRange::dateText(m_today));
-    m_to->setText(ReportDateRange::dateText(m_today));
+    ReportDateBoxes::show(m_from, m_to, ReportDateRange(m_today, m_today));
     calculate();
 }
