@@ -35,9 +35,7 @@ CatalogueTransfer::CatalogueTransfer(CatalogueRepository &catalogue)
 
 QString CatalogueTransfer::exportPath(const QString &chosen)
 {
-    if (chosen.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive))
-        return chosen;
-    return chosen + QStringLiteral(".xls");
+    return XlsWorkbookWriter::withExtension(chosen);
 }
 
 CatalogueTransfer::Result CatalogueTransfer::exportCategory(const QString &path, const QString &categoryPrefix,

@@ -3,6 +3,7 @@
 #include "prescription/prescriptionsheet.h"
 #include "print/formorigin.h"
 #include "print/units.h"
+#include "text/linebreaks.h"
 
 namespace {
 
@@ -18,21 +19,12 @@ constexpr double LineLeft = 1;
 void printAt(PrinterCanvas &canvas, double xMillimetres, double yMillimetres, const QString &text,
              LineFeed lineFeed = LineFeed::Yes)
 {
-    canvas.setCurrentX(millimetresToTwips(xMillimetres));
-    canvas.setCurrentY(millimetresToTwips(yMillimetres));
-    canvas.print(text, lineFeed);
+    canvas.printAt(millimetresToTwips(xMillimetres), millimetresToTwips(yMillimetres), text, lineFeed);
 }
 
 void rule(PrinterCanvas &canvas, double x1, double y1, double x2, double y2)
 {
     canvas.line(millimetresToTwips(x1), millimetresToTwips(y1), millimetresToTwips(x2), millimetresToTwips(y2));
-}
-
-QStringList paragraphs(QString text)
-{
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text.split(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -45,7 +37,7 @@ InfusionCardForm::InfusionCardForm(const PrescriptionSheet &sheet, const QString
     , m_diagnosis(sheet.field(PrescriptionSheet::Diagnosis))
     , m_leftMargin(leftMargin)
     , m_topMargin(topMargin)
-    , m_lines(paragraphs(sheet.cardText()))
+    , m_lines(LineBreaks::shown(sheet.cardText()).split(QLatin1Char('\n')))
 {
 }
 
@@ -54,7 +46,7 @@ void InfusionCardForm::setCardLines(const QStringList &lines)
     // A line break inside a handed-over line would send the canvas back to the paper's left edge.
     m_lines.clear();
     for (const QString &line : lines)
-        m_lines.append(paragraphs(line));
+        m_lines.append(LineBreaks::shown(line).split(QLatin1Char('\n')));
 }
 
 int InfusionCardForm::rowsUsed() const

@@ -7,6 +7,7 @@
 #include "print/formorigin.h"
 #include "print/recordingcanvas.h"
 #include "text/amount.h"
+#include "text/linebreaks.h"
 #include "text/textboxwrap.h"
 
 namespace {
@@ -24,20 +25,6 @@ double scaled(double sheetTwips)
 void setElementFont(PrinterCanvas &canvas, const QString &name, double pointSize, bool bold)
 {
     canvas.setFont({name, pointSize + 2, bold});
-}
-
-void printAt(PrinterCanvas &canvas, double x, double y, const QString &text)
-{
-    canvas.setCurrentX(x);
-    canvas.setCurrentY(y);
-    canvas.print(text);
-}
-
-QStringList paragraphs(QString text)
-{
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text.split(QLatin1Char('\n'));
 }
 
 QString cleanItem(QString item)
@@ -97,7 +84,7 @@ void PrescriptionForm::setBodyLines(const QStringList &lines)
     // A line break inside a handed-over line would send the canvas back to the paper's left edge.
     m_bodyLines.clear();
     for (const QString &line : lines)
-        m_bodyLines.append(paragraphs(line));
+        m_bodyLines.append(LineBreaks::shown(line).split(QLatin1Char('\n')));
 }
 
 QStringList PrescriptionForm::bodyDisplayLines(const QString &body, SheetGeometry::BodyPlacement placement)
@@ -167,7 +154,7 @@ void PrescriptionForm::drawSheet(PrinterCanvas &canvas) const
         if (!shown)
             continue;
         setElementFont(canvas, label.fontName, label.fontSize, label.bold);
-        printAt(canvas, scaled(label.at.x()), scaled(label.at.y()), label.text);
+        canvas.printAt(scaled(label.at.x()), scaled(label.at.y()), label.text);
     }
 
     const QList<SheetGeometry::HeaderField> &fields = SheetGeometry::headerFields();
@@ -175,14 +162,14 @@ void PrescriptionForm::drawSheet(PrinterCanvas &canvas) const
     for (const SheetGeometry::HeaderField &field : fields) {
         if (!field.hidden) {
             const QPoint at = field.frame.topLeft() + field.captionAt;
-            printAt(canvas, scaled(at.x()), scaled(at.y()), field.caption);
+            canvas.printAt(scaled(at.x()), scaled(at.y()), field.caption);
         }
     }
     setElementFont(canvas, SheetGeometry::boxFontName(), SheetGeometry::FieldValueFontSize, false);
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (!fields.at(i).hidden) {
             const QPoint at = fields.at(i).frame.topLeft() + fields.at(i).box.topLeft();
-            printAt(canvas, scaled(at.x()), scaled(at.y()), m_fields.value(i));
+            canvas.printAt(scaled(at.x()), scaled(at.y()), m_fields.value(i));
         }
     }
 
@@ -204,7 +191,7 @@ void PrescriptionForm::drawSheet(PrinterCanvas &canvas) const
     if (chinese) {
         setElementFont(canvas, SheetGeometry::boxFontName(), SheetGeometry::DosesFontSize, true);
         const QRect doses = SheetGeometry::dosesBox();
-        printAt(canvas, scaled(doses.left()), scaled(doses.top()), m_doses);
+        canvas.printAt(scaled(doses.left()), scaled(doses.top()), m_doses);
     }
 }
 

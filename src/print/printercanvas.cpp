@@ -5,18 +5,7 @@
 #include <QStringList>
 
 #include "print/units.h"
-
-namespace {
-
-QStringList textLines(const QString &text)
-{
-    QString unified = text;
-    unified.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    unified.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return unified.split(QLatin1Char('\n'));
-}
-
-} // namespace
+#include "text/linebreaks.h"
 
 PrinterCanvas::PrinterCanvas(QPageLayout::Orientation orientation)
     : m_orientation(orientation)
@@ -124,7 +113,7 @@ void PrinterCanvas::setOrientation(QPageLayout::Orientation orientation)
 double PrinterCanvas::textWidth(const QString &text) const
 {
     double widest = 0;
-    for (const QString &line : textLines(text))
+    for (const QString &line : LineBreaks::shown(text).split(QLatin1Char('\n')))
         widest = qMax(widest, measureTwips(line, m_font));
     return widest / unitTwips();
 }
@@ -136,9 +125,16 @@ double PrinterCanvas::textHeight() const
 
 void PrinterCanvas::print(const QString &text, LineFeed lineFeed)
 {
-    const QStringList lines = textLines(text);
+    const QStringList lines = LineBreaks::shown(text).split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < lines.size(); ++i)
         printLine(lines.at(i), i + 1 < lines.size() ? LineFeed::Yes : lineFeed);
+}
+
+void PrinterCanvas::printAt(double x, double y, const QString &text, LineFeed lineFeed)
+{
+    setCurrentX(x);
+    setCurrentY(y);
+    print(text, lineFeed);
 }
 
 void PrinterCanvas::printLine(const QString &line, LineFeed lineFeed)

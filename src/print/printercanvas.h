@@ -80,6 +80,8 @@ public:
     // line starts at the printable area's left edge one line lower; without, the position moves
     // behind the text. A line break inside the text works as a line feed.
     void print(const QString &text, LineFeed lineFeed = LineFeed::Yes);
+    // Moves the current position to the layout point (x, y), then prints there.
+    void printAt(double x, double y, const QString &text, LineFeed lineFeed = LineFeed::Yes);
     // A line between two layout points; the current position moves to its end.
     void line(double x1, double y1, double x2, double y2);
     // Ends the page; the position returns to the printable area's corner. The next page is started

@@ -3,6 +3,7 @@
 #include "print/formorigin.h"
 #include "print/recordingcanvas.h"
 #include "print/units.h"
+#include "text/linebreaks.h"
 #include "text/textboxwrap.h"
 
 namespace {
@@ -34,21 +35,6 @@ double bodyLineTop(int line)
     return UpperRule + millimetresToTwips(2 + line * LinePitchMillimetres);
 }
 
-QStringList textLines(const QString &text)
-{
-    QString unified = text;
-    unified.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    unified.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return unified.split(QLatin1Char('\n'));
-}
-
-void printAt(PrinterCanvas &canvas, double x, double y, const QString &text)
-{
-    canvas.setCurrentX(x);
-    canvas.setCurrentY(y);
-    canvas.print(text, LineFeed::No);
-}
-
 bool isThreeLineSection(int section)
 {
     return section == MedicalRecordForm::PresentIllness || section == MedicalRecordForm::Examination;
@@ -75,7 +61,7 @@ MedicalRecordForm::MedicalRecordForm(const QStringList &sections, const Header &
 {
     for (int i = 0; i < SectionCount; ++i) {
         m_sections.append(sections.value(i));
-        m_lines.append(textLines(m_sections.at(i)));
+        m_lines.append(LineBreaks::shown(m_sections.at(i)).split(QLatin1Char('\n')));
     }
 }
 
@@ -86,7 +72,7 @@ void MedicalRecordForm::setDisplayLines(Section section, const QStringList &line
     // A line break inside a handed-over line would send the canvas back to the paper's left edge.
     QStringList split;
     for (const QString &line : lines)
-        split.append(textLines(line));
+        split.append(LineBreaks::shown(line).split(QLatin1Char('\n')));
     m_lines[section] = split;
 }
 
@@ -126,7 +112,7 @@ int MedicalRecordForm::pageCount() const
 
 QString MedicalRecordForm::oneLine(Section section) const
 {
-    return textLines(this->section(section)).join(QLatin1Char(' '));
+    return LineBreaks::shown(this->section(section)).split(QLatin1Char('\n')).join(QLatin1Char(' '));
 }
 
 QStringList MedicalRecordForm::treatmentLines() const
@@ -171,22 +157,22 @@ void MedicalRecordForm::draw(PrinterCanvas &canvas) const
 void MedicalRecordForm::printBodyLine(PrinterCanvas &canvas, int line, const QString &caption, const QString &text) const
 {
     const double top = bodyLineTop(line);
-    printAt(canvas, CaptionLeft, top, caption);
-    printAt(canvas, TextLeft, top, text);
+    canvas.printAt(CaptionLeft, top, caption, LineFeed::No);
+    canvas.printAt(TextLeft, top, text, LineFeed::No);
 }
 
 void MedicalRecordForm::drawFrame(PrinterCanvas &canvas, int page) const
 {
     canvas.setFont({songTi(), TitleFontSize, true});
-    printAt(canvas, (PanelWidth - canvas.textWidth(m_header.title)) / 2, 180, m_header.title);
+    canvas.printAt((PanelWidth - canvas.textWidth(m_header.title)) / 2, 180, m_header.title, LineFeed::No);
 
     canvas.setFont({songTi(), LabelFontSize, false});
-    printAt(canvas, 120, 780, m_header.visitTime);
-    printAt(canvas, 120, 1200, m_header.name);
-    printAt(canvas, 2340, 1200, m_header.sex);
-    printAt(canvas, 3660, 1200, m_header.age);
-    printAt(canvas, 5400, 1200, m_header.department);
-    printAt(canvas, 120, 1620, m_header.address);
+    canvas.printAt(120, 780, m_header.visitTime, LineFeed::No);
+    canvas.printAt(120, 1200, m_header.name, LineFeed::No);
+    canvas.printAt(2340, 1200, m_header.sex, LineFeed::No);
+    canvas.printAt(3660, 1200, m_header.age, LineFeed::No);
+    canvas.printAt(5400, 1200, m_header.department, LineFeed::No);
+    canvas.printAt(120, 1620, m_header.address, LineFeed::No);
 
     canvas.line(RuleLeft, LowerRule, RuleRight, LowerRule);
     canvas.line(RuleLeft, UpperRule, RuleRight, UpperRule);
@@ -196,8 +182,8 @@ void MedicalRecordForm::drawFrame(PrinterCanvas &canvas, int page) const
     }
 
     const double footer = UpperRule + millimetresToTwips(FooterMillimetres);
-    printAt(canvas, CaptionLeft, footer, QStringLiteral("医师：") + m_physician);
-    printAt(canvas, PageNumberLeft, footer, QStringLiteral("第 %1 页").arg(page));
+    canvas.printAt(CaptionLeft, footer, QStringLiteral("医师：") + m_physician, LineFeed::No);
+    canvas.printAt(PageNumberLeft, footer, QStringLiteral("第 %1 页").arg(page), LineFeed::No);
 }
 
 PrintLayout MedicalRecordForm::layout() const

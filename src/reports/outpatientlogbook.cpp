@@ -1,25 +1,15 @@
 #include "reports/outpatientlogbook.h"
 
+#include "print/formorigin.h"
 #include "print/printercanvas.h"
-#include "text/amount.h"
 
 namespace {
+
+using LineFeed = PrinterCanvas::LineFeed;
 
 const QString Song = QStringLiteral("宋体");
 constexpr double FirstLineY = 28;
 constexpr double LineStep = 10;
-
-double millimetres(const QString &text)
-{
-    return double(Amount::leadingNumber(text).millionths()) / double(Amount::Scale);
-}
-
-void printAt(PrinterCanvas &canvas, double x, double y, const QString &text)
-{
-    canvas.setCurrentX(x);
-    canvas.setCurrentY(y);
-    canvas.print(text, PrinterCanvas::LineFeed::No);
-}
 
 } // namespace
 
@@ -36,8 +26,8 @@ void OutpatientLogBook::draw(PrinterCanvas &canvas, const QList<OutpatientLogRep
                              const Options &options)
 {
     canvas.setUnits(PrinterCanvas::Units::Millimetres);
-    canvas.setScaleLeft(-millimetres(options.leftMargin));
-    canvas.setScaleTop(10 - millimetres(options.topMargin));
+    canvas.setScaleLeft(-FormOrigin::millimetres(options.leftMargin));
+    canvas.setScaleTop(10 - FormOrigin::millimetres(options.topMargin));
     canvas.setOrientation(QPageLayout::Landscape);
     canvas.setDrawWidth(1);
     if (!visits.isEmpty()) {
@@ -53,12 +43,12 @@ void OutpatientLogBook::draw(PrinterCanvas &canvas, const QList<OutpatientLogRep
                 y = FirstLineY;
             }
             canvas.setFont({Song, 11, false});
-            printAt(canvas, 2, y, visit.name);
-            printAt(canvas, 27, y, visit.sex);
-            printAt(canvas, 37, y, visit.age);
-            printAt(canvas, 50, y, visit.diagnosis);
-            printAt(canvas, 102, y, visit.address);
-            printAt(canvas, 172, y, visit.date);
+            canvas.printAt(2, y, visit.name, LineFeed::No);
+            canvas.printAt(27, y, visit.sex, LineFeed::No);
+            canvas.printAt(37, y, visit.age, LineFeed::No);
+            canvas.printAt(50, y, visit.diagnosis, LineFeed::No);
+            canvas.printAt(102, y, visit.address, LineFeed::No);
+            canvas.printAt(172, y, visit.date, LineFeed::No);
             y += LineStep;
         }
     }
@@ -68,7 +58,7 @@ void OutpatientLogBook::draw(PrinterCanvas &canvas, const QList<OutpatientLogRep
 void OutpatientLogBook::drawPageDecoration(PrinterCanvas &canvas, int page, const QString &physician)
 {
     canvas.setFont({Song, 26, true});
-    printAt(canvas, 90, 0, QStringLiteral("门 诊 日 志 登 记 本"));
+    canvas.printAt(90, 0, QStringLiteral("门 诊 日 志 登 记 本"), LineFeed::No);
     canvas.line(90, 10, 182, 10);
     canvas.line(90, 11, 182, 11);
     for (double y = 15; y <= 165; y += 10)
@@ -86,7 +76,7 @@ void OutpatientLogBook::drawPageDecoration(PrinterCanvas &canvas, int page, cons
         {215, QStringLiteral("备    注")},
     };
     for (const auto &[x, heading] : headings)
-        printAt(canvas, x, 18, heading);
-    printAt(canvas, 0, 166, QStringLiteral("医师：") + physician);
-    printAt(canvas, 240, 166, QStringLiteral("第 %1 页").arg(page));
+        canvas.printAt(x, 18, heading, LineFeed::No);
+    canvas.printAt(0, 166, QStringLiteral("医师：") + physician, LineFeed::No);
+    canvas.printAt(240, 166, QStringLiteral("第 %1 页").arg(page), LineFeed::No);
 }

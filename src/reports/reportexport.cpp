@@ -1,16 +1,13 @@
 #include "reports/reportexport.h"
 
-#include "spreadsheet/xlsworkbookwriter.h"
-
 QString ReportExport::fileName(const QString &chosen)
 {
-    const QString path = chosen.trimmed();
-    return path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".xls");
+    return XlsWorkbookWriter::withExtension(chosen.trimmed());
 }
 
-ReportSheet ReportExport::logBook(const QList<OutpatientLogRepository::Visit> &visits)
+XlsWorkbookWriter ReportExport::logBook(const QList<OutpatientLogRepository::Visit> &visits)
 {
-    ReportSheet sheet;
+    XlsWorkbookWriter sheet;
     sheet.setText(0, 3, QStringLiteral("门 诊 日 志 登 记 本"));
     const QStringList headings = {QStringLiteral("姓名"), QStringLiteral("性别"), QStringLiteral("年龄"), QStringLiteral("诊断"),
                                   QStringLiteral("住址/电话"), QStringLiteral("就诊日期"), QStringLiteral("备注")};
@@ -31,9 +28,9 @@ ReportSheet ReportExport::logBook(const QList<OutpatientLogRepository::Visit> &v
     return sheet;
 }
 
-ReportSheet ReportExport::usage(const QList<UsageStatistics::Line> &lines)
+XlsWorkbookWriter ReportExport::usage(const QList<UsageStatistics::Line> &lines)
 {
-    ReportSheet sheet;
+    XlsWorkbookWriter sheet;
     sheet.setText(0, 0, QStringLiteral("药品用量统计"));
     const QStringList headings = {QStringLiteral("名称"), QStringLiteral("数量"), QStringLiteral("单位"), QStringLiteral("金额")};
     for (int column = 0; column < headings.size(); ++column)
@@ -53,15 +50,8 @@ ReportSheet ReportExport::usage(const QList<UsageStatistics::Line> &lines)
     return sheet;
 }
 
-WriteResult ReportExport::save(const ReportSheet &sheet, const QString &path)
+WriteResult ReportExport::save(const XlsWorkbookWriter &sheet, const QString &path)
 {
-    XlsWorkbookWriter writer;
-    for (auto cell = sheet.cells().cbegin(); cell != sheet.cells().cend(); ++cell)
-        writer.setText(cell.key().first, cell.key().second, cell.value());
-    for (auto row = sheet.rowFormats().cbegin(); row != sheet.rowFormats().cend(); ++row)
-        writer.setRowFormat(row.key(), {row->bold, row->pointSize, row->height});
-    for (auto column = sheet.columnWidths().cbegin(); column != sheet.columnWidths().cend(); ++column)
-        writer.setColumnWidth(column.key(), column.value());
     // The writer names the file and the reason in a failure.
-    return writer.save(path);
+    return sheet.save(path);
 }

@@ -5,8 +5,8 @@
 
 #include "data/outpatientlogrepository.h"
 #include "data/writeresult.h"
-#include "reports/reportsheet.h"
 #include "reports/usagestatistics.h"
+#include "spreadsheet/xlsworkbookwriter.h"
 
 // The workbooks the outpatient log and the drug-usage statistics export.
 class ReportExport
@@ -16,10 +16,10 @@ public:
     static QString fileName(const QString &chosen);
 
     // Title in D1, headings in row 2, one visit a row from row 3.
-    static ReportSheet logBook(const QList<OutpatientLogRepository::Visit> &visits);
+    static XlsWorkbookWriter logBook(const QList<OutpatientLogRepository::Visit> &visits);
     // Title in A1, headings in row 2, one drug a row from row 3; a zero amount is written "0.00".
-    static ReportSheet usage(const QList<UsageStatistics::Line> &lines);
+    static XlsWorkbookWriter usage(const QList<UsageStatistics::Line> &lines);
 
     // Writes the sheet as an .xls workbook under the path; the file is complete or not there.
-    static WriteResult save(const ReportSheet &sheet, const QString &path);
+    static WriteResult save(const XlsWorkbookWriter &sheet, const QString &path);
 };

@@ -6,30 +6,11 @@
 #include <QList>
 #include <QtEndian>
 
+#include "spreadsheet/biffrecords.h"
+
 namespace {
 
-namespace Record {
-constexpr quint16 Bof = 0x0809;
-constexpr quint16 CodePage = 0x0042;
-constexpr quint16 DateMode = 0x0022;
-constexpr quint16 FilePass = 0x002F;
-constexpr quint16 BoundSheet = 0x0085;
-constexpr quint16 Dimensions = 0x0200;
-constexpr quint16 Format = 0x041E;
-constexpr quint16 Xf = 0x00E0;
-constexpr quint16 Number = 0x0203;
-constexpr quint16 BoolErr = 0x0205;
-constexpr quint16 Rk = 0x027E;
-constexpr quint16 MulRk = 0x00BD;
-constexpr quint16 Label = 0x0204;
-constexpr quint16 LabelSst = 0x00FD;
-constexpr quint16 Sst = 0x00FC;
-constexpr quint16 Continue = 0x003C;
-} // namespace Record
-
-constexpr int MaxRecordSize = 8224;
-constexpr quint32 MaxRows = 65536;
-constexpr quint16 MaxColumns = 256;
+namespace Record = Biff::Record;
 
 QString damaged(const QString &what)
 {
@@ -52,20 +33,25 @@ struct View
     }
 };
 
+// A BIFF8 string's flags byte and the fields the flags announce: a run count, an extension size.
+qsizetype stringHeaderSize(uchar flags)
+{
+    return 1 + ((flags & 0x08) ? 2 : 0) + ((flags & 0x04) ? 4 : 0);
+}
+
 // A BIFF8 string's flags and optional fields at at, then count characters: all in the record?
 bool unicodeStringFits(const View &record, qsizetype at, quint32 count)
 {
     if (at + 1 > record.size)
         return false;
     const uchar flags = record.data[at];
-    const qsizetype header = 1 + ((flags & 0x08) ? 2 : 0) + ((flags & 0x04) ? 4 : 0);
-    return at + header + qsizetype(count) * ((flags & 0x01) ? 2 : 1) <= record.size;
+    return at + stringHeaderSize(flags) + qsizetype(count) * ((flags & 0x01) ? 2 : 1) <= record.size;
 }
 
 QString unicodeString(const View &record, qsizetype at, quint32 count)
 {
     const uchar flags = record.data[at];
-    const qsizetype start = at + 1 + ((flags & 0x08) ? 2 : 0) + ((flags & 0x04) ? 4 : 0);
+    const qsizetype start = at + stringHeaderSize(flags);
     if (flags & 0x01)
         return QString::fromUtf16(reinterpret_cast<const char16_t *>(record.data + start), count);
     return QString::fromLatin1(reinterpret_cast<const char *>(record.data + start), count);
@@ -125,13 +111,13 @@ QString Checker::run(const View &stream)
         const quint16 length = stream.u16(position + 2);
         if (type == 0 && length == 0)
             break; // FreeXL stops here, as at the end of the stream
-        if (length > MaxRecordSize || position + 4 + length > stream.size)
+        if (length > Biff::MaxRecordData || position + 4 + length > stream.size)
             return damaged(QStringLiteral("记录长度超出了数据"));
         const View body{stream.data + position + 4, length};
         if (first) {
-            if (type != Record::Bof || length < 4 || (body.u16(0) != 0x0600 && body.u16(0) != 0x0500))
+            if (type != Record::Bof || length < 4 || (body.u16(0) != Biff::Version8 && body.u16(0) != Biff::Version5))
                 return QStringLiteral("这不是Excel 97-2003或Excel 95格式的工作簿。");
-            m_biff8 = body.u16(0) == 0x0600;
+            m_biff8 = body.u16(0) == Biff::Version8;
             first = false;
         }
         if (type == Record::Sst) {
@@ -142,7 +128,7 @@ QString Checker::run(const View &stream)
             qsizetype next = position + 4 + length;
             while (next + 4 <= stream.size && stream.u16(next) == Record::Continue) {
                 const quint16 continued = stream.u16(next + 2);
-                if (continued > MaxRecordSize || next + 4 + continued > stream.size)
+                if (continued > Biff::MaxRecordData || next + 4 + continued > stream.size)
                     return damaged(QStringLiteral("记录长度超出了数据"));
                 pieces.append(View{stream.data + next + 4, continued});
                 next += 4 + continued;
@@ -186,7 +172,7 @@ QString Checker::record(quint16 type, const View &body)
             return shortRecord;
         const quint32 rows = m_biff8 ? body.u32(4) : body.u16(2);
         const quint16 columns = m_biff8 ? body.u16(10) : body.u16(6);
-        return rows > MaxRows || columns > MaxColumns ? damaged(QStringLiteral("表格尺寸无效")) : QString();
+        return rows > quint32(Biff::MaxRows) || columns > Biff::MaxColumns ? damaged(QStringLiteral("表格尺寸无效")) : QString();
     }
     case Record::Format: {
         QString format;
@@ -288,7 +274,7 @@ QString Checker::sharedStrings(const QList<View> &pieces) const
                 return broken;
             const quint32 characters = piece.u16(qsizetype(at));
             const uchar flags = piece.data[at + 2];
-            const quint64 header = 1 + ((flags & 0x08) ? 2 : 0) + ((flags & 0x04) ? 4 : 0);
+            const quint64 header = quint64(stringHeaderSize(flags));
             if (at + 2 + header > quint64(piece.size))
                 return broken;
             const quint64 runs = (flags & 0x08) ? piece.u16(qsizetype(at + 3)) : 0;

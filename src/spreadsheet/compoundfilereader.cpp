@@ -4,12 +4,11 @@
 
 #include <QtEndian>
 
+#include "spreadsheet/compoundfileformat.h"
+
 namespace {
 
-constexpr quint32 EndOfChain = 0xFFFFFFFE;
-constexpr int HeaderDifatEntries = 109;
-constexpr int DirectoryEntrySize = 128;
-constexpr int MiniSectorSize = 64;
+using namespace CompoundFile;
 
 quint16 read16(const QByteArray &data, qsizetype at)
 {
@@ -28,11 +27,10 @@ public:
 
     bool open(QString *reason)
     {
-        static const QByteArray signature = QByteArrayLiteral("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
-        if (m_file.size() < 512 || !m_file.startsWith(signature))
+        if (m_file.size() < 512 || !m_file.startsWith(Signature))
             return fail(reason, QStringLiteral("文件头不完整"));
         const quint16 shift = read16(m_file, 30);
-        if (read16(m_file, 28) != 0xFFFE || (shift != 9 && shift != 12) || read16(m_file, 32) != 6)
+        if (read16(m_file, 28) != ByteOrderMark || (shift != 9 && shift != 12) || read16(m_file, 32) != 6)
             return fail(reason, QStringLiteral("文件头已损坏"));
         m_sectorSize = 1 << shift;
         m_sectorCount = quint32(qMax<qsizetype>(0, (m_file.size() - m_sectorSize) / m_sectorSize));

@@ -5,19 +5,15 @@
 
 #include <QtEndian>
 
+#include "spreadsheet/compoundfileformat.h"
+
 namespace {
 
-constexpr quint32 FreeSector = 0xFFFFFFFF;
-constexpr quint32 EndOfChain = 0xFFFFFFFE;
-constexpr quint32 FatSector = 0xFFFFFFFD;
-constexpr quint32 DifatSector = 0xFFFFFFFC;
-constexpr quint32 NoStream = 0xFFFFFFFF;
+using namespace CompoundFile;
 
 constexpr int EntriesPerSector = CompoundFileWriter::SectorSize / 4;
-constexpr int HeaderDifatEntries = 109;
 // A DIFAT sector ends with the number of the next DIFAT sector.
 constexpr int DifatEntriesPerSector = EntriesPerSector - 1;
-constexpr int DirectoryEntrySize = 128;
 
 void put16(char *at, quint16 value)
 {
@@ -78,11 +74,10 @@ QByteArray CompoundFileWriter::build(const QString &streamName, const QByteArray
 
     QByteArray file(qsizetype(SectorSize) * (1 + totalSectors), '\0');
     char *header = file.data();
-    static const unsigned char signature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1};
-    memcpy(header, signature, sizeof signature);
+    memcpy(header, Signature.data(), size_t(Signature.size()));
     put16(header + 24, 0x003E);    // minor version
     put16(header + 26, 0x0003);    // major version 3
-    put16(header + 28, 0xFFFE);    // little-endian
+    put16(header + 28, ByteOrderMark);
     put16(header + 30, 9);         // 2^9-byte sectors
     put16(header + 32, 6);         // 2^6-byte mini sectors
     put32(header + 44, quint32(fatSectors));

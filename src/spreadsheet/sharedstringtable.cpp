@@ -4,12 +4,9 @@
 
 #include <QtEndian>
 
-namespace {
+#include "spreadsheet/biffrecords.h"
 
-constexpr quint16 SstRecord = 0x00FC;
-constexpr quint16 ContinueRecord = 0x003C;
-constexpr quint16 ExtSstRecord = 0x00FF;
-constexpr int HeaderSize = 4;
+namespace {
 
 void append16(QByteArray &out, quint16 value)
 {
@@ -53,7 +50,7 @@ int recordsSpanned(const QString &text, int unitSize, int room)
     qsizetype done = charactersFitting(text, 0, unitSize, room - 3);
     while (done < text.size()) {
         ++records;
-        done += charactersFitting(text, done, unitSize, SharedStringTable::MaxRecordData - 1);
+        done += charactersFitting(text, done, unitSize, Biff::MaxRecordData - 1);
     }
     return records;
 }
@@ -70,18 +67,18 @@ class RecordSplitter
 public:
     explicit RecordSplitter(QByteArray &stream) : m_stream(stream) { m_recordStart = stream.size(); }
 
-    int room() const { return SharedStringTable::MaxRecordData - int(m_data.size()); }
+    int room() const { return Biff::MaxRecordData - int(m_data.size()); }
     QByteArray &data() { return m_data; }
     // Where the next byte goes: its absolute stream position and its offset from the record header.
-    quint32 streamPosition() const { return quint32(m_recordStart + HeaderSize + m_data.size()); }
-    quint16 recordOffset() const { return quint16(HeaderSize + m_data.size()); }
+    quint32 streamPosition() const { return quint32(m_recordStart + Biff::RecordHeaderSize + m_data.size()); }
+    quint16 recordOffset() const { return quint16(Biff::RecordHeaderSize + m_data.size()); }
 
     void flush()
     {
         append16(m_stream, m_type);
         append16(m_stream, quint16(m_data.size()));
         m_stream.append(m_data);
-        m_type = ContinueRecord;
+        m_type = Biff::Record::Continue;
         m_data.clear();
         m_recordStart = m_stream.size();
     }
@@ -89,7 +86,7 @@ public:
 private:
     QByteArray &m_stream;
     QByteArray m_data;
-    quint16 m_type = SstRecord;
+    quint16 m_type = Biff::Record::Sst;
     qsizetype m_recordStart = 0;
 };
 
@@ -127,7 +124,7 @@ void SharedStringTable::write(QByteArray &stream) const
         // FreeXL cannot read a string continued more than once.
         if (record.room() < 3 + (text.isEmpty() ? 0 : unitSize)
             || (recordsSpanned(text, unitSize, record.room()) > 2
-                && recordsSpanned(text, unitSize, SharedStringTable::MaxRecordData) <= 2))
+                && recordsSpanned(text, unitSize, Biff::MaxRecordData) <= 2))
             record.flush();
         if (i % bucketSize == 0)
             buckets.push_back({record.streamPosition(), record.recordOffset()});
@@ -160,7 +157,7 @@ void SharedStringTable::write(QByteArray &stream) const
         append16(index, bucket.recordOffset);
         append16(index, 0);
     }
-    append16(stream, ExtSstRecord);
+    append16(stream, Biff::Record::ExtSst);
     append16(stream, quint16(index.size()));
     stream.append(index);
 }

@@ -11,8 +11,6 @@
 class SharedStringTable
 {
 public:
-    static constexpr int MaxRecordData = 8224;
-
     // The index of the text, adding it on first use; every call counts as one cell's reference.
     quint32 add(const QString &text);
     int uniqueCount() const { return int(m_strings.size()); }

@@ -10,8 +10,8 @@
 class SpreadsheetReader
 {
 public:
-    // .xlsx files are read into memory whole; larger ones are refused.
-    static constexpr qint64 MaxXlsxFileSize = 256 * 1024 * 1024;
+    // Files are read into memory whole; larger ones are refused.
+    static constexpr qint64 MaxFileSize = 256 * 1024 * 1024;
 
     static SpreadsheetTable read(const QString &path);
 };

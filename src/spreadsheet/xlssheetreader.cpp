@@ -49,22 +49,13 @@ private:
 
 } // namespace
 
-SpreadsheetTable XlsSheetReader::read(const QString &path)
+SpreadsheetTable XlsSheetReader::read(const QByteArray &fileContent)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return SpreadsheetTable::failure(QStringLiteral("文件打不开。"));
-    if (file.size() > MaxFileSize)
-        return SpreadsheetTable::failure(QStringLiteral("文件太大（超过%1 MB）。").arg(MaxFileSize / (1024 * 1024)));
-    const QByteArray content = file.readAll();
-    if (content.size() != file.size())
-        return SpreadsheetTable::failure(QStringLiteral("读取文件时出错。"));
-
     // FreeXL gets the checked workbook stream in a container of our own making, so it never
     // meets a damaged container or record; the copy also spares it paths it cannot open.
     QByteArray stream;
     QString reason;
-    if (!CompoundFileReader::readStream(content, {QStringLiteral("Workbook"), QStringLiteral("Book")}, &stream, &reason))
+    if (!CompoundFileReader::readStream(fileContent, {QStringLiteral("Workbook"), QStringLiteral("Book")}, &stream, &reason))
         return SpreadsheetTable::failure(QStringLiteral("文件不完整或已损坏（%1）。").arg(reason));
     const QString problem = BiffStreamCheck::problem(stream);
     if (!problem.isEmpty())

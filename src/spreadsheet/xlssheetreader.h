@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QByteArray>
 
 #include "spreadsheet/spreadsheettable.h"
 
@@ -10,8 +10,6 @@
 class XlsSheetReader
 {
 public:
-    static constexpr qint64 MaxFileSize = 256 * 1024 * 1024;
-
-    // On failure the message says what is wrong, without naming the file.
-    static SpreadsheetTable read(const QString &path);
+    // The whole file's content. On failure the message says what is wrong, without naming the file.
+    static SpreadsheetTable read(const QByteArray &fileContent);
 };

@@ -8,63 +8,15 @@
 #include <QSaveFile>
 #include <QtEndian>
 
+#include "spreadsheet/biffrecords.h"
 #include "spreadsheet/compoundfilewriter.h"
 #include "spreadsheet/sharedstringtable.h"
 #include "spreadsheet/spreadsheetcell.h"
 
 namespace {
 
-namespace Record {
-constexpr quint16 Bof = 0x0809;
-constexpr quint16 Eof = 0x000A;
-constexpr quint16 InterfaceHdr = 0x00E1;
-constexpr quint16 Mms = 0x00C1;
-constexpr quint16 InterfaceEnd = 0x00E2;
-constexpr quint16 WriteAccess = 0x005C;
-constexpr quint16 CodePage = 0x0042;
-constexpr quint16 Dsf = 0x0161;
-constexpr quint16 TabId = 0x013D;
-constexpr quint16 WindowProtect = 0x0019;
-constexpr quint16 Protect = 0x0012;
-constexpr quint16 Password = 0x0013;
-constexpr quint16 Prot4Rev = 0x01AF;
-constexpr quint16 Prot4RevPass = 0x01BC;
-constexpr quint16 Backup = 0x0040;
-constexpr quint16 HideObj = 0x008D;
-constexpr quint16 Window1 = 0x003D;
-constexpr quint16 DateMode = 0x0022;
-constexpr quint16 Precision = 0x000E;
-constexpr quint16 RefreshAll = 0x01B7;
-constexpr quint16 BookBool = 0x00DA;
-constexpr quint16 Font = 0x0031;
-constexpr quint16 Xf = 0x00E0;
-constexpr quint16 Style = 0x0293;
-constexpr quint16 UsesElfs = 0x0160;
-constexpr quint16 BoundSheet = 0x0085;
-constexpr quint16 Country = 0x008C;
-constexpr quint16 CalcMode = 0x000D;
-constexpr quint16 CalcCount = 0x000C;
-constexpr quint16 RefMode = 0x000F;
-constexpr quint16 Iteration = 0x0011;
-constexpr quint16 Delta = 0x0010;
-constexpr quint16 SaveRecalc = 0x005F;
-constexpr quint16 PrintHeaders = 0x002A;
-constexpr quint16 PrintGridlines = 0x002B;
-constexpr quint16 GridSet = 0x0082;
-constexpr quint16 Guts = 0x0080;
-constexpr quint16 DefaultRowHeight = 0x0225;
-constexpr quint16 WsBool = 0x0081;
-constexpr quint16 DefColWidth = 0x0055;
-constexpr quint16 ColInfo = 0x007D;
-constexpr quint16 Dimensions = 0x0200;
-constexpr quint16 Row = 0x0208;
-constexpr quint16 LabelSst = 0x00FD;
-constexpr quint16 Blank = 0x0201;
-constexpr quint16 Number = 0x0203;
-constexpr quint16 Window2 = 0x023E;
-} // namespace Record
+namespace Record = Biff::Record;
 
-constexpr quint16 BiffVersion8 = 0x0600;
 constexpr quint16 GlobalsSubstream = 0x0005;
 constexpr quint16 WorksheetSubstream = 0x0010;
 constexpr quint16 Utf16CodePage = 1200;
@@ -141,7 +93,7 @@ void appendRecord(QByteArray &stream, quint16 type, const Payload &payload = {})
 Payload bof(quint16 substream)
 {
     // Build and year as Excel 97 writes them; the history flags claim nothing.
-    return Payload().u16(BiffVersion8).u16(substream).u16(0x0DBB).u16(0x07CC).u32(0).u32(0x00000006);
+    return Payload().u16(Biff::Version8).u16(substream).u16(0x0DBB).u16(0x07CC).u32(0).u32(0x00000006);
 }
 
 // The row height Excel gives a row whose tallest font is this size (12 pt gives 14.25 pt).
@@ -319,6 +271,11 @@ int XlsWorkbookWriter::displayWidth(const QString &text)
         width += isWide(u) ? 2 : 1;
     }
     return qMax(widest, width);
+}
+
+QString XlsWorkbookWriter::withExtension(const QString &path)
+{
+    return path.endsWith(QLatin1String(".xls"), Qt::CaseInsensitive) ? path : path + QStringLiteral(".xls");
 }
 
 void XlsWorkbookWriter::autoFitColumns()

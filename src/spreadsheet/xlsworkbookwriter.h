@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "data/writeresult.h"
+#include "spreadsheet/biffrecords.h"
 
 class SharedStringTable;
 
@@ -15,8 +16,8 @@ class SharedStringTable;
 class XlsWorkbookWriter
 {
 public:
-    static constexpr int MaxRows = 65536;
-    static constexpr int MaxColumns = 256;
+    static constexpr int MaxRows = Biff::MaxRows;
+    static constexpr int MaxColumns = Biff::MaxColumns;
     static constexpr int MaxTextLength = 32767;
     static constexpr double MaxColumnWidth = 255;
     // Characters added to the longest content by autoFitColumns().
@@ -49,6 +50,8 @@ public:
     // A CJK or other full-width character counts 2, every other character 1; for a text of
     // several lines, the widest line.
     static int displayWidth(const QString &text);
+    // The path with ".xls" added unless it ends so already, in any letter case.
+    static QString withExtension(const QString &path);
 
     // The whole file as it would be saved.
     QByteArray toBytes() const;

@@ -17,4 +17,14 @@ QString stored(const QString &shownText)
     return text;
 }
 
+int shownPosition(const QString &stored, int position)
+{
+    return position - int(stored.left(position).count(QStringLiteral("\r\n")));
+}
+
+int storedPosition(const QString &shown, int position)
+{
+    return position + int(shown.left(position).count(QLatin1Char('\n')));
+}
+
 } // namespace LineBreaks

@@ -3,14 +3,11 @@
 #include <QTextDocument>
 #include <QTextOption>
 
+#include "text/linebreaks.h"
 #include "text/textboxlines.h"
 
 QStringList TextBoxWrap::lines(const QString &text, const QFont &font, double textWidthPixels)
 {
-    QString paragraphs = text;
-    paragraphs.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    paragraphs.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-
     // Laid out as a text box lays out its document: the box's font, no margin of its own (the box
     // keeps its margins outside the given width), breaking as the text boxes of the program do.
     QTextDocument document;
@@ -19,7 +16,7 @@ QStringList TextBoxWrap::lines(const QString &text, const QFont &font, double te
     QTextOption option = document.defaultTextOption();
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     document.setDefaultTextOption(option);
-    document.setPlainText(paragraphs);
+    document.setPlainText(LineBreaks::shown(text));
     document.setTextWidth(textWidthPixels);
 
     const TextBoxLines shown(&document);

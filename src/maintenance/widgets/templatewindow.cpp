@@ -23,13 +23,6 @@ namespace {
 
 const QString Title = QStringLiteral("提示");
 
-// Stored texts separate lines by CR LF; the text box by LF alone.
-
-int shownPosition(const QString &stored, int position)
-{
-    return position - int(stored.left(position).count(QLatin1Char('\r')));
-}
-
 QLineEdit *lineBox(const QString &name, const QString &column, QWidget *parent, const QRect &geometry)
 {
     auto *box = new QLineEdit(parent);
@@ -241,7 +234,7 @@ void TemplateWindow::save()
     if (m_content->toPlainText() != shown)
         m_content->setPlainText(shown);
     QTextCursor caret = m_content->textCursor();
-    caret.setPosition(qMin(shownPosition(entry.content, content.caret), int(shown.size())));
+    caret.setPosition(qMin(LineBreaks::shownPosition(entry.content, content.caret), int(shown.size())));
     m_content->setTextCursor(caret);
     m_loading = false;
     reloadList();

@@ -38,17 +38,6 @@ QWidget *lineWidget(QWidget *parent, const QString &name, const QLine &line, int
     return widget;
 }
 
-// The sheet keeps CR LF line breaks; the text box keeps LF. Positions differ by the CRs before them.
-int sheetPosition(const QString &boxText, int position)
-{
-    return position + int(boxText.left(position).count(QLatin1Char('\n')));
-}
-
-int boxPosition(const QString &sheetText, int position)
-{
-    return position - int(sheetText.left(position).count(QStringLiteral("\r\n")));
-}
-
 } // namespace
 
 PaperView::PaperView(PrescriptionSheet &sheet, PatientEntry &entry, QWidget *parent)
@@ -227,18 +216,18 @@ void PaperView::showBody()
 
 int PaperView::bodyCaret() const
 {
-    return sheetPosition(m_body->toPlainText(), m_body->textCursor().position());
+    return LineBreaks::storedPosition(m_body->toPlainText(), m_body->textCursor().position());
 }
 
 int PaperView::bodySelectionStart() const
 {
-    return sheetPosition(m_body->toPlainText(), m_body->textCursor().anchor());
+    return LineBreaks::storedPosition(m_body->toPlainText(), m_body->textCursor().anchor());
 }
 
 void PaperView::setBodyCaret(int position)
 {
     QTextCursor cursor = m_body->textCursor();
-    cursor.setPosition(qBound(0, boxPosition(m_sheet.body(), position), int(m_body->toPlainText().size())));
+    cursor.setPosition(qBound(0, LineBreaks::shownPosition(m_sheet.body(), position), int(m_body->toPlainText().size())));
     m_body->setTextCursor(cursor);
 }
 
