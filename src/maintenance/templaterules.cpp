@@ -1,6 +1,7 @@
 #include "maintenance/templaterules.h"
 
 #include "prescription/bodytext.h"
+#include "records/medicalrecordtext.h"
 
 namespace {
 
@@ -59,15 +60,9 @@ QString tidy(const QString &content)
     }
 }
 
-QString withoutSectionMark(const QString &text)
-{
-    QString result = text;
-    return result.replace(QLatin1Char('$'), QChar(0xFF04));
-}
-
 StoredContent forSaving(const QString &kind, const QString &content)
 {
-    QString text = withoutSectionMark(tidy(content));
+    QString text = MedicalRecordText::withoutSectionMark(tidy(content));
     if (kind != herbalFormula())
         return {text, int(text.size())};
     text.replace(QStringLiteral("克"), QStringLiteral("g"));

@@ -18,9 +18,6 @@ const QStringList &kinds();
 
 // Leading and trailing spaces and trailing empty lines (CR LF) removed.
 QString tidy(const QString &content);
-// The medical record keeps its sections "$"-terminated, so a "$" in a template would cut a
-// section in two when the record is read back; its full-width counterpart reads back intact.
-QString withoutSectionMark(const QString &text);
 
 // The content as stored, and where the caret belongs in it afterwards (for a formula between the
 // laid-out herbs and the tail; otherwise at the end).
@@ -29,7 +26,8 @@ struct StoredContent
     QString text;
     int caret = 0;
 };
-// Tidies the content; a formula additionally gets "g" for "克", a space for "、" and the herb
+// Tidies the content and keeps a "$" from ending a record section (MedicalRecordText::
+// withoutSectionMark); a formula additionally gets "g" for "克", a space for "、" and the herb
 // layout of the prescription body.
 StoredContent forSaving(const QString &kind, const QString &content);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "prescription/bodytext.h"
 #include "prescription/infusioncardlines.h"
 #include "prescription/pricedsheettext.h"
 #include "text/amount.h"
@@ -96,6 +97,15 @@ void PrescriptionSheet::setBody(const QString &body)
     emit bodyChanged();
     if (!isLoading())
         setCardText(InfusionCardLines::fromBody(m_body));
+}
+
+int PrescriptionSheet::layOutHerbs()
+{
+    if (m_kind != PrescriptionKind::Chinese)
+        return -1;
+    const BodyText::HerbLayout layout = BodyText::reflowHerbs(m_body);
+    setBody(layout.text);
+    return layout.caret;
 }
 
 void PrescriptionSheet::setCardText(const QString &text)

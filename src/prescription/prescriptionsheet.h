@@ -88,6 +88,9 @@ public:
     QString body() const { return m_body; }
     // A change of the body rebuilds the infusion-card text, except while loading.
     void setBody(const QString &body);
+    // A Chinese body laid out three herbs to a line, as it is before it is stored; returns where
+    // the caret belongs in it, or -1 for a Western body (left as it is).
+    int layOutHerbs();
     QString cardText() const { return m_cardText; }
     void setCardText(const QString &text);
 

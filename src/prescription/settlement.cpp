@@ -1,7 +1,6 @@
 #include "prescription/settlement.h"
 
 #include "data/statisticsrepository.h"
-#include "prescription/bodytext.h"
 #include "prescription/prescriptionpricer.h"
 #include "prescription/prescriptionsheet.h"
 
@@ -31,8 +30,7 @@ Settlement::Result Settlement::settle()
 {
     {
         PrescriptionSheet::FrozenTotals frozen(m_sheet);
-        if (m_sheet.kind() == PrescriptionKind::Chinese)
-            m_sheet.setBody(BodyText::reflowHerbs(m_sheet.body()).text);
+        m_sheet.layOutHerbs();
         const QList<DrugLine> priced = m_pricer.price(m_sheet.kind(), m_sheet.body(), m_sheet.doses());
         for (int row = 0; row < PrescriptionSheet::LineCount; ++row)
             m_sheet.setLine(row, priced.value(row));

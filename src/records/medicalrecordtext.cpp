@@ -10,12 +10,15 @@ constexpr QChar FullWidthDollar = u'\xFF04';
 QString MedicalRecordText::join(const QStringList &sections)
 {
     QString text;
-    for (int i = 0; i < SectionCount; ++i) {
-        QString section = sections.value(i);
-        section.replace(SectionEnd, FullWidthDollar);
-        text += section + SectionEnd;
-    }
+    for (int i = 0; i < SectionCount; ++i)
+        text += withoutSectionMark(sections.value(i)) + SectionEnd;
     return text;
+}
+
+QString MedicalRecordText::withoutSectionMark(const QString &text)
+{
+    QString result = text;
+    return result.replace(SectionEnd, FullWidthDollar);
 }
 
 QStringList MedicalRecordText::split(const QString &text)

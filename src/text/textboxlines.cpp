@@ -20,6 +20,16 @@ int displayedLines(const QTextDocument *document, const QTextBlock &block)
     return layout && layout->lineCount() > 0 ? layout->lineCount() : 1;
 }
 
+// Line k of a block already laid out.
+QString displayedLine(const QTextBlock &block, int k)
+{
+    const QTextLayout *layout = block.layout();
+    if (!layout || layout->lineCount() == 0)
+        return block.text();
+    const QTextLine textLine = layout->lineAt(k);
+    return block.text().mid(textLine.textStart(), textLine.textLength());
+}
+
 } // namespace
 
 TextBoxLines::TextBoxLines(const QTextDocument *document)
@@ -45,13 +55,22 @@ QString TextBoxLines::line(int k) const
             k -= lines;
             continue;
         }
-        const QTextLayout *layout = block.layout();
-        if (!layout || layout->lineCount() == 0)
-            return block.text();
-        const QTextLine textLine = layout->lineAt(k);
-        return block.text().mid(textLine.textStart(), textLine.textLength());
+        return displayedLine(block, k);
     }
     return QString();
+}
+
+QStringList TextBoxLines::lines() const
+{
+    QStringList shown;
+    for (QTextBlock block = m_document->begin(); block.isValid(); block = block.next()) {
+        const int lines = displayedLines(m_document, block);
+        for (int k = 0; k < lines; ++k)
+            shown.append(displayedLine(block, k));
+    }
+    if (shown.isEmpty())
+        shown.append(QString());
+    return shown;
 }
 
 QString textBoxLine(const QTextDocument *document, int k)

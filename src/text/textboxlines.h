@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QTextDocument;
 
@@ -16,6 +17,8 @@ public:
     int count() const;
     // The text of displayed line k (from 0); empty beyond the last line.
     QString line(int k) const;
+    // Every displayed line, in order.
+    QStringList lines() const;
 
 private:
     const QTextDocument *m_document;

@@ -19,11 +19,5 @@ QStringList TextBoxWrap::lines(const QString &text, const QFont &font, double te
     document.setPlainText(LineBreaks::shown(text));
     document.setTextWidth(textWidthPixels);
 
-    const TextBoxLines shown(&document);
-    QStringList result;
-    const int count = shown.count();
-    result.reserve(count);
-    for (int k = 0; k < count; ++k)
-        result.append(shown.line(k));
-    return result;
+    return TextBoxLines(&document).lines();
 }

@@ -142,10 +142,7 @@ void CatalogueWindow::buildEditor()
     connect(m_name, &QLineEdit::textChanged, this, &CatalogueWindow::nameChanged);
     connect(m_quantity, &QLineEdit::textChanged, this, [this] {
         amountChanged(m_quantity);
-        QStringList units;
-        for (int i = 0; i < m_unit->count(); ++i)
-            units.append(m_unit->itemText(i));
-        const QString unit = CatalogueEditorRules::unitIn(m_quantity->text(), units);
+        const QString unit = CatalogueEditorRules::unitIn(m_quantity->text(), CatalogueOptions::units(m_option));
         if (!unit.isEmpty())
             m_unit->setEditText(unit);
     });
@@ -302,9 +299,6 @@ void CatalogueWindow::searchTyped()
 {
     search();
     emptyEditor();
-    m_grid->setScrollValue(0);
-    m_grid->recolour();
-    m_delete->setEnabled(false);
 }
 
 void CatalogueWindow::xz(int row)
@@ -318,7 +312,7 @@ void CatalogueWindow::xz(int row)
     // A stored unit is shown as it is; only a unit the user types is checked, so selecting an
     // entry never empties its unit behind the user's back.
     m_busy = true;
-    showFields(CatalogueEditorRules::fromEntry(entry, m_prefix == CatalogueOptions::caption(CatalogueOptions::Usages)));
+    showFields(CatalogueEditorRules::fromEntry(entry, m_option == CatalogueOptions::Usages));
     m_busy = false;
     m_key = entry.key;
     m_grid->setSelectedRow(row);
@@ -434,7 +428,7 @@ void CatalogueWindow::amountChanged(QLineEdit *box)
 
 void CatalogueWindow::unitChanged(const QString &unit)
 {
-    if (m_busy || m_prefix != CatalogueOptions::caption(CatalogueOptions::Herbs) || CatalogueOptions::isHerbUnit(unit))
+    if (m_busy || m_option != CatalogueOptions::Herbs || CatalogueOptions::isHerbUnit(unit))
         return;
     tell(CatalogueOptions::herbUnitMessage());
     m_unit->setEditText(QString());

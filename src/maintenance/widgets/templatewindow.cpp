@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -16,8 +15,10 @@
 #include "maintenance/templaterules.h"
 #include "print/cjkfonts.h"
 #include "print/units.h"
+#include "records/medicalrecordtext.h"
 #include "text/linebreaks.h"
 #include "text/pinyininitials.h"
+#include "ui/widgets/closeinframe.h"
 
 namespace {
 
@@ -103,13 +104,7 @@ TemplateWindow::TemplateWindow(TemplateRepository &templates, QWidget *parent)
     auto *exit = new QPushButton(QStringLiteral("退 出"), this);
     exit->setObjectName(QStringLiteral("退出"));
     exit->setGeometry(twipsRect(7680, 4680, 1000, 375));
-    connect(exit, &QPushButton::clicked, this, [this] {
-        // Inside the main window the frame around it closes, and asks this window first.
-        if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
-            frame->close();
-        else
-            close();
-    });
+    connect(exit, &QPushButton::clicked, this, [this] { closeInFrame(this); });
 
     connect(m_list, &QListWidget::currentRowChanged, this, &TemplateWindow::selectRow);
     connect(m_name, &QLineEdit::textChanged, this, &TemplateWindow::nameChanged);
@@ -208,7 +203,7 @@ void TemplateWindow::save()
     const QString typed = LineBreaks::stored(m_content->toPlainText());
     const TemplateRules::StoredContent content = TemplateRules::forSaving(m_kind, typed);
     TemplateRepository::Template entry{m_key,
-                                       TemplateRules::withoutSectionMark(m_name->text()),
+                                       MedicalRecordText::withoutSectionMark(m_name->text()),
                                        content.text,
                                        m_initials->text(),
                                        m_kind,

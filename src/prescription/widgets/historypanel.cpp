@@ -55,7 +55,8 @@ HistoryPanel::HistoryPanel(PrescriptionHistory &history, std::function<QDate()> 
     });
     connect(button(this, QStringLiteral("Command7"), QStringLiteral("查   询"), QRect(945, PanelTop, 870, 300)), &QPushButton::clicked,
             this, &HistoryPanel::query);
-    button(this, QStringLiteral("Command11"), QStringLiteral("历史处方"), QRect(1860, PanelTop, 900, 300));
+    connect(button(this, QStringLiteral("Command11"), QStringLiteral("历史处方"), QRect(1860, PanelTop, 900, 300)),
+            &QPushButton::clicked, this, &HistoryPanel::patientHistoryRequested);
     QPushButton *todayButton = button(this, QStringLiteral("Command2"), QStringLiteral("今日患者"), QRect(2805, PanelTop, 870, 300));
     connect(todayButton, &QPushButton::clicked, this, &HistoryPanel::todayPatients);
     m_from->setObjectName(QStringLiteral("Text3"));
@@ -65,9 +66,9 @@ HistoryPanel::HistoryPanel(PrescriptionHistory &history, std::function<QDate()> 
     m_to->setObjectName(QStringLiteral("Text4"));
     m_to->setGeometry(twipsRect(1560, 360, 1230, 300));
     connect(button(this, QStringLiteral("Command5"), QStringLiteral("<<"), QRect(2835, PanelTop + 360, 390, 300)), &QPushButton::clicked,
-            this, &HistoryPanel::previousDay);
+            this, [this] { moveDay(-1); });
     connect(button(this, QStringLiteral("Command6"), QStringLiteral(">>"), QRect(3270, PanelTop + 360, 405, 300)), &QPushButton::clicked,
-            this, &HistoryPanel::nextDay);
+            this, [this] { moveDay(1); });
     m_list->setObjectName(QStringLiteral("List2"));
     m_list->setGeometry(twipsRect(60, 720, 3615, 9495 - PanelTop - 780));
     m_list->viewport()->installEventFilter(this);
@@ -126,22 +127,11 @@ void HistoryPanel::patientHistory(const QString &name)
     query();
 }
 
-void HistoryPanel::previousDay()
+void HistoryPanel::moveDay(int days)
 {
     const QDate to = PrescriptionHistory::parseDate(m_to->text());
     if (to.isValid()) {
-        m_from->setText(dateText(to.addDays(-1)));
-        m_to->setText(m_from->text());
-    }
-    m_name->clear();
-    query();
-}
-
-void HistoryPanel::nextDay()
-{
-    const QDate to = PrescriptionHistory::parseDate(m_to->text());
-    if (to.isValid()) {
-        m_from->setText(dateText(to.addDays(1)));
+        m_from->setText(dateText(to.addDays(days)));
         m_to->setText(m_from->text());
     }
     m_name->clear();

@@ -30,8 +30,8 @@ public:
     void todayPatients();
     // "历史处方" for the name on the sheet (nothing when it is blank).
     void patientHistory(const QString &name);
-    void previousDay();
-    void nextDay();
+    // "<<" and ">>": the day before or after the range's end, by `days` (-1 or 1).
+    void moveDay(int days);
     // Removes the row the menu was opened on.
     void removeMenuRow();
     void hideMenu();
@@ -45,6 +45,8 @@ public:
 signals:
     void reopenRequested(qint64 rowId);
     void deleteRequested();
+    // "历史处方": the window knows the name on the sheet.
+    void patientHistoryRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

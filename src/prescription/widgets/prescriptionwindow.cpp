@@ -15,7 +15,6 @@
 
 #include "app/clinicsettings.h"
 #include "data/archiverepository.h"
-#include "prescription/bodytext.h"
 #include "prescription/infusioncardform.h"
 #include "prescription/patiententry.h"
 #include "prescription/pickinsertion.h"
@@ -56,8 +55,8 @@ PrescriptionWindow::PrescriptionWindow(const PrescriptionServices &services, QWi
     : QWidget(parent)
     , m_services(services)
     , m_sheet(std::make_unique<PrescriptionSheet>())
-    , m_printers(PrintService::systemPrinters())
     , m_prompts(PrintPrompts::dialogs(this))
+    , m_print(PrintService::systemPrinters(), m_prompts)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Quillon电子处方 - 处方录入"));
@@ -79,9 +78,7 @@ PrescriptionWindow::PrescriptionWindow(const PrescriptionServices &services, QWi
     m_saver = std::make_unique<PrescriptionSaver>(m_services.archive, m_services.patients, today);
     m_settlement = std::make_unique<Settlement>(*m_sheet, *m_pricer, *m_saver, m_services.statistics);
     m_history = std::make_unique<PrescriptionHistory>(m_services.archive, m_services.statistics);
-    m_safety = std::make_unique<PrescriptionSafety>(
-        m_services.safetyRulesFolder.isEmpty() ? SafetyRules::shipped() : SafetyRules::load(m_services.safetyRulesFolder),
-        m_services.pickList);
+    m_safety = std::make_unique<PrescriptionSafety>(SafetyRules::load(m_services.safetyRulesFolder), m_services.pickList);
 
     m_toolbar = new PrescriptionToolbar(this);
     m_toolbar->move(twips(60), 0);
@@ -102,18 +99,15 @@ PrescriptionWindow::PrescriptionWindow(const PrescriptionServices &services, QWi
     m_historyPanel->move(0, twips(6420));
     connect(m_historyPanel, &HistoryPanel::reopenRequested, this, &PrescriptionWindow::reopen);
     connect(m_historyPanel, &HistoryPanel::deleteRequested, this, &PrescriptionWindow::deleteOnScreen);
-    connect(m_historyPanel->findChild<QPushButton *>(QStringLiteral("Command11")), &QPushButton::clicked, this,
+    connect(m_historyPanel, &HistoryPanel::patientHistoryRequested, this,
             [this] { m_historyPanel->patientHistory(m_sheet->field(PrescriptionSheet::Name)); });
 
     m_paper = new PaperView(*m_sheet, *m_entry, this);
     m_paper->move(twips(3720), twips(840));
     connect(m_picker, &DrugPickerPanel::searchFocused, m_paper, &PaperView::hidePickLists);
     connect(m_paper, &PaperView::bodyDoubleClicked, this, [this] {
-        if (m_sheet->kind() != PrescriptionKind::Chinese)
-            return;
-        const BodyText::HerbLayout layout = BodyText::reflowHerbs(m_sheet->body());
-        m_sheet->setBody(layout.text);
-        m_paper->setBodyCaret(layout.caret);
+        if (const int caret = m_sheet->layOutHerbs(); caret >= 0)
+            m_paper->setBodyCaret(caret);
     });
 
     buildRightSide();
@@ -149,6 +143,20 @@ QStringList PrescriptionWindow::snapshot() const
 void PrescriptionWindow::markSaved()
 {
     m_snapshot = snapshot();
+}
+
+void PrescriptionWindow::markStored()
+{
+    m_savedId = m_sheet->id();
+    markSaved();
+}
+
+void PrescriptionWindow::afterSave(bool saved)
+{
+    if (saved)
+        markStored();
+    refreshHistory();
+    checkSafety();
 }
 
 bool PrescriptionWindow::hasUnsavedChanges() const
@@ -297,29 +305,20 @@ bool PrescriptionWindow::reportSave(const PrescriptionSaver::Result &result)
     return false;
 }
 
-void PrescriptionWindow::showMessages(const QStringList &messages)
+void PrescriptionWindow::showMessages(const Settlement::Result &result)
 {
-    for (const QString &message : messages) {
-        if (message == QStringLiteral("请输入患者姓名！"))
-            QMessageBox::information(this, Title, message);
-        else
-            QMessageBox::warning(this, Title, message);
-    }
+    reportSave(result.save);
+    // The save's own message leads the list; the rest are warnings.
+    const QStringList messages = result.messages();
+    for (const QString &message : messages.mid(result.save.saved() ? 0 : 1))
+        QMessageBox::warning(this, Title, message);
 }
 
 bool PrescriptionWindow::saveWithLayout()
 {
-    if (m_sheet->kind() == PrescriptionKind::Chinese) {
-        const BodyText::HerbLayout layout = BodyText::reflowHerbs(m_sheet->body());
-        m_sheet->setBody(layout.text);
-    }
+    m_sheet->layOutHerbs();
     const bool saved = reportSave(m_saver->save(*m_sheet));
-    if (saved) {
-        m_savedId = m_sheet->id();
-        markSaved();
-    }
-    refreshHistory();
-    checkSafety();
+    afterSave(saved);
     return saved;
 }
 
@@ -330,11 +329,7 @@ void PrescriptionWindow::refreshHistory()
 
 QStringList PrescriptionWindow::bodyDisplayLines() const
 {
-    const TextBoxLines lines(m_paper->body()->document());
-    QStringList shown;
-    for (int k = 0; k < lines.count(); ++k)
-        shown.append(lines.line(k));
-    return shown;
+    return TextBoxLines(m_paper->body()->document()).lines();
 }
 
 void PrescriptionWindow::runToolbarAction(int action)
@@ -347,22 +342,10 @@ void PrescriptionWindow::runToolbarAction(int action)
         return;
     }
     case PrescriptionToolbar::New:
-        if (!mayLeaveCurrent())
-            return;
-        emit medicalRecordMustClose();
-        m_lifecycle->newPrescription();
-        markSaved();
-        m_priced->scrollToTop();
-        m_paper->field(PrescriptionSheet::Name)->setFocus();
+        startAnother(&PrescriptionLifecycle::newPrescription, m_paper->field(PrescriptionSheet::Name));
         return;
     case PrescriptionToolbar::Renew:
-        if (!mayLeaveCurrent())
-            return;
-        emit medicalRecordMustClose();
-        m_lifecycle->renew();
-        markSaved();
-        m_priced->scrollToTop();
-        m_picker->searchBox()->setFocus();
+        startAnother(&PrescriptionLifecycle::renew, m_picker->searchBox());
         return;
     case PrescriptionToolbar::Copy:
         m_lifecycle->copy();
@@ -393,10 +376,21 @@ void PrescriptionWindow::runToolbarAction(int action)
     }
 }
 
+void PrescriptionWindow::startAnother(void (PrescriptionLifecycle::*start)(), QWidget *focus)
+{
+    if (!mayLeaveCurrent())
+        return;
+    emit medicalRecordMustClose();
+    (m_lifecycle.get()->*start)();
+    markSaved();
+    m_priced->scrollToTop();
+    focus->setFocus();
+}
+
 void PrescriptionWindow::setPrinting(const PrinterSelection &printers, const PrintPrompts &prompts)
 {
-    m_printers = printers;
     m_prompts = prompts;
+    m_print = PrintService(printers, prompts);
 }
 
 void PrescriptionWindow::printPrescription(bool preview)
@@ -406,10 +400,9 @@ void PrescriptionWindow::printPrescription(bool preview)
                                      settings.value(Setting::PrescriptionTopMargin), settings.value(Setting::PrescriptionFont),
                                      settings.value(Setting::PrescriptionFontSize)});
     form.setBodyLines(bodyDisplayLines());
-    const PrintService service(m_printers, m_prompts);
     const PrintJob job = form.printJob(settings.value(Setting::PrescriptionPrinter));
     if (preview) {
-        service.preview(job, this);
+        m_print.preview(job, this);
         return;
     }
     if (PrescriptionSafety::hasRed(m_safety->check(*m_sheet, false))
@@ -418,38 +411,28 @@ void PrescriptionWindow::printPrescription(bool preview)
     if (form.bodyTooLong()
         && !m_prompts.confirm(QStringLiteral("处方内容超出了处方笺的书写范围，超出的部分会印在页脚上。\n仍要打印吗？")))
         return;
-    service.print(job);
+    m_print.print(job);
 }
 
 void PrescriptionWindow::printCard(bool preview)
 {
     ClinicSettings &settings = m_services.settings;
     InfusionCardForm form(*m_sheet, settings.value(Setting::CardLeftMargin), settings.value(Setting::CardTopMargin));
-    const TextBoxLines lines(m_card->document());
-    QStringList shown;
-    for (int k = 0; k < lines.count(); ++k)
-        shown.append(lines.line(k));
-    form.setCardLines(shown);
-    const PrintService service(m_printers, m_prompts);
+    form.setCardLines(TextBoxLines(m_card->document()).lines());
     // The card has no printer of its own in the settings; it goes where the prescription goes.
     const PrintJob job = form.printJob(settings.value(Setting::PrescriptionPrinter));
     if (preview)
-        service.preview(job, this);
+        m_print.preview(job, this);
     else
-        service.print(job);
+        m_print.print(job);
 }
 
 void PrescriptionWindow::settle()
 {
     m_priced->scrollToTop();
     const Settlement::Result result = m_settlement->settle();
-    if (result.save.saved()) {
-        m_savedId = m_sheet->id();
-        markSaved();
-    }
-    refreshHistory();
-    checkSafety();
-    showMessages(result.messages());
+    afterSave(result.save.saved());
+    showMessages(result);
 }
 
 void PrescriptionWindow::cancelSettlement()
@@ -458,7 +441,7 @@ void PrescriptionWindow::cancelSettlement()
     if (result.save.saved())
         markSaved();
     refreshHistory();
-    showMessages(result.messages());
+    showMessages(result);
 }
 
 void PrescriptionWindow::reopen(qint64 rowId)
@@ -468,8 +451,7 @@ void PrescriptionWindow::reopen(qint64 rowId)
     emit medicalRecordMustClose();
     if (m_history->reopen(rowId, *m_sheet)) {
         // A prescription from the archive is a stored one: it shows what a save would have shown.
-        m_savedId = m_sheet->id();
-        markSaved();
+        markStored();
         m_priced->scrollToTop();
     }
     else

@@ -8,8 +8,10 @@
 #include "prescription/drugpicklist.h"
 #include "prescription/prescriptionsaver.h"
 #include "prescription/prescriptionservices.h"
+#include "prescription/settlement.h"
 #include "print/printerselection.h"
 #include "print/widgets/printprompts.h"
+#include "print/widgets/printservice.h"
 
 class DrugPickerPanel;
 class HistoryPanel;
@@ -24,7 +26,6 @@ class PrescriptionSheet;
 class PrescriptionToolbar;
 class PricedSheetView;
 class QPlainTextEdit;
-class Settlement;
 
 // The window "处方录入" (Form2), where the physician writes one prescription at a time: the picking
 // column and the history at the left, the paper in the middle, the priced sheet, the infusion card
@@ -88,9 +89,15 @@ private:
     void reopen(qint64 rowId);
     void deleteOnScreen();
     bool reportSave(const PrescriptionSaver::Result &result);
-    void showMessages(const QStringList &messages);
+    void showMessages(const Settlement::Result &result);
     void scheduleSafetyCheck();
     void markSaved();
+    // The prescription on screen is the one stored under its id.
+    void markStored();
+    // After a save or a settlement: the history and the safety strip follow what is stored.
+    void afterSave(bool saved);
+    // 新建 and 续开: the lifecycle step, then the input focus where typing goes next.
+    void startAnother(void (PrescriptionLifecycle::*start)(), QWidget *focus);
     QStringList snapshot() const;
     void checkSafety();
 
@@ -117,6 +124,6 @@ private:
     PaperView *m_paper = nullptr;
     PricedSheetView *m_priced = nullptr;
     QPlainTextEdit *m_card = nullptr;
-    PrinterSelection m_printers;
     PrintPrompts m_prompts;
+    PrintService m_print;
 };

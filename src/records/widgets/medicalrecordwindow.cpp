@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTextEdit>
@@ -24,6 +23,7 @@
 #include "records/recordheader.h"
 #include "text/linebreaks.h"
 #include "text/textboxlines.h"
+#include "ui/widgets/closeinframe.h"
 
 namespace {
 
@@ -76,8 +76,8 @@ MedicalRecordWindow::MedicalRecordWindow(PrescriptionWindow *prescription, Templ
     , m_prescription(prescription)
     , m_templates(templates)
     , m_settings(settings)
-    , m_printers(PrintService::systemPrinters())
     , m_prompts(PrintPrompts::dialogs(this))
+    , m_print(PrintService::systemPrinters(), m_prompts)
 {
     setObjectName(QStringLiteral("Form14"));
     setWindowTitle(QStringLiteral("门诊病历"));
@@ -237,14 +237,14 @@ QWidget *MedicalRecordWindow::buildSideColumn()
     layout->addWidget(closeButton);
 
     connect(editTemplates, &QPushButton::clicked, this, [this] {
-        closeFrame();
+        closeInFrame(this);
         emit editTemplatesRequested();
     });
     connect(quote, &QPushButton::clicked, this, &MedicalRecordWindow::quotePrescription);
     connect(print, &QPushButton::clicked, this, [this] { printRecord(); });
     connect(preview, &QPushButton::clicked, this, [this] { printRecord(true); });
     connect(saveButton, &QPushButton::clicked, this, &MedicalRecordWindow::save);
-    connect(closeButton, &QPushButton::clicked, this, &MedicalRecordWindow::closeFrame);
+    connect(closeButton, &QPushButton::clicked, this, [this] { closeInFrame(this); });
     return column;
 }
 
@@ -362,8 +362,8 @@ bool MedicalRecordWindow::save()
 
 void MedicalRecordWindow::setPrinting(const PrinterSelection &printers, const PrintPrompts &prompts)
 {
-    m_printers = printers;
     m_prompts = prompts;
+    m_print = PrintService(printers, prompts);
 }
 
 MedicalRecordForm MedicalRecordWindow::form() const
@@ -371,23 +371,17 @@ MedicalRecordForm MedicalRecordWindow::form() const
     const PrescriptionSheet *source = sheet();
     MedicalRecordForm record(sections(), m_header, source ? source->field(PrescriptionSheet::Physician) : QString(),
                              m_settings.value(Setting::RecordLeftMargin), m_settings.value(Setting::RecordTopMargin));
-    for (int i = 0; i < MedicalRecordForm::SectionCount; ++i) {
-        const TextBoxLines shown(m_sections.at(i)->document());
-        QStringList lines;
-        for (int k = 0; k < shown.count(); ++k)
-            lines.append(shown.line(k));
-        record.setDisplayLines(Section(i), lines);
-    }
+    for (int i = 0; i < MedicalRecordForm::SectionCount; ++i)
+        record.setDisplayLines(Section(i), TextBoxLines(m_sections.at(i)->document()).lines());
     return record;
 }
 
 void MedicalRecordWindow::printRecord(bool preview)
 {
     const MedicalRecordForm record = form();
-    const PrintService service(m_printers, m_prompts);
     const PrintJob job = record.printJob(m_settings.value(Setting::RecordPrinter));
     if (preview) {
-        service.preview(job, this);
+        m_print.preview(job, this);
         return;
     }
     const QList<Section> overfull = record.overfullSections();
@@ -400,16 +394,7 @@ void MedicalRecordWindow::printRecord(bool preview)
         if (!m_prompts.confirm(question))
             return;
     }
-    service.print(job);
-}
-
-void MedicalRecordWindow::closeFrame()
-{
-    // Inside the main window the frame around it closes, and closes this window first.
-    if (auto *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
-        frame->close();
-    else
-        close();
+    m_print.print(job);
 }
 
 void MedicalRecordWindow::closeEvent(QCloseEvent *event)

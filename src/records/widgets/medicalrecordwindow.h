@@ -8,6 +8,7 @@
 #include "data/templaterepository.h"
 #include "print/printerselection.h"
 #include "print/widgets/printprompts.h"
+#include "print/widgets/printservice.h"
 #include "records/medicalrecordform.h"
 
 class ClinicSettings;
@@ -69,14 +70,13 @@ private:
     void insertTemplate(int row);
     void insertIntoSection(int section, const QString &storedText);
     void writeBack();
-    void closeFrame();
     PrescriptionSheet *sheet() const;
 
     QPointer<PrescriptionWindow> m_prescription;
     TemplateRepository &m_templates;
     ClinicSettings &m_settings;
-    PrinterSelection m_printers;
     PrintPrompts m_prompts;
+    PrintService m_print;
     MedicalRecordForm::Header m_header;
     QList<TemplateRepository::Template> m_shownTemplates;
     int m_current = 0;

@@ -34,11 +34,6 @@
 #include "ui/widgets/settingswindow.h"
 #include "version.h"
 
-namespace {
-
-
-} // namespace
-
 MainWindow::MainWindow(ClinicServices &services, FileChooser *files, QWidget *parent)
     : QMainWindow(parent)
     , m_services(services)
@@ -118,26 +113,31 @@ HelpViewer *MainWindow::helpViewer() const
     return m_helpViewer;
 }
 
-QWidget *MainWindow::childWindow(const QString &objectName) const
+QList<QMdiSubWindow *> MainWindow::framesOf(const QString &objectName) const
 {
+    QList<QMdiSubWindow *> frames;
     for (QMdiSubWindow *sub : m_area->subWindowList()) {
         if (sub->widget() && sub->widget()->objectName() == objectName)
-            return sub->widget();
+            frames.append(sub);
     }
-    return nullptr;
+    return frames;
+}
+
+QWidget *MainWindow::childWindow(const QString &objectName) const
+{
+    const QList<QMdiSubWindow *> frames = framesOf(objectName);
+    return frames.isEmpty() ? nullptr : frames.first()->widget();
 }
 
 QWidget *MainWindow::openChild(const QString &objectName, const std::function<QWidget *()> &create, Placement placement)
 {
-    for (QMdiSubWindow *sub : m_area->subWindowList()) {
-        if (sub->widget() && sub->widget()->objectName() == objectName) {
-            // A window holding unsaved edits may refuse to close; then it stays as it is.
-            if (!sub->close()) {
-                m_area->setActiveSubWindow(sub);
-                return nullptr;
-            }
-            delete sub;
+    for (QMdiSubWindow *sub : framesOf(objectName)) {
+        // A window holding unsaved edits may refuse to close; then it stays as it is.
+        if (!sub->close()) {
+            m_area->setActiveSubWindow(sub);
+            return nullptr;
         }
+        delete sub;
     }
     QWidget *widget = create();
     QMdiSubWindow *sub = m_area->addSubWindow(widget);
@@ -218,10 +218,8 @@ void MainWindow::connectPrescriptionWindow(PrescriptionWindow *window)
         openHelp(url);
     });
     connect(window, &PrescriptionWindow::medicalRecordMustClose, this, [this] {
-        for (QMdiSubWindow *sub : m_area->subWindowList()) {
-            if (sub->widget() && sub->widget()->objectName() == QStringLiteral("Form14"))
-                sub->close();
-        }
+        for (QMdiSubWindow *sub : framesOf(QStringLiteral("Form14")))
+            sub->close();
     });
 }
 

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 
+#include <QList>
 #include <QMainWindow>
 #include <QPointer>
 
@@ -60,6 +61,8 @@ private:
     QAction *addItem(QMenu *menu, const QString &caption, const QKeySequence &shortcut, std::function<void()> action);
     // Where a child window goes: most sit above the centre (childWindowPosition), the word lists in it.
     enum class Placement { Raised, Centred };
+    // The frames holding a child window of this object name.
+    QList<QMdiSubWindow *> framesOf(const QString &objectName) const;
     // Discards an open instance of the window, then shows a fresh one.
     QWidget *openChild(const QString &objectName, const std::function<QWidget *()> &create,
                        Placement placement = Placement::Raised);
