@@ -1,5 +1,7 @@
 // The drug catalogue at the size of a large clinic: exporting and importing 10,000 entries
 // through .xls files, and the drug maintenance window's search as the user types with 20,000.
+#include "benchlocation.h"
+
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <memory>
@@ -17,7 +19,6 @@
 #include "maintenance/cataloguetransfer.h"
 #include "maintenance/widgets/cataloguewindow.h"
 #include "text/pinyininitials.h"
-#include "ui/widgets/filechooser.h"
 
 namespace {
 
@@ -106,13 +107,6 @@ void BM_ImportCatalogue(benchmark::State &state)
     state.SetItemsProcessed(state.iterations() * FileRows);
 }
 
-class NoFiles : public FileChooser
-{
-public:
-    QString saveFileName(QWidget *, const QString &, const QString &) override { return {}; }
-    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override { return {}; }
-};
-
 // What a user types into the search box, one key at a time, then clears again.
 QStringList keystrokes()
 {
@@ -164,8 +158,5 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

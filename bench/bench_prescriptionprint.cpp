@@ -1,6 +1,8 @@
 // The printed prescription: a full Chinese sheet (header, 24 herbs three to a row, notes, a tail)
 // and a Western one with a wrapped paragraph, drawn to a PDF file (fonts embedded, text layer
 // repaired, written and renamed) and to the recording canvas; the form's display lines included.
+#include "benchlocation.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -116,8 +118,5 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     CjkFonts::installSubstitutions();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

@@ -1,5 +1,7 @@
 // One printed page of about 80 texts and 40 lines, as a prescription or a log book page: drawn to a
 // PDF file (fonts embedded, text layer repaired, written and renamed) and to the recording canvas.
+#include "benchlocation.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -78,8 +80,5 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     CjkFonts::installSubstitutions();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv);
 }

@@ -22,7 +22,6 @@
 #include "reports/usagestatisticscalculator.h"
 #include "reports/widgets/outpatientlogwindow.h"
 #include "reports/workloadsummary.h"
-#include "ui/widgets/filechooser.h"
 
 namespace {
 
@@ -124,13 +123,6 @@ Clinic &clinic()
     return made;
 }
 
-class NoFiles : public FileChooser
-{
-public:
-    QString saveFileName(QWidget *, const QString &, const QString &) override { return QString(); }
-    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override { return QString(); }
-};
-
 void BM_UsageMonthGrouped(benchmark::State &state)
 {
     UsageStatisticsRepository repository(*clinic().stats);
@@ -207,9 +199,5 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::AddCustomContext("engine", benchEngine());
-    benchmark::Initialize(&argc, argv);
-    clinic();
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runBenchmarks(argc, argv, [] { clinic(); });
 }

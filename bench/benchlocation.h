@@ -1,5 +1,8 @@
 #pragma once
 
+#include <benchmark/benchmark.h>
+#include <functional>
+
 #include <QDir>
 #include <QString>
 
@@ -7,6 +10,7 @@
 #include "data/databaselocation.h"
 #include "data/serveraddress.h"
 #include "data/tabledefinition.h"
+#include "ui/widgets/filechooser.h"
 
 // Where a benchmark keeps its data: temporary SQLite files, or, with QUILLON_BENCH_SERVER set to
 // a server address (see README), schemas of its own on that server, made afresh for the run. The
@@ -32,4 +36,24 @@ inline DatabaseLocation benchLocation(const QString &folder, DatabaseKind kind, 
 inline const char *benchEngine()
 {
     return benchOnServer() ? "postgres" : "sqlite";
+}
+
+// A window's file dialogs, always cancelled.
+class NoFiles : public FileChooser
+{
+public:
+    QString saveFileName(QWidget *, const QString &, const QString &) override { return QString(); }
+    QString openFileName(QWidget *, const QString &, const QString &, const QString &) override { return QString(); }
+};
+
+// The body of each benchmark's main() after its application object: reads the command line,
+// calls prepare (data made once, outside every timing) and runs the benchmarks selected.
+inline int runBenchmarks(int argc, char **argv, const std::function<void()> &prepare = {})
+{
+    benchmark::Initialize(&argc, argv);
+    if (prepare)
+        prepare();
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }

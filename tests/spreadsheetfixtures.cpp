@@ -3,8 +3,6 @@
 #include <minizip/zip.h>
 
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
 
 FreeXlSheet readWithFreeXl(const QString &path)
 {
@@ -31,22 +29,6 @@ FreeXlSheet readWithFreeXl(const QString &path)
     if (handle)
         freexl_close(handle);
     return sheet;
-}
-
-QString pythonWithXlrd()
-{
-    static const QString found = [] {
-        for (const QString &python : {QStringLiteral("/usr/bin/python3"), QStandardPaths::findExecutable(QStringLiteral("python3"))}) {
-            if (python.isEmpty() || !QFile::exists(python))
-                continue;
-            QProcess probe;
-            probe.start(python, {QStringLiteral("-c"), QStringLiteral("import xlrd")});
-            if (probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
-                return python;
-        }
-        return QString();
-    }();
-    return found;
 }
 
 bool writeZip(const QString &file, const QList<QPair<QString, QByteArray>> &members)

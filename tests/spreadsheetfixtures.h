@@ -23,9 +23,6 @@ struct FreeXlSheet
 
 FreeXlSheet readWithFreeXl(const QString &path);
 
-// Debian's python3 with xlrd (python3-xlrd), which reads fonts and column widths; empty when none.
-QString pythonWithXlrd();
-
 // Deflated zip members, enough for a small .xlsx package.
 bool writeZip(const QString &file, const QList<QPair<QString, QByteArray>> &members);
 

@@ -1,6 +1,8 @@
 #include "messageboxcatcher.h"
+#include "scriptedfiles.h"
 #include "spreadsheetfixtures.h"
 #include "testdatabase.h"
+#include "xlrdscript.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -12,7 +14,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
-#include <QStandardPaths>
 
 #include "data/cataloguerepository.h"
 #include "maintenance/catalogueimportrules.h"
@@ -20,33 +21,12 @@
 #include "maintenance/widgets/cataloguewindow.h"
 #include "spreadsheet/xlsworkbookwriter.h"
 #include "text/pinyininitials.h"
-#include "ui/widgets/filechooser.h"
 
 using Entry = CatalogueRepository::Entry;
 
 namespace {
 
 const QDateTime ImportTime(QDate(2024, 6, 3), QTime(9, 15, 42));
-
-// Answers the window's file dialogs in place of the user.
-class ScriptedFiles : public FileChooser
-{
-public:
-    QString saveFileName(QWidget *, const QString &title, const QString &filter) override
-    {
-        asked.append(title + QLatin1Char('|') + filter);
-        return saveAnswer;
-    }
-    QString openFileName(QWidget *, const QString &title, const QString &filter, const QString &folder) override
-    {
-        asked.append(title + QLatin1Char('|') + filter + QLatin1Char('|') + folder);
-        return openAnswer;
-    }
-
-    QString saveAnswer;
-    QString openAnswer;
-    QStringList asked;
-};
 
 QStringList cells(const QString &name, const QString &usualQuantity, const QString &unit, const QString &usage,
                   const QString &price, const QString &drawer, const QString &initials, const QString &category)
@@ -73,16 +53,12 @@ bool writeDistributorXlsx(const QString &file)
         "<row r='2'><c r='A2' t='inlineStr'><is><t>蒲地蓝消炎片</t></is></c><c r='B2' t='inlineStr'><is><t>0.3g×48片</t></is></c><c r='C2' t='inlineStr'><is><t>盒</t></is></c><c r='E2'><v>18.5</v></c><c r='H2' t='inlineStr'><is><t>西成药·中成药</t></is></c></row>"
         "<row r='3'><c r='A3' t='inlineStr'><is><t>金银花</t></is></c><c r='B3'><v>10</v></c><c r='C3' t='inlineStr'><is><t>g</t></is></c><c r='E3'><v>0.35</v></c><c r='F3' t='inlineStr'><is><t>B4</t></is></c><c r='H3' t='inlineStr'><is><t>中药</t></is></c></row>"
         "</sheetData></worksheet>");
-    const QByteArray contentTypes = QByteArrayLiteral("<?xml version='1.0' encoding='UTF-8'?>"
-        "<Types xmlns='http://schemas.openxmlformats.org/package/2006/content-types'><Default Extension='rels' ContentType='application/vnd.openxmlformats-package.relationships+xml'/><Default Extension='xml' ContentType='application/xml'/></Types>");
-    const QByteArray packageRelationships = QByteArrayLiteral("<?xml version='1.0' encoding='UTF-8'?>"
-        "<Relationships xmlns='http://schemas.openxmlformats.org/package/2006/relationships'><Relationship Id='rId1' Type='http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument' Target='xl/workbook.xml'/></Relationships>");
     const QByteArray workbook = QByteArrayLiteral("<?xml version='1.0' encoding='UTF-8'?>"
         "<workbook xmlns='http://schemas.openxmlformats.org/spreadsheetml/2006/main' xmlns:r='http://schemas.openxmlformats.org/officeDocument/2006/relationships'><sheets><sheet name='药品' sheetId='1' r:id='rId1'/></sheets></workbook>");
     const QByteArray workbookRelationships = QByteArrayLiteral("<?xml version='1.0' encoding='UTF-8'?>"
         "<Relationships xmlns='http://schemas.openxmlformats.org/package/2006/relationships'><Relationship Id='rId1' Type='http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet' Target='worksheets/sheet1.xml'/></Relationships>");
-    return writeZip(file, {{QStringLiteral("[Content_Types].xml"), contentTypes},
-                           {QStringLiteral("_rels/.rels"), packageRelationships},
+    return writeZip(file, {{QStringLiteral("[Content_Types].xml"), xlsxContentTypes()},
+                           {QStringLiteral("_rels/.rels"), xlsxPackageRelationships()},
                            {QStringLiteral("xl/workbook.xml"), workbook},
                            {QStringLiteral("xl/_rels/workbook.xml.rels"), workbookRelationships},
                            {QStringLiteral("xl/worksheets/sheet1.xml"), sheet}});

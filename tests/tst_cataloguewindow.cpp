@@ -1,5 +1,6 @@
 #include "messageboxcatcher.h"
 #include "namedcontrol.h"
+#include "scriptedfiles.h"
 #include "testdatabase.h"
 
 #include <QApplication>
@@ -15,34 +16,11 @@
 
 #include "data/cataloguerepository.h"
 #include "maintenance/widgets/cataloguewindow.h"
-#include "ui/widgets/filechooser.h"
 #include "ui/widgets/rowgrid.h"
 
 namespace {
 
 const QColor Cyan(0, 255, 255);
-
-// Answers the window's file dialogs in place of the user and notes what they asked.
-class ScriptedFiles : public FileChooser
-{
-public:
-    QString saveFileName(QWidget *, const QString &title, const QString &filter) override
-    {
-        asked.append(title + QLatin1Char('|') + filter);
-        return saveAnswer;
-    }
-    QString openFileName(QWidget *, const QString &title, const QString &filter, const QString &folder) override
-    {
-        asked.append(title + QLatin1Char('|') + filter);
-        openFolder = folder;
-        return openAnswer;
-    }
-
-    QString saveAnswer;
-    QString openAnswer;
-    QString openFolder;
-    QStringList asked;
-};
 
 } // namespace
 

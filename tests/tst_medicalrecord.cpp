@@ -1,19 +1,18 @@
 #include "messageboxcatcher.h"
 #include "namedcontrol.h"
+#include "popplertools.h"
+#include "scriptedprintuser.h"
 #include "testdatabase.h"
 #include "teststartupvalues.h"
+#include "widgetdriving.h"
 
-#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
-#include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTextEdit>
 
 #include "app/clinicservices.h"
@@ -24,7 +23,6 @@
 #include "prescription/widgets/prescriptionwindow.h"
 #include "print/cjkfonts.h"
 #include "print/printerselection.h"
-#include "print/widgets/printprompts.h"
 #include "records/medicalrecordtext.h"
 #include "records/recordheader.h"
 #include "records/widgets/medicalrecordwindow.h"
@@ -32,62 +30,12 @@
 
 namespace {
 
-QString runTool(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-bool popplerInstalled()
-{
-    return !QStandardPaths::findExecutable(u"pdftotext"_qs).isEmpty() && !QStandardPaths::findExecutable(u"pdfinfo"_qs).isEmpty();
-}
-
-int pdfPageCount(const QString &path)
-{
-    const QRegularExpressionMatch pages =
-        QRegularExpression(u"Pages:\\s+(\\d+)"_qs).match(runTool(u"pdfinfo"_qs, {path}));
-    return pages.hasMatch() ? pages.captured(1).toInt() : -1;
-}
-
-// The text of the file with every blank removed, so letter-spaced captions compare as written.
-QString pdfText(const QString &path)
-{
-    QString text = runTool(u"pdftotext"_qs, {u"-enc"_qs, u"UTF-8"_qs, path, u"-"_qs});
-    text.remove(QRegularExpression(u"\\s"_qs));
-    return text;
-}
-
 QStringList nineSections(int index, const QString &text)
 {
     QStringList sections(MedicalRecordText::SectionCount);
     sections[index] = text;
     return sections;
 }
-
-// Answers printing's questions as a user would, and remembers what was asked.
-struct ScriptedPrinting
-{
-    QString pdfPath;
-    bool goOnWhenOverfull = true;
-    QStringList questions;
-    QStringList messages;
-
-    PrintPrompts prompts()
-    {
-        PrintPrompts prompts;
-        prompts.confirm = [this](const QString &question) {
-            questions.append(question);
-            return !question.contains(u"仍要打印"_qs) || goOnWhenOverfull;
-        };
-        prompts.pdfPath = [this](const QString &) { return pdfPath; };
-        prompts.inform = [this](const QString &message) { messages.append(message); };
-        return prompts;
-    }
-};
 
 } // namespace
 
@@ -189,16 +137,7 @@ QTextEdit *TestMedicalRecord::section(int index) const
 void TestMedicalRecord::typeInto(QWidget *box, const QString &text)
 {
     box->setFocus();
-    // Chinese arrives through the input method, character by character as a user commits it.
-    for (const QChar c : text) {
-        if (c == u'\n') {
-            QTest::keyClick(box, Qt::Key_Return);
-            continue;
-        }
-        QInputMethodEvent input;
-        input.setCommitString(QString(c));
-        QApplication::sendEvent(box, &input);
-    }
+    commitText(box, text);
 }
 
 void TestMedicalRecord::split_data()
@@ -496,7 +435,7 @@ void TestMedicalRecord::templateSearchAndInsertion()
 void TestMedicalRecord::printsToPdfWithoutAPrinter()
 {
     QTemporaryDir folder;
-    ScriptedPrinting user;
+    ScriptedPrintUser user;
     user.pdfPath = folder.filePath(u"病历.pdf"_qs);
     PrescriptionSheet &sheet = m_prescription->sheet();
     sheet.setField(PrescriptionSheet::Name, u"张三"_qs);
@@ -517,10 +456,10 @@ void TestMedicalRecord::printsToPdfWithoutAPrinter()
     QVERIFY2(user.questions.at(0).contains(u"PDF"_qs), qPrintable(user.questions.at(0)));
     QVERIFY(QFileInfo::exists(user.pdfPath));
     QCOMPARE(user.messages, QStringList());
-    if (!popplerInstalled())
+    if (!hasPoppler())
         QSKIP("poppler-utils (pdftotext, pdfinfo) is not installed");
     QCOMPARE(pdfPageCount(user.pdfPath), 2);
-    const QString text = pdfText(user.pdfPath);
+    const QString text = pdfTextWithoutBlanks(user.pdfPath);
     for (const QString &expected : {u"青山镇卫生院门诊病历"_qs, u"就诊时间：2024年03月01日09时30分"_qs, u"姓名：张三"_qs,
                                     u"咳嗽三天"_qs, u"处理第9行"_qs, u"处理第10行"_qs, u"医师：李明"_qs, u"第2页"_qs})
         QVERIFY2(text.contains(expected), qPrintable(expected + u" in "_qs + text));
@@ -549,9 +488,9 @@ void TestMedicalRecord::overfullSectionsAreAnnounced()
     QFETCH(QString, warning);
     QFETCH(bool, printed);
     QTemporaryDir folder;
-    ScriptedPrinting user;
+    ScriptedPrintUser user;
     user.pdfPath = folder.filePath(u"病历.pdf"_qs);
-    user.goOnWhenOverfull = goOn;
+    user.answer = [goOn](const QString &question) { return !question.contains(u"仍要打印"_qs) || goOn; };
     openRecord(m_prescription);
     m_record->setPrinting(PrinterSelection({}, QString()), user.prompts());
     typeInto(section(0), chiefComplaint);
@@ -575,7 +514,7 @@ void TestMedicalRecord::overfullSectionsAreAnnounced()
 void TestMedicalRecord::withoutPrescriptionWindow()
 {
     openRecord(nullptr);
-    ScriptedPrinting user;
+    ScriptedPrintUser user;
     m_record->setPrinting(PrinterSelection({}, QString()), user.prompts());
     QCOMPARE(m_record->sections(), QStringList(MedicalRecordText::SectionCount));
     QCOMPARE(child<QLabel>(u"Label2_1"_qs)->text(), u"就诊时间："_qs);

@@ -1,7 +1,6 @@
+#include "popplertools.h"
+
 #include <QLineF>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -72,30 +71,6 @@ const RecordingCanvas::Line *findLine(const RecordingCanvas &canvas, const QPoin
             return &line;
     }
     return nullptr;
-}
-
-QString runTool(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int pdfPageCount(const QString &path)
-{
-    const QRegularExpressionMatch pages =
-        QRegularExpression(QStringLiteral(R"(Pages:\s+(\d+))")).match(runTool(QStringLiteral("pdfinfo"), {path}));
-    return pages.hasMatch() ? pages.captured(1).toInt() : -1;
-}
-
-// The page's text with all blanks removed, so letter-spaced captions compare as written.
-QString pdfText(const QString &path)
-{
-    QString text = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
-    text.remove(QRegularExpression(QStringLiteral(R"(\s)")));
-    return text;
 }
 
 } // namespace
@@ -598,7 +573,7 @@ void TestPrescriptionPrint::cardMargins()
 
 void TestPrescriptionPrint::pdfHoldsOnePageWithTheTexts()
 {
-    if (QStandardPaths::findExecutable(u"pdftotext"_qs).isEmpty() || QStandardPaths::findExecutable(u"pdfinfo"_qs).isEmpty())
+    if (!hasPoppler())
         QSKIP("poppler-utils (pdftotext, pdfinfo) is not installed");
 
     PrescriptionSheet sheet;
@@ -616,7 +591,7 @@ void TestPrescriptionPrint::pdfHoldsOnePageWithTheTexts()
     const WriteResult written = PdfExport::write(prescriptionPath, prescription);
     QVERIFY2(written.ok, qPrintable(written.fullText()));
     QCOMPARE(pdfPageCount(prescriptionPath), 1);
-    const QString prescriptionText = pdfText(prescriptionPath);
+    const QString prescriptionText = pdfTextWithoutBlanks(prescriptionPath);
     for (const QString &expected : {u"青山镇卫生院"_qs, u"处方笺"_qs, u"中医"_qs, u"姓名："_qs, u"张三"_qs, u"感冒"_qs, u"当归"_qs,
                                     u"[酒洗]"_qs, u"川芎6g"_qs, u"熟地黄15g"_qs, u"每日一剂水煎服"_qs, u"中药剂数："_qs, u"合计："_qs,
                                     u"17.00"_qs})
@@ -627,7 +602,7 @@ void TestPrescriptionPrint::pdfHoldsOnePageWithTheTexts()
     const WriteResult cardWritten = PdfExport::write(cardPath, card.printJob(QString()));
     QVERIFY2(cardWritten.ok, qPrintable(cardWritten.fullText()));
     QCOMPARE(pdfPageCount(cardPath), 1);
-    const QString cardText = pdfText(cardPath);
+    const QString cardText = pdfTextWithoutBlanks(cardPath);
     for (const QString &expected : {u"输液注射卡"_qs, u"日期：2024-03-01"_qs, u"姓名：张三"_qs, u"药物名称"_qs, u"护士签名"_qs,
                                     u"5%葡萄糖注射液250ml"_qs, u"sig:ivgttqd"_qs})
         QVERIFY2(cardText.contains(expected), qPrintable(expected + u" not in "_qs + cardText));

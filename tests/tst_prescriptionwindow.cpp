@@ -2,8 +2,8 @@
 #include "namedcontrol.h"
 #include "testdatabase.h"
 #include "teststartupvalues.h"
+#include "widgetdriving.h"
 
-#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -91,14 +91,9 @@ void TestPrescriptionWindow::type(const QString &field, const QString &text)
     auto *box = child<QLineEdit>(field);
     box->setFocus();
     box->selectAll();
-    // Chinese arrives through the input method, character by character as a user commits it.
     if (text.isEmpty())
         QTest::keyClick(box, Qt::Key_Delete);
-    for (const QChar c : text) {
-        QInputMethodEvent input;
-        input.setCommitString(QString(c));
-        QApplication::sendEvent(box, &input);
-    }
+    commitText(box, text);
 }
 
 void TestPrescriptionWindow::clickCategory(int index)

@@ -1,3 +1,5 @@
+#include "popplertools.h"
+
 #include <cmath>
 
 #include <QDir>
@@ -5,9 +7,6 @@
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QImage>
-#include <QProcess>
-#include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -56,59 +55,6 @@ QRect inkRect(const QImage &image)
         }
     }
     return ink;
-}
-
-QString runTool(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000) || process.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int pdfPageCount(const QString &path)
-{
-    const QRegularExpressionMatch pages = QRegularExpression(QStringLiteral(R"(Pages:\s+(\d+))"))
-                                              .match(runTool(QStringLiteral("pdfinfo"), {path}));
-    return pages.hasMatch() ? pages.captured(1).toInt() : -1;
-}
-
-// "w x h" in points of one page as pdfinfo reports it.
-QSizeF pdfPageSize(const QString &path, int page)
-{
-    const QString info = runTool(QStringLiteral("pdfinfo"),
-                                 {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"), QString::number(page), path});
-    const QRegularExpressionMatch size = QRegularExpression(QStringLiteral(R"(Page\s+\d+\s+size:\s+([\d.]+) x ([\d.]+))")).match(info);
-    return size.hasMatch() ? QSizeF(size.captured(1).toDouble(), size.captured(2).toDouble()) : QSizeF();
-}
-
-QString pdfText(const QString &path, int page)
-{
-    return runTool(QStringLiteral("pdftotext"), {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                                                 QString::number(page), QStringLiteral("-enc"), QStringLiteral("UTF-8"),
-                                                 path, QStringLiteral("-")});
-}
-
-// The box of a word on a page, in points from the page's top-left corner.
-QRectF pdfWordBox(const QString &path, const QString &word, int page = 1)
-{
-    const QString html = runTool(QStringLiteral("pdftotext"),
-                                 {QStringLiteral("-bbox"), QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
-                                  QString::number(page), QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
-    const QRegularExpression pattern(QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">%1</word>)re")
-                                         .arg(QRegularExpression::escape(word)));
-    const QRegularExpressionMatch box = pattern.match(html);
-    if (!box.hasMatch())
-        return QRectF();
-    return QRectF(QPointF(box.captured(1).toDouble(), box.captured(2).toDouble()),
-                  QPointF(box.captured(3).toDouble(), box.captured(4).toDouble()));
-}
-
-bool hasPoppler()
-{
-    return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()
-        && !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty();
 }
 
 QByteArray fileContents(const QString &path)
@@ -485,7 +431,7 @@ void TestPrintCanvas::pdfHoldsChineseTexts()
     const WriteResult written = PdfExport::write(path, job);
     QVERIFY2(written.ok, qPrintable(written.message));
     QCOMPARE(pdfPageCount(path), 1);
-    const QString text = pdfText(path, 1);
+    const QString text = pdfPageText(path, 1);
     for (const QString &expected : {QStringLiteral("门诊处方笺"), QStringLiteral("姓名：张三"), QStringLiteral("性别：男"),
                                     QStringLiteral("阿莫西林胶囊 0.25g×24粒")})
         QVERIFY2(text.contains(expected), qPrintable(expected + QStringLiteral(" missing in: ") + text));
@@ -536,7 +482,7 @@ void TestPrintCanvas::pdfPagesKeepTheirOrientation()
     const QSizeF second = pdfPageSize(path, 2);
     QVERIFY(qAbs(first.width() - 841.89) < 1 && qAbs(first.height() - 595.28) < 1);
     QVERIFY(qAbs(second.width() - 595.28) < 1 && qAbs(second.height() - 841.89) < 1);
-    QVERIFY(pdfText(path, 1).contains(QStringLiteral("门诊日志")));
+    QVERIFY(pdfPageText(path, 1).contains(QStringLiteral("门诊日志")));
     // Low on the portrait page, 700 pt down, where a landscape page would already have ended.
     const QRectF low = pdfWordBox(path, QStringLiteral("处方统计"), 2);
     QVERIFY(!low.isNull());

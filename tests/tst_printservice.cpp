@@ -1,3 +1,5 @@
+#include "scriptedprintuser.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -14,31 +16,6 @@
 Q_DECLARE_METATYPE(PrintService::Outcome)
 
 namespace {
-
-// Answers the service's questions as a user would and remembers what was asked.
-struct ScriptedUser
-{
-    bool savePdf = true;
-    QString pdfPath;
-    QStringList questions;
-    QStringList suggestedPaths;
-    QStringList messages;
-
-    PrintPrompts prompts()
-    {
-        PrintPrompts prompts;
-        prompts.confirm = [this](const QString &question) {
-            questions.append(question);
-            return savePdf;
-        };
-        prompts.pdfPath = [this](const QString &suggested) {
-            suggestedPaths.append(suggested);
-            return pdfPath;
-        };
-        prompts.inform = [this](const QString &message) { messages.append(message); };
-        return prompts;
-    }
-};
 
 PrintJob prescriptionJob(int *drawn = nullptr)
 {
@@ -129,8 +106,8 @@ void TestPrintService::withoutPrinterOffersPdf()
     QFETCH(QString, shownMessage);
 
     QTemporaryDir dir;
-    ScriptedUser user;
-    user.savePdf = savePdf;
+    ScriptedPrintUser user;
+    user.answer = [savePdf](const QString &) { return savePdf; };
     user.pdfPath = answeredPath.isEmpty() ? QString() : dir.filePath(answeredPath);
     const PrintService service(PrinterSelection(), user.prompts());
     const PrintService::Result result = service.print(prescriptionJob());
@@ -165,7 +142,7 @@ void TestPrintService::unusablePrinterIsReported()
 {
     // Listed as installed, but the printing system does not know it (removed since the list was read).
     const QString name = QStringLiteral("已拔掉的打印机");
-    ScriptedUser user;
+    ScriptedPrintUser user;
     const PrintService service(PrinterSelection({name}, name), user.prompts());
     int drawn = 0;
     const PrintService::Result result = service.print(prescriptionJob(&drawn));
@@ -195,7 +172,7 @@ void TestPrintService::suggestedPdfPath()
 
 void TestPrintService::previewDrawsTheLayoutInItsOrientation()
 {
-    ScriptedUser user;
+    ScriptedPrintUser user;
     const PrintService service(PrinterSelection(), user.prompts());
     PrintJob job;
     job.title = QStringLiteral("门诊日志");

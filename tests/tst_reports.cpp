@@ -1,12 +1,9 @@
 #include "testdatabase.h"
+#include "xlrdscript.h"
 
-#include <QFile>
-#include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QSqlQuery>
-#include <QStandardPaths>
 #include <QTest>
 
 #include "data/database.h"
@@ -121,19 +118,26 @@ QStringList texts(const RecordingCanvas &canvas, int page)
     return found;
 }
 
+// The workload of the range over six prescriptions round the end of January 2024, whose totals
+// are a plain amount, a whole number, empty, a word, a number with a unit, and 100.
+WorkloadSummary sixPrescriptionsWorkload(const QString &from, const QString &to)
+{
+    TestDatabase file;
+    addPrescriptions(file.database(), {{u"P1"_qs, u"2024-01-31"_qs, u"甲"_qs, u"12.50"_qs},
+                                       {u"P2"_qs, u"2024-01-31"_qs, u"乙"_qs, u"3"_qs},
+                                       {u"P3"_qs, u"2024-01-31"_qs, u"丙"_qs, u""_qs},
+                                       {u"P4"_qs, u"2024-02-01"_qs, u"丁"_qs, u"免费"_qs},
+                                       {u"P5"_qs, u"2024-02-02"_qs, u"戊"_qs, u"20.8元"_qs},
+                                       {u"P6"_qs, u"2024-01-30"_qs, u"己"_qs, u"100"_qs}});
+    WorkloadRepository repository(file.database());
+    return WorkloadSummary::calculate(repository, from, to);
+}
+
 // Row formats ("bold size height" by row) and column widths of an .xls file as xlrd reads them;
 // empty when Debian's python3 with xlrd is missing.
 QJsonObject xlsFormats(const QString &path)
 {
-    for (const QString &python : {u"/usr/bin/python3"_qs, QStandardPaths::findExecutable(u"python3"_qs)}) {
-        if (python.isEmpty() || !QFile::exists(python))
-            continue;
-        QProcess process;
-        process.start(python, {QFINDTESTDATA("reports/xlrd_formats.py"), path});
-        if (process.waitForFinished(30000) && process.exitCode() == 0)
-            return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-    }
-    return {};
+    return runXlrdScript(QFINDTESTDATA("reports/xlrd_formats.py"), path);
 }
 
 QString rowFormat(const QJsonObject &formats, int row)
@@ -471,15 +475,7 @@ void TestReports::workloadResultLine()
     QFETCH(QString, from);
     QFETCH(QString, to);
     QFETCH(QString, line);
-    TestDatabase file;
-    addPrescriptions(file.database(), {{u"P1"_qs, u"2024-01-31"_qs, u"甲"_qs, u"12.50"_qs},
-                                       {u"P2"_qs, u"2024-01-31"_qs, u"乙"_qs, u"3"_qs},
-                                       {u"P3"_qs, u"2024-01-31"_qs, u"丙"_qs, u""_qs},
-                                       {u"P4"_qs, u"2024-02-01"_qs, u"丁"_qs, u"免费"_qs},
-                                       {u"P5"_qs, u"2024-02-02"_qs, u"戊"_qs, u"20.8元"_qs},
-                                       {u"P6"_qs, u"2024-01-30"_qs, u"己"_qs, u"100"_qs}});
-    WorkloadRepository repository(file.database());
-    QCOMPARE(WorkloadSummary::calculate(repository, from, to).resultLine(), line);
+    QCOMPARE(sixPrescriptionsWorkload(from, to).resultLine(), line);
 }
 
 void TestReports::workloadBars_data()
@@ -503,15 +499,7 @@ void TestReports::workloadBars()
     QFETCH(QString, from);
     QFETCH(QString, to);
     QFETCH(QStringList, bars);
-    TestDatabase file;
-    addPrescriptions(file.database(), {{u"P1"_qs, u"2024-01-31"_qs, u"甲"_qs, u"12.50"_qs},
-                                       {u"P2"_qs, u"2024-01-31"_qs, u"乙"_qs, u"3"_qs},
-                                       {u"P3"_qs, u"2024-01-31"_qs, u"丙"_qs, u""_qs},
-                                       {u"P4"_qs, u"2024-02-01"_qs, u"丁"_qs, u"免费"_qs},
-                                       {u"P5"_qs, u"2024-02-02"_qs, u"戊"_qs, u"20.8元"_qs},
-                                       {u"P6"_qs, u"2024-01-30"_qs, u"己"_qs, u"100"_qs}});
-    WorkloadRepository repository(file.database());
-    const WorkloadSummary summary = WorkloadSummary::calculate(repository, from, to);
+    const WorkloadSummary summary = sixPrescriptionsWorkload(from, to);
     QStringList found;
     for (const WorkloadSummary::Bar &bar : summary.bars())
         found.append(u"%1 %2 %3"_qs.arg(bar.label).arg(bar.prescriptions).arg(bar.takings.toShortest()));

@@ -1,11 +1,11 @@
 #include "messageboxcatcher.h"
+#include "popplertools.h"
 #include "testdatabase.h"
 
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -88,24 +88,6 @@ void addDrugs(Database &stats, int count)
                     .ok);
     }
     QVERIFY(guard.commit().ok);
-}
-
-QString pdfText(const QString &path)
-{
-    QProcess process;
-    process.start(u"pdftotext"_qs, {u"-layout"_qs, path, u"-"_qs});
-    process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput());
-}
-
-int pdfPages(const QString &path)
-{
-    QProcess process;
-    process.start(u"pdfinfo"_qs, {path});
-    process.waitForFinished(30000);
-    const QString info = QString::fromUtf8(process.readAllStandardOutput());
-    const QRegularExpressionMatch pages = QRegularExpression(u"Pages:\\s+(\\d+)"_qs).match(info);
-    return pages.hasMatch() ? pages.captured(1).toInt() : -1;
 }
 
 } // namespace
@@ -329,9 +311,9 @@ void TestReportWindows::logPrintsToPdfWithoutPrinter()
     window->findChild<QPushButton *>(u"打印"_qs)->click();
     QVERIFY2(m_printMessages.isEmpty(), qPrintable(m_printMessages.join(u'\n')));
     const QString pdf = m_out->filePath(u"门诊日志.pdf"_qs);
-    QCOMPARE(pdfPages(pdf), 2);
+    QCOMPARE(pdfPageCount(pdf), 2);
     // The text layer loses the blanks between the wide characters.
-    const QString text = pdfText(pdf).remove(QLatin1Char(' '));
+    const QString text = pdfText(pdf, {u"-layout"_qs}).remove(QLatin1Char(' '));
     for (const QString &expected : {u"门诊日志登记本"_qs, u"第1页"_qs, u"第2页"_qs, u"医师：张医师"_qs, u"患者15"_qs})
         QVERIFY2(text.contains(expected), qPrintable(expected));
 }

@@ -1,5 +1,6 @@
+#include "testdatabase.h"
+
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -66,12 +67,6 @@ QStringList summaries(const QList<SafetyWarning> &warnings)
     for (const SafetyWarning &warning : warnings)
         result.append(summary(warning));
     return result;
-}
-
-bool writeFile(const QString &path, const QString &text)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) >= 0;
 }
 
 } // namespace
@@ -444,12 +439,12 @@ void TestSafety::clinicFolderAppendsRows()
     QVERIFY(folder.isValid());
     const QDir dir(folder.path());
     const QString clinicSource = u"本诊所药事小组 2025年"_qs;
-    QVERIFY(writeFile(dir.filePath(u"herbgroups.tsv"_qs), u"# "_qs + clinicSource + u"\n乌头类\t雪上一枝蒿\n"_qs));
-    QVERIFY(writeFile(dir.filePath(u"incompatibilities.tsv"_qs),
-                      u"# "_qs + clinicSource + u"\r\n十八反\t乌头类\t半夏类\r\n十九畏\t雷公藤\t甘草\r\n"_qs));
-    QVERIFY(writeFile(dir.filePath(u"toxicdoses.tsv"_qs), u"# "_qs + clinicSource + u"\n细辛\t细辛\t1\t2\n"_qs));
-    QVERIFY(writeFile(dir.filePath(u"allergyclasses.tsv"_qs), u"# "_qs + clinicSource + u"\n四环素类\t\t环素\n"_qs));
-    QVERIFY(writeFile(dir.filePath(u"inspection.tsv"_qs), u"# "_qs + clinicSource + u"\n西药处方药品种数上限\t4\t\n"_qs));
+    QVERIFY(writeTestFile(dir.filePath(u"herbgroups.tsv"_qs), (u"# "_qs + clinicSource + u"\n乌头类\t雪上一枝蒿\n"_qs).toUtf8()));
+    QVERIFY(writeTestFile(dir.filePath(u"incompatibilities.tsv"_qs),
+                          (u"# "_qs + clinicSource + u"\r\n十八反\t乌头类\t半夏类\r\n十九畏\t雷公藤\t甘草\r\n"_qs).toUtf8()));
+    QVERIFY(writeTestFile(dir.filePath(u"toxicdoses.tsv"_qs), (u"# "_qs + clinicSource + u"\n细辛\t细辛\t1\t2\n"_qs).toUtf8()));
+    QVERIFY(writeTestFile(dir.filePath(u"allergyclasses.tsv"_qs), (u"# "_qs + clinicSource + u"\n四环素类\t\t环素\n"_qs).toUtf8()));
+    QVERIFY(writeTestFile(dir.filePath(u"inspection.tsv"_qs), (u"# "_qs + clinicSource + u"\n西药处方药品种数上限\t4\t\n"_qs).toUtf8()));
 
     const SafetyRules rules = SafetyRules::load(folder.path());
     QCOMPARE(rules.problems(), QStringList());
@@ -488,10 +483,10 @@ void TestSafety::clinicFileProblemsAreReported()
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
     const QDir dir(folder.path());
-    QVERIFY(writeFile(dir.filePath(u"toxicdoses.tsv"_qs),
-                      u"# 本诊所\n细辛\t细辛\t1\t三\n草乌\t草乌\t3\t1.5\n雪上一枝蒿\t雪上一枝蒿\t0.025\t0.05\n"_qs));
-    QVERIFY(writeFile(dir.filePath(u"incompatibilities.tsv"_qs), u"十七反\t甘草\t海藻\n"_qs));
-    QVERIFY(writeFile(dir.filePath(u"inspection.tsv"_qs), u"每日处方上限\t40\t\n保存时须写诊断\t要\t\n"_qs));
+    QVERIFY(writeTestFile(dir.filePath(u"toxicdoses.tsv"_qs),
+                          u"# 本诊所\n细辛\t细辛\t1\t三\n草乌\t草乌\t3\t1.5\n雪上一枝蒿\t雪上一枝蒿\t0.025\t0.05\n"_qs.toUtf8()));
+    QVERIFY(writeTestFile(dir.filePath(u"incompatibilities.tsv"_qs), u"十七反\t甘草\t海藻\n"_qs.toUtf8()));
+    QVERIFY(writeTestFile(dir.filePath(u"inspection.tsv"_qs), u"每日处方上限\t40\t\n保存时须写诊断\t要\t\n"_qs.toUtf8()));
 
     const SafetyRules rules = SafetyRules::load(folder.path());
     const QStringList problems = rules.problems();

@@ -1,4 +1,5 @@
 #include "spreadsheetfixtures.h"
+#include "xlrdscript.h"
 
 #include <functional>
 
@@ -7,11 +8,9 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -87,17 +86,6 @@ void writeGrid(XlsWorkbookWriter &writer, const Grid &grid)
                 writer.setText(row, column, value.toString());
         }
     }
-}
-
-QJsonObject runScript(const QString &script, const QString &file)
-{
-    QProcess process;
-    process.start(pythonWithXlrd(), {script, file});
-    if (!process.waitForFinished(120000) || process.exitCode() != 0) {
-        qWarning("%s", process.readAllStandardError().constData());
-        return {};
-    }
-    return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
 }
 
 #define REQUIRE_XLRD()                                                                                  \
@@ -262,7 +250,7 @@ void TestSpreadsheet::roundTrip()
     QVERIFY2(saved.ok, qPrintable(saved.message));
     compareReadBack(file, grid);
     if (!pythonWithXlrd().isEmpty()) {
-        const QJsonObject structure = runScript(structureScript(), file);
+        const QJsonObject structure = runXlrdScript(structureScript(), file);
         QCOMPARE(structure.value(u"problems"_qs).toArray(), QJsonArray());
     }
 }
@@ -312,7 +300,7 @@ void TestSpreadsheet::sharedStringsAcrossRecords()
     const QString file = path(u"strings.xls"_qs);
     QVERIFY(writer.save(file).ok);
 
-    const QJsonObject structure = runScript(structureScript(), file);
+    const QJsonObject structure = runXlrdScript(structureScript(), file);
     QCOMPARE(structure.value(u"problems"_qs).toArray(), QJsonArray());
     QStringList stored;
     for (const QJsonValue &value : structure.value(u"strings"_qs).toArray())
@@ -414,7 +402,7 @@ void TestSpreadsheet::largeFileListsFatInDifat()
     writeGrid(writer, grid);
     const QString file = path(u"large.xls"_qs);
     QVERIFY(writer.save(file).ok);
-    const QJsonObject structure = runScript(structureScript(), file);
+    const QJsonObject structure = runXlrdScript(structureScript(), file);
     QCOMPARE(structure.value(u"problems"_qs).toArray(), QJsonArray());
     QVERIFY(structure.value(u"difatSectors"_qs).toInt() >= 1);
     compareReadBack(file, grid);
@@ -442,7 +430,7 @@ void TestSpreadsheet::rowFormatsAndColumnWidths()
     const QString file = path(u"formats.xls"_qs);
     QVERIFY(writer.save(file).ok);
 
-    const QJsonObject read = runScript(cellsScript(), file);
+    const QJsonObject read = runXlrdScript(cellsScript(), file);
     QCOMPARE(read.value(u"warnings"_qs).toString(), QString());
     QCOMPARE(read.value(u"sheetName"_qs).toString(), u"药品目录"_qs);
     for (const QJsonValue &value : read.value(u"cells"_qs).toArray()) {

@@ -20,11 +20,6 @@ void writeFile(const QString &path, const QByteArray &content)
     QVERIFY(writeTestFile(path, content));
 }
 
-QByteArray readFile(const QString &path)
-{
-    return readTestFile(path);
-}
-
 } // namespace
 
 // Start-up on temporary folders standing for drive C:, drive D: and another computer's share.
@@ -241,7 +236,7 @@ void TestStartup::foreignMainFileStopsWithoutTouchingIt()
     const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
     QVERIFY(!result.canRun());
     QVERIFY2(result.fatalError.contains(QDir::toNativeSeparators(path)), qPrintable(result.fatalError));
-    QCOMPARE(readFile(path), content);
+    QCOMPARE(readTestFile(path), content);
 }
 
 void TestStartup::damagedLockedAndForbiddenFiles_data()
@@ -286,7 +281,7 @@ void TestStartup::damagedLockedAndForbiddenFiles()
         QVERIFY(damageTablePage(path, u"设置"_qs));
     else if (fault == u"catalogue page"_qs)
         QVERIFY(damageTablePage(path, u"商品"_qs));
-    const QByteArray before = fault == u"forbidden"_qs ? QByteArray() : readFile(path);
+    const QByteArray before = fault == u"forbidden"_qs ? QByteArray() : readTestFile(path);
 
     std::unique_ptr<Database> holder;
     if (fault == u"locked"_qs) {
@@ -301,7 +296,7 @@ void TestStartup::damagedLockedAndForbiddenFiles()
     QVERIFY2(shown.contains(message), qPrintable(shown));
     QVERIFY2(shown.contains(QDir::toNativeSeparators(path)), qPrintable(shown));
     if (fault != u"forbidden"_qs)
-        QCOMPARE(readFile(path), before);
+        QCOMPARE(readTestFile(path), before);
     if (holder) {
         // Once the other computer is done, trying again succeeds.
         QVERIFY(holder->exec(u"ROLLBACK"_qs).ok);
@@ -358,7 +353,7 @@ void TestStartup::unusableDataFolderStops()
     const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
     QVERIFY(!result.canRun());
     QVERIFY(result.fatalError.contains(u"无法创建数据文件夹"_qs));
-    QCOMPARE(readFile(m_root->filePath(u"C/电子处方数据库"_qs)), QByteArray("blocking"));
+    QCOMPARE(readTestFile(m_root->filePath(u"C/电子处方数据库"_qs)), QByteArray("blocking"));
 }
 
 void TestStartup::installationPrefixIsStable()

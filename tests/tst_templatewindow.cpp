@@ -2,6 +2,7 @@
 #include "namedcontrol.h"
 #include "testdatabase.h"
 #include "teststartupvalues.h"
+#include "widgetdriving.h"
 
 #include <optional>
 
@@ -27,24 +28,19 @@
 
 namespace {
 
+QListWidget *nameList(QWidget *window)
+{
+    return namedControl<QListWidget>(window, u"名称列表"_qs);
+}
+
 QStringList shownNames(QWidget *window)
 {
-    QStringList names;
-    auto *list = namedControl<QListWidget>(window, u"名称列表"_qs);
-    for (int row = 0; row < list->count(); ++row)
-        names.append(list->item(row)->text());
-    return names;
+    return listTexts(nameList(window));
 }
 
 void clickRow(QWidget *window, int row)
 {
-    auto *list = namedControl<QListWidget>(window, u"名称列表"_qs);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-}
-
-void click(QWidget *window, const QString &name)
-{
-    QTest::mouseClick(namedControl<QAbstractButton>(window, name), Qt::LeftButton);
+    clickListRow(nameList(window), row);
 }
 
 QString box(QWidget *window, const QString &name)
@@ -179,7 +175,7 @@ void TestTemplateWindow::actsOnTheClickedTemplateWhenTheTableChanged()
 
     clickRow(m_window, 1);
     QCOMPARE(box(m_window, u"名称"_qs), u"肺炎组套"_qs);
-    click(m_window, u"删除"_qs);
+    clickButton(m_window, u"删除"_qs);
     Database &db = m_file->database();
     QCOMPARE(count(db, u"select count(*) from 个人模板 where 名称 = '肺炎组套'"_qs), 0);
     for (const QString &kept : {u"新组套"_qs, u"阿齐霉素组套"_qs, u"牙周炎"_qs})
@@ -218,7 +214,7 @@ void TestTemplateWindow::savingNewFormula()
     namedControl<QLineEdit>(m_window, u"名称"_qs)->setText(u" 桂枝甘草汤"_qs);
     QCOMPARE(box(m_window, u"拼音"_qs), u"gzgct"_qs);
     namedControl<QPlainTextEdit>(m_window, u"内容"_qs)->setPlainText(typed);
-    click(m_window, u"保存"_qs);
+    clickButton(m_window, u"保存"_qs);
 
     Database &db = m_file->database();
     const QString where = u" from 个人模板 where 名称 = ' 桂枝甘草汤'"_qs;
@@ -240,10 +236,10 @@ void TestTemplateWindow::savingAgainUpdatesTheSameTemplate()
 {
     namedControl<QLineEdit>(m_window, u"名称"_qs)->setText(u"感冒组套"_qs);
     namedControl<QPlainTextEdit>(m_window, u"内容"_qs)->setPlainText(u"复方氨酚烷胺片 1片"_qs);
-    click(m_window, u"保存"_qs);
+    clickButton(m_window, u"保存"_qs);
     namedControl<QPlainTextEdit>(m_window, u"内容"_qs)->setPlainText(u"复方氨酚烷胺片 2片\n    用法：口服 每日2次\n\n"_qs);
     namedControl<QLineEdit>(m_window, u"序号"_qs)->setText(u"000"_qs);
-    click(m_window, u"保存"_qs);
+    clickButton(m_window, u"保存"_qs);
     Database &db = m_file->database();
     QCOMPARE(column(db, u"select 内容 || '|' || 排序 from 个人模板 where 名称 = '感冒组套'"_qs),
              QStringList{u"复方氨酚烷胺片 2片\r\n    用法：口服 每日2次|000"_qs});
@@ -272,7 +268,7 @@ void TestTemplateWindow::dollarStoredFullWidth()
     namedControl<QRadioButton>(m_window, u"病历模板"_qs)->click();
     namedControl<QLineEdit>(m_window, u"名称"_qs)->setText(u"血压$记录"_qs);
     namedControl<QPlainTextEdit>(m_window, u"内容"_qs)->setPlainText(u"血压 $ mmHg"_qs);
-    click(m_window, u"保存"_qs);
+    clickButton(m_window, u"保存"_qs);
     QCOMPARE(column(m_file->database(), u"select 名称 || '|' || 内容 from 个人模板 where 分类 = '病历模板' and 排序 = '007'"_qs),
              QStringList{u"血压＄记录|血压 ＄ mmHg"_qs});
     QCOMPARE(box(m_window, u"名称"_qs), u"血压＄记录"_qs);
@@ -295,7 +291,7 @@ void TestTemplateWindow::nameRequired()
     namedControl<QLineEdit>(m_window, u"名称"_qs)->setText(u"   "_qs);
     namedControl<QPlainTextEdit>(m_window, u"内容"_qs)->setPlainText(u"甲硝唑片 0.2g×21片"_qs);
     MessageBoxCatcher catcher;
-    click(m_window, u"保存"_qs);
+    clickButton(m_window, u"保存"_qs);
     QCOMPARE(catcher.texts(), QStringList{u"请输入药物名称！"_qs});
     QCOMPARE(count(m_file->database(), u"select count(*) from 个人模板 where 分类 = '个人组套'"_qs), 4);
     QCOMPARE(column(m_file->database(), u"select 名称 from 个人模板 where 分类 = '个人组套' and 排序 = '003'"_qs),
@@ -318,7 +314,7 @@ void TestTemplateWindow::refusedSaveKeepsInput()
     std::optional<SqlTransaction> held(std::in_place, other);
     QVERIFY(held->isActive());
     MessageBoxCatcher catcher;
-    click(&window, u"保存"_qs);
+    clickButton(&window, u"保存"_qs);
     QCOMPARE(catcher.texts().size(), 1);
     QVERIFY2(catcher.texts().at(0).contains(u"其他电脑"_qs), qPrintable(catcher.texts().at(0)));
     QCOMPARE(box(&window, u"名称"_qs), u"甘草汤"_qs);
@@ -327,7 +323,7 @@ void TestTemplateWindow::refusedSaveKeepsInput()
     held.reset();
     QCOMPARE(count(other, u"select count(*) from 个人模板 where 名称 = '甘草汤'"_qs), 0);
 
-    click(&window, u"保存"_qs);
+    clickButton(&window, u"保存"_qs);
     QCOMPARE(catcher.texts().size(), 1);
     QCOMPARE(column(other, u"select 内容 from 个人模板 where 名称 = '甘草汤'"_qs), QStringList{u"甘草6g"_qs + Pad7});
 }
@@ -349,7 +345,7 @@ void TestTemplateWindow::presetContentFromThePrescription()
     QCOMPARE(box(window, u"序号"_qs), u"005"_qs);
     QVERIFY(window->isModified());
     namedControl<QLineEdit>(window, u"名称"_qs)->setText(u"桂枝芍药方"_qs);
-    click(window, u"保存"_qs);
+    clickButton(window, u"保存"_qs);
     QCOMPARE(column(file.database(), u"select 内容 from 个人模板 where 名称 = '桂枝芍药方'"_qs),
              QStringList{u"桂枝9g"_qs + Pad7 + u"白芍10g"_qs + Pad6 + u"\r\n诊查费"_qs});
 }
@@ -377,7 +373,7 @@ void TestTemplateWindow::unsavedEditsOnClosing()
         if (closedBy == u"menu"_qs)
             main.findChild<QAction *>(u"人个组套\\中药方剂"_qs)->trigger();
         else if (closedBy == u"exit button"_qs)
-            click(window, u"退出"_qs);
+            clickButton(window, u"退出"_qs);
         else
             qobject_cast<QMdiSubWindow *>(window->parentWidget())->close();
     };

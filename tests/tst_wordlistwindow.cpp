@@ -2,6 +2,7 @@
 #include "namedcontrol.h"
 #include "testdatabase.h"
 #include "teststartupvalues.h"
+#include "widgetdriving.h"
 
 #include <optional>
 
@@ -23,25 +24,19 @@
 
 namespace {
 
+QListWidget *nameList(QWidget *window)
+{
+    return namedControl<QListWidget>(window, u"列表"_qs);
+}
+
 QStringList shownNames(QWidget *window)
 {
-    QStringList names;
-    auto *list = namedControl<QListWidget>(window, u"列表"_qs);
-    for (int row = 0; row < list->count(); ++row)
-        names.append(list->item(row)->text());
-    return names;
+    return listTexts(nameList(window));
 }
 
 void clickRow(QWidget *window, int row)
 {
-    auto *list = namedControl<QListWidget>(window, u"列表"_qs);
-    list->scrollToItem(list->item(row));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
-}
-
-void click(QWidget *window, const QString &name)
-{
-    QTest::mouseClick(namedControl<QPushButton>(window, name), Qt::LeftButton);
+    clickListRow(nameList(window), row);
 }
 
 } // namespace
@@ -131,7 +126,7 @@ void TestWordListWindow::twins()
 
     namedControl<QLineEdit>(window, nameBox)->setText(u"青山镇东坡村"_qs);
     QCOMPARE(namedControl<QLineEdit>(window, u"拼音代码"_qs)->text(), u"qszdpc"_qs);
-    click(window, u"保存"_qs);
+    clickButton(window, u"保存"_qs);
     QCOMPARE(count(file.database(), u"select count(*) from \"%1\" where 名称 = '青山镇东坡村'"_qs.arg(table)), 1);
     QCOMPARE(shownNames(window).size(), rows + 1);
 }
@@ -189,7 +184,7 @@ void TestWordListWindow::addKeepsTheNameAsTyped()
     name->insert(u" 胃痛"_qs);
     QCOMPARE(initials->text(), u"wt"_qs);
     if (enterIn.isEmpty())
-        click(m_window, u"保存"_qs);
+        clickButton(m_window, u"保存"_qs);
     else
         QTest::keyClick(namedControl<QLineEdit>(m_window, enterIn), Qt::Key_Return);
     QCOMPARE(column(m_file->database(), u"select 名称 || '|' || 拼音 || '|' || 序号 from 诊断 where 名称 like '%胃痛'"_qs),
@@ -208,7 +203,7 @@ void TestWordListWindow::onlySpacesAddNothing()
     auto *search = namedControl<QLineEdit>(m_window, u"查询"_qs);
     search->setText(u"bm"_qs);
     name->setText(u"   "_qs);
-    click(m_window, u"保存"_qs);
+    clickButton(m_window, u"保存"_qs);
     QTest::keyClick(name, Qt::Key_Return);
     QCOMPARE(count(m_file->database(), u"select count(*) from 诊断"_qs), 88);
     QCOMPARE(name->text(), u"   "_qs);
@@ -226,7 +221,7 @@ void TestWordListWindow::refusedAddKeepsInput()
     std::optional<SqlTransaction> held(std::in_place, other);
     QVERIFY(held->isActive());
     MessageBoxCatcher catcher;
-    click(&window, u"保存"_qs);
+    clickButton(&window, u"保存"_qs);
     QCOMPARE(catcher.texts().size(), 1);
     QVERIFY2(catcher.texts().at(0).contains(u"其他电脑"_qs), qPrintable(catcher.texts().at(0)));
     QCOMPARE(namedControl<QLineEdit>(&window, u"地址名称"_qs)->text(), u"青山镇南岭村"_qs);
@@ -237,13 +232,13 @@ void TestWordListWindow::refusedAddKeepsInput()
 void TestWordListWindow::deleteInFilteredList()
 {
     // Nothing selected: nothing deleted.
-    click(m_window, u"删除"_qs);
+    clickButton(m_window, u"删除"_qs);
     QCOMPARE(count(m_file->database(), u"select count(*) from 诊断"_qs), 88);
 
     namedControl<QLineEdit>(m_window, u"查询"_qs)->insert(u"肺"_qs);
     QCOMPARE(shownNames(m_window), (QStringList{u"肺结核"_qs, u"肺气肿"_qs, u"肺心病"_qs, u"肺炎"_qs}));
     clickRow(m_window, 1);
-    click(m_window, u"删除"_qs);
+    clickButton(m_window, u"删除"_qs);
     Database &db = m_file->database();
     QCOMPARE(count(db, u"select count(*) from 诊断 where 名称 = '肺气肿'"_qs), 0);
     // The entry at that position of the whole table stays.
@@ -259,7 +254,7 @@ void TestWordListWindow::deleteAfterAnotherComputerChangedTheList()
     // Another computer removes an entry above it while the list is shown.
     Database other(m_file->location());
     QVERIFY(other.exec(u"delete from 诊断 where 名称 = '白细胞减少症'"_qs).ok);
-    click(m_window, u"删除"_qs);
+    clickButton(m_window, u"删除"_qs);
     Database &db = m_file->database();
     QCOMPARE(count(db, u"select count(*) from 诊断 where 名称 = '便秘'"_qs), 0);
     QCOMPARE(count(db, u"select count(*) from 诊断 where 名称 = '便血'"_qs), 1);

@@ -1,0 +1,36 @@
+#include "xlrdscript.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QStandardPaths>
+
+QString pythonWithXlrd()
+{
+    static const QString found = [] {
+        for (const QString &python : {QStringLiteral("/usr/bin/python3"), QStandardPaths::findExecutable(QStringLiteral("python3"))}) {
+            if (python.isEmpty() || !QFile::exists(python))
+                continue;
+            QProcess probe;
+            probe.start(python, {QStringLiteral("-c"), QStringLiteral("import xlrd")});
+            if (probe.waitForFinished(30000) && probe.exitStatus() == QProcess::NormalExit && probe.exitCode() == 0)
+                return python;
+        }
+        return QString();
+    }();
+    return found;
+}
+
+QJsonObject runXlrdScript(const QString &script, const QString &file)
+{
+    const QString python = pythonWithXlrd();
+    if (python.isEmpty())
+        return {};
+    QProcess process;
+    process.start(python, {script, file});
+    if (!process.waitForFinished(120000) || process.exitCode() != 0) {
+        qWarning("%s", process.readAllStandardError().constData());
+        return {};
+    }
+    return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+}
