@@ -16,6 +16,7 @@
 #include "data/databasecreator.h"
 #include "data/patientrepository.h"
 #include "data/picklistrepository.h"
+#include "data/sqlrow.h"
 #include "data/sqltransaction.h"
 #include "data/statisticsrepository.h"
 #include "data/tables.h"
@@ -73,18 +74,15 @@ struct Clinic
     }
 
     // The rows go in 100 to a statement: the server answers each statement over the network.
-    void fill(Database &db, const QString &sql, int rows, const std::function<QVariantList(int)> &values)
+    void fill(Database &db, int rows, const std::function<SqlRow(int)> &row)
     {
         constexpr int PerStatement = 100;
-        const qsizetype open = sql.indexOf(QStringLiteral("values ("));
-        const QString row = sql.mid(open + 7);
         SqlTransaction transaction(db);
-        QVariantList batch;
+        QList<SqlRow> batch;
         for (int i = 0; i < rows; ++i) {
-            batch += values(i);
-            if ((i + 1) % PerStatement == 0 || i + 1 == rows) {
-                const int count = (i % PerStatement) + 1;
-                const WriteResult written = db.exec(sql.left(open + 7) + QStringList(count, row).join(QLatin1Char(',')), batch);
+            batch.append(row(i));
+            if (batch.size() == PerStatement || i + 1 == rows) {
+                const WriteResult written = db.insertAll(batch);
                 if (!written.ok)
                     qFatal("cannot fill the benchmark database: %s", qPrintable(written.fullText()));
                 batch.clear();
@@ -97,48 +95,65 @@ struct Clinic
     {
         const QStringList categories = {QStringLiteral("中药"), QStringLiteral("西成药·抗生素"), QStringLiteral("西成药·心血管"),
                                         QStringLiteral("西成药·消化"), QStringLiteral("收费项目")};
-        fill(*main, QStringLiteral("insert into \"商品\" (\"ID号\", \"名称\", \"拼音\", \"查询\", \"常用量\", \"单位\", \"单价\", \"分类\") values (?, ?, ?, ?, ?, ?, ?, ?)"),
-             20000, [&](int i) {
-                 const QString name = randomName(random, Characters, 3 + random.bounded(5)) + QString::number(i);
-                 const QString initials = pinyinInitials(name);
-                 return QVariantList{QString::number(i), name, initials, searchKey(name, initials), QStringLiteral("10mg×24片"),
-                                     QStringLiteral("片"), QStringLiteral("1.500"), categories.at(i % categories.size())};
-             });
+        fill(*main, 20000, [&](int i) {
+            const QString name = randomName(random, Characters, 3 + random.bounded(5)) + QString::number(i);
+            const QString initials = pinyinInitials(name);
+            return SqlRow(Tables::catalogue())
+                .set(QStringLiteral("ID号"), QString::number(i))
+                .set(QStringLiteral("名称"), name)
+                .set(QStringLiteral("拼音"), initials)
+                .set(QStringLiteral("查询"), searchKey(name, initials))
+                .set(QStringLiteral("常用量"), QStringLiteral("10mg×24片"))
+                .set(QStringLiteral("单位"), QStringLiteral("片"))
+                .set(QStringLiteral("单价"), QStringLiteral("1.500"))
+                .set(QStringLiteral("分类"), categories.at(i % categories.size()));
+        });
     }
 
     void fillPatients(QRandomGenerator &random)
     {
-        fill(*main, QStringLiteral("insert into \"患者信息\" (\"序号\", \"姓名\", \"年龄\") values (?, ?, ?)"), 100000, [&](int) {
+        fill(*main, 100000, [&](int) {
             const QString name = randomName(random, Surnames, 1) + randomName(random, Given, 1 + random.bounded(2));
             const QString year = QString::number(1930 + random.bounded(95));
-            return QVariantList{name + pinyinInitials(name) + year, name, year};
+            return SqlRow(Tables::patients())
+                .set(QStringLiteral("序号"), name + pinyinInitials(name) + year)
+                .set(QStringLiteral("姓名"), name)
+                .set(QStringLiteral("年龄"), year);
         });
     }
 
     void fillArchive(QRandomGenerator &random)
     {
         const QDate first(2016, 12, 10);
-        fill(*main,
-             QStringLiteral("insert into \"档案\" (\"序号\", \"0\", \"1\", \"2\", \"5\", \"T1\", \"类别\", \"发药\", \"计价\") values (?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-             500000, [&](int i) {
-                 const QDate date = first.addDays(i * 3650 / 500000);
-                 const QString name = randomName(random, Surnames, 1) + randomName(random, Given, 1 + random.bounded(2));
-                 return QVariantList{QStringLiteral("BNCH%1%2").arg(date.toString(QStringLiteral("yyyyMMdd"))).arg(i, 6, 10, QLatin1Char('0')),
-                                     name, QStringLiteral("男"), QStringLiteral("35岁"), date.toString(Qt::ISODate),
-                                     QStringLiteral("阿莫西林胶囊 0.25g×24粒\r\n    用法：2粒 每日3次 口服\r\n\r\n"), QStringLiteral("西"),
-                                     QStringLiteral("-已结算"), QStringLiteral("阿莫西林胶囊@$24@$粒@$0.120@$2.880@$@$")};
-             });
+        fill(*main, 500000, [&](int i) {
+            const QDate date = first.addDays(i * 3650 / 500000);
+            const QString name = randomName(random, Surnames, 1) + randomName(random, Given, 1 + random.bounded(2));
+            return SqlRow(Tables::archive())
+                .set(QStringLiteral("序号"), QStringLiteral("BNCH%1%2").arg(date.toString(QStringLiteral("yyyyMMdd"))).arg(i, 6, 10, QLatin1Char('0')))
+                .set(QStringLiteral("0"), name)
+                .set(QStringLiteral("1"), QStringLiteral("男"))
+                .set(QStringLiteral("2"), QStringLiteral("35岁"))
+                .set(QStringLiteral("5"), date.toString(Qt::ISODate))
+                .set(QStringLiteral("T1"), QStringLiteral("阿莫西林胶囊 0.25g×24粒\r\n    用法：2粒 每日3次 口服\r\n\r\n"))
+                .set(QStringLiteral("类别"), QStringLiteral("西"))
+                .set(QStringLiteral("发药"), QStringLiteral("-已结算"))
+                .set(QStringLiteral("计价"), QStringLiteral("阿莫西林胶囊@$24@$粒@$0.120@$2.880@$@$"));
+        });
     }
 
     void fillStatistics(QRandomGenerator &random)
     {
         const QDate first(2016, 12, 10);
-        fill(*stats, QStringLiteral("insert into \"统计\" (\"ID号\", \"名称\", \"数量\", \"单位\", \"金额\", \"分类\", \"日期\") values (?, ?, ?, ?, ?, ?, ?)"),
-             2000000, [&](int i) {
-                 return QVariantList{QStringLiteral("BNCH%1").arg(i / 4), QStringLiteral("药%1").arg(random.bounded(500)), QStringLiteral("2"),
-                                     QStringLiteral("盒"), QStringLiteral("3.000"), QStringLiteral("西成药·抗生素"),
-                                     first.addDays(i * 3650 / 2000000).toString(Qt::ISODate)};
-             });
+        fill(*stats, 2000000, [&](int i) {
+            return SqlRow(Tables::statistics())
+                .set(QStringLiteral("ID号"), QStringLiteral("BNCH%1").arg(i / 4))
+                .set(QStringLiteral("名称"), QStringLiteral("药%1").arg(random.bounded(500)))
+                .set(QStringLiteral("数量"), QStringLiteral("2"))
+                .set(QStringLiteral("单位"), QStringLiteral("盒"))
+                .set(QStringLiteral("金额"), QStringLiteral("3.000"))
+                .set(QStringLiteral("分类"), QStringLiteral("西成药·抗生素"))
+                .set(QStringLiteral("日期"), first.addDays(i * 3650 / 2000000).toString(Qt::ISODate));
+        });
     }
 };
 

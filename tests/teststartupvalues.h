@@ -16,6 +16,7 @@ inline StartupValues testStartupValues(TestDatabase &main, TestDatabase *stats =
         values.statsLocation = stats->location();
     } else {
         values.statsDataPath = main.folder() + QStringLiteral("/用药统计.dat");
+        values.statsLocation = DatabaseLocation::file(values.statsDataPath);
     }
     return values;
 }

@@ -16,21 +16,11 @@
 #include "prescription/prescriptionservices.h"
 #include "reports/usagestatisticscalculator.h"
 
-namespace {
-
-// The server schema when the data is there, else the file.
-DatabaseLocation locationOf(const DatabaseLocation &location, const QString &path)
-{
-    return location.isServer() ? location : DatabaseLocation::file(path);
-}
-
-} // namespace
-
 ClinicServices::ClinicServices(const StartupValues &values, const QString &backupRoot)
     : m_values(values)
     , m_backupRoot(backupRoot)
-    , m_main(std::make_unique<Database>(locationOf(values.mainLocation, values.mainDataPath)))
-    , m_stats(std::make_unique<Database>(locationOf(values.statsLocation, values.statsDataPath)))
+    , m_main(std::make_unique<Database>(values.mainLocation))
+    , m_stats(std::make_unique<Database>(values.statsLocation))
     , m_settings(std::make_unique<ClinicSettings>(*m_main))
     , m_outpatientLog(std::make_unique<OutpatientLogRepository>(*m_main))
     , m_workload(std::make_unique<WorkloadRepository>(*m_main))

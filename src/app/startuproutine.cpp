@@ -155,7 +155,7 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
     const QString computer = QFileInfo::exists(nameFile) ? readComputerName(nameFile) : QString();
     if (ServerAddress::looksLikeAddress(computer)) {
         if (useServer(result, computer, busyTimeoutMs))
-            return finishOnServer(result, busyTimeoutMs);
+            return result.canRun() ? readPassword(result, busyTimeoutMs) : result;
     } else if (QFileInfo::exists(nameFile)) {
         const QDir remote(drives.remoteFolder(computer));
         const QString remoteMain = remote.filePath(databaseFileName(DatabaseKind::Main));
@@ -170,8 +170,6 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
     }
     values.mainLocation = DatabaseLocation::file(values.mainDataPath);
     values.statsLocation = DatabaseLocation::file(values.statsDataPath);
-    values.mainDb = values.mainLocation.connectionText();
-    values.statsDb = values.statsLocation.connectionText();
 
     // Damage found now is reported before it can spread into the backups.
     for (const QString &path : {values.mainDataPath, values.statsDataPath}) {
@@ -194,18 +192,11 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
     return readPassword(result, busyTimeoutMs);
 }
 
-StartupResult StartupRoutine::finishOnServer(StartupResult &result, int busyTimeoutMs)
-{
-    if (!result.canRun())
-        return result;
-    result.values.mainDb = result.values.mainLocation.connectionText();
-    result.values.statsDb = result.values.statsLocation.connectionText();
-    return readPassword(result, busyTimeoutMs);
-}
-
 StartupResult StartupRoutine::readPassword(StartupResult &result, int busyTimeoutMs)
 {
     StartupValues &values = result.values;
+    values.mainDb = values.mainLocation.connectionText();
+    values.statsDb = values.statsLocation.connectionText();
     // The password fails closed: settings that cannot be read never let an empty entry in.
     Database main(values.mainLocation, busyTimeoutMs);
     const std::optional<QString> password = SettingsRepository(main).password();

@@ -5,6 +5,7 @@
 
 #include "app/drivelayout.h"
 #include "app/startupvalues.h"
+#include "data/database.h"
 
 // What start-up found: the values for the run, the notices and warnings to show the user (in
 // order), and, when the program cannot work safely, the one message to show before it ends.
@@ -28,7 +29,7 @@ class StartupRoutine
 {
 public:
     static StartupResult run(const DriveLayout &drives, const QString &defaultPrinterName, const QString &prefix,
-                             int busyTimeoutMs = 5000);
+                             int busyTimeoutMs = Database::DefaultBusyTimeoutMs);
 
     static QString chooseDataFolder(const DriveLayout &drives);
     // The first line of 计算机名.txt, trimmed; empty when the file has none. A PostgreSQL
@@ -36,6 +37,5 @@ public:
     static QString readComputerName(const QString &path);
 
 private:
-    static StartupResult finishOnServer(StartupResult &result, int busyTimeoutMs);
     static StartupResult readPassword(StartupResult &result, int busyTimeoutMs);
 };

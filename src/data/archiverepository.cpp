@@ -55,11 +55,8 @@ ArchiveRepository::ArchiveRepository(Database &db)
 WriteResult ArchiveRepository::save(const ArchiveRecord &record, QString *storedId)
 {
     SqlRow row(Tables::archive());
-    for (int i = 0; i < HeaderFields; ++i) {
-        const QString value = record.fields.value(i);
-        // The date column holds a date or nothing.
-        row.set(QString::number(i), i == 5 && value.isEmpty() ? QVariant() : QVariant(value));
-    }
+    for (int i = 0; i < HeaderFields; ++i)
+        row.set(QString::number(i), record.fields.value(i));
     row.set(QStringLiteral("类别"), record.kind)
         .set(QStringLiteral("T1"), record.body)
         .set(QStringLiteral("T2"), record.cardText)

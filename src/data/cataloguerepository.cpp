@@ -34,25 +34,19 @@ CatalogueRepository::Entry fromQuery(const QSqlQuery &query)
     return fromColumns(values);
 }
 
-// Every stored value is a text; an empty one is stored as the empty text, never as null.
-QString text(const QString &value)
-{
-    return value.isNull() ? QStringLiteral("") : value;
-}
-
 SqlRow rowOf(const CatalogueRepository::Entry &entry)
 {
     SqlRow row(Tables::catalogue());
-    row.set(QStringLiteral("ID号"), text(entry.key))
-        .set(QStringLiteral("名称"), text(entry.name))
-        .set(QStringLiteral("常用量"), text(entry.usualQuantity))
-        .set(QStringLiteral("单位"), text(entry.unit))
-        .set(QStringLiteral("单价"), text(entry.price))
-        .set(QStringLiteral("拼音"), text(entry.initials))
-        .set(QStringLiteral("用法"), text(entry.usage))
-        .set(QStringLiteral("分类"), text(entry.category))
-        .set(QStringLiteral("斗位"), text(entry.drawer))
-        .set(QStringLiteral("查询"), text(entry.searchKey));
+    row.set(QStringLiteral("ID号"), entry.key)
+        .set(QStringLiteral("名称"), entry.name)
+        .set(QStringLiteral("常用量"), entry.usualQuantity)
+        .set(QStringLiteral("单位"), entry.unit)
+        .set(QStringLiteral("单价"), entry.price)
+        .set(QStringLiteral("拼音"), entry.initials)
+        .set(QStringLiteral("用法"), entry.usage)
+        .set(QStringLiteral("分类"), entry.category)
+        .set(QStringLiteral("斗位"), entry.drawer)
+        .set(QStringLiteral("查询"), entry.searchKey);
     return row;
 }
 
@@ -95,30 +89,28 @@ QList<CatalogueRepository::Entry> CatalogueRepository::find(const QString &categ
 {
     Listing &listing = listingOf(categoryPrefix);
     RowCache &cache = *listing.cache;
-    // A read that fails leaves the rows stale and is tried again at every use: give up after a
-    // second try rather than loop, with no rows, as any failed read.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const QList<RowCache::Row> &all = cache.rows();
-        if (listing.generation != cache.generation()) {
-            listing.entries.clear();
-            listing.entries.reserve(all.size());
-            for (const RowCache::Row &row : all)
-                listing.entries.append(fromColumns(row.columns));
-            listing.generation = cache.generation();
-        }
-        if (typed.isEmpty())
-            return listing.entries;
-        const QList<const RowCache::Row *> rows = cache.find(typed);
-        // Another computer's change between the two reads reloads the rows: derive them again.
-        if (listing.generation != cache.generation())
-            continue;
-        QList<Entry> found;
-        found.reserve(rows.size());
-        for (const RowCache::Row *row : rows)
-            found.append(listing.entries.at(row - all.constData()));
-        return found;
+    // One look at the change stamp per keystroke: the rows found and the rows derived below
+    // come from the same load.
+    QList<const RowCache::Row *> rows;
+    if (typed.isEmpty())
+        cache.rows();
+    else
+        rows = cache.find(typed);
+    const QList<RowCache::Row> &all = cache.loadedRows();
+    if (listing.generation != cache.generation()) {
+        listing.entries.clear();
+        listing.entries.reserve(all.size());
+        for (const RowCache::Row &row : all)
+            listing.entries.append(fromColumns(row.columns));
+        listing.generation = cache.generation();
     }
-    return {};
+    if (typed.isEmpty())
+        return listing.entries;
+    QList<Entry> found;
+    found.reserve(rows.size());
+    for (const RowCache::Row *row : rows)
+        found.append(listing.entries.at(row - all.constData()));
+    return found;
 }
 
 std::optional<QList<CatalogueRepository::Entry>> CatalogueRepository::list(const QString &categoryPrefix)
@@ -242,7 +234,7 @@ CatalogueRepository::ImportResult CatalogueRepository::import(const QList<Entry>
         entry.key = stamp + QString::number(1001 + i);
         WriteResult stored = checkWidths(entry);
         if (stored.ok)
-            stored = m_db.insert(rowOf(entry).set(QStringLiteral("备用1"), text(QString())));
+            stored = m_db.insert(rowOf(entry).set(QStringLiteral("备用1"), QString()));
         if (!stored.ok) {
             outcome.result = failedTo(stored, QStringLiteral("导入失败"));
             outcome.failedIndex = i;

@@ -16,20 +16,11 @@ namespace {
 
 QAtomicInt connectionCounter;
 
-// libpq's quoting of a value in a connection string.
-QString conninfoValue(const QString &value)
+bool execBound(QSqlQuery &query, const QVariantList &values)
 {
-    QString quoted = value;
-    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
-    quoted.replace(QLatin1Char('\''), QStringLiteral("\\'"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
-// The server's error classes after which the connection is gone: open it again next time.
-bool connectionLost(const QSqlError &error)
-{
-    const QString state = error.nativeErrorCode();
-    return state.startsWith(QLatin1String("08")) || state.startsWith(QLatin1String("57P"));
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    return query.exec();
 }
 
 } // namespace
@@ -53,11 +44,6 @@ Database::~Database()
         QSqlDatabase::database(m_name, false).close();
         QSqlDatabase::removeDatabase(m_name);
     }
-}
-
-QString Database::connectionText(const QString &path)
-{
-    return DatabaseLocation::file(path).connectionText();
 }
 
 QSqlDatabase Database::connection()
@@ -102,8 +88,7 @@ QSqlDatabase Database::openServer(QSqlDatabase db)
     // A server that does not answer is reported after a few seconds, not after minutes.
     QStringList options = {QStringLiteral("connect_timeout=%1").arg(qMax(2, (m_busyTimeoutMs + 999) / 1000)),
                            QStringLiteral("application_name=quillon")};
-    for (const auto &[key, value] : address.options())
-        options.append(key + QLatin1Char('=') + conninfoValue(value));
+    options += address.optionSettings();
     db.setConnectOptions(options.join(QLatin1Char(';')));
     if (!db.open()) {
         m_lastError = QStringLiteral("无法连接数据库服务器“%1”：%2")
@@ -134,41 +119,45 @@ WriteResult Database::notOpen() const
     return WriteResult::failure(QStringLiteral("保存失败：") + m_lastError);
 }
 
-QSqlQuery Database::select(const QString &sql, const QVariantList &values)
+QSqlDatabase Database::startRead()
 {
-    QSqlDatabase db = connection();
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
     m_readError.clear();
     m_readBusy = false;
-    if (!db.isOpen()) {
+    QSqlDatabase db = connection();
+    if (!db.isOpen())
         m_readError = m_lastError;
-        return query;
+    return db;
+}
+
+void Database::readFailed(const QSqlError &error, QSqlDatabase &db)
+{
+    m_readError = WriteResult::fromSqlError(error, QStringLiteral("读取失败")).message;
+    if (m_location.isServer()) {
+        m_readBusy = isServerLockTimeout(error.nativeErrorCode());
+        if (isServerConnectionLost(error.nativeErrorCode()))
+            forgetConnection(db);
+    } else {
+        m_readBusy = isSqliteBusy(error.nativeErrorCode().toInt());
     }
+}
+
+QSqlQuery Database::select(const QString &sql, const QVariantList &values)
+{
+    QSqlDatabase db = startRead();
+    QSqlQuery query(db);
+    query.setForwardOnly(true);
+    if (!db.isOpen())
+        return query;
     bool done = false;
     if (m_location.isServer() && values.isEmpty()) {
         // Nothing to bind: one round trip instead of prepare, execute and deallocate.
         done = query.exec(sql);
     } else {
         // Preparing reads the schema, so a file another computer holds can fail here already.
-        done = query.prepare(sql);
-        if (done) {
-            for (const QVariant &value : values)
-                query.addBindValue(value);
-            done = query.exec();
-        }
+        done = query.prepare(sql) && execBound(query, values);
     }
     if (!done) {
-        const QSqlError error = query.lastError();
-        m_readError = WriteResult::fromSqlError(error, QStringLiteral("读取失败")).message;
-        if (m_location.isServer()) {
-            m_readBusy = error.nativeErrorCode() == QLatin1String("55P03"); // lock_not_available
-            if (connectionLost(error))
-                forgetConnection(db);
-        } else {
-            const int code = error.nativeErrorCode().toInt() & 0xff;
-            m_readBusy = code == 5 || code == 6; // SQLITE_BUSY, SQLITE_LOCKED
-        }
+        readFailed(query.lastError(), db);
         return QSqlQuery(db);
     }
     return query;
@@ -189,23 +178,15 @@ WriteResult Database::run(const QString &sql, const QVariantList &values)
     } else if (m_location.isServer()) {
         // A write's result is read here and nowhere else, so its prepared statement can be kept.
         query = prepared(db, sql, &error);
-        if (query) {
-            for (const QVariant &value : values)
-                query->addBindValue(value);
-            done = query->exec();
-        }
+        if (query)
+            done = execBound(*query, values);
     } else {
-        done = own.prepare(sql);
-        if (done) {
-            for (const QVariant &value : values)
-                own.addBindValue(value);
-            done = own.exec();
-        }
+        done = own.prepare(sql) && execBound(own, values);
     }
     if (!done) {
         if (query)
             error = query->lastError();
-        if (m_location.isServer() && connectionLost(error))
+        if (m_location.isServer() && isServerConnectionLost(error.nativeErrorCode()))
             forgetConnection(db);
         return WriteResult::fromSqlError(error);
     }
@@ -276,28 +257,13 @@ std::optional<QVariantList> Database::readPrepared(const QString &sql, const QVa
         collect(query);
         return column;
     }
-    m_readError.clear();
-    m_readBusy = false;
-    QSqlDatabase db = connection();
-    if (!db.isOpen()) {
-        m_readError = m_lastError;
+    QSqlDatabase db = startRead();
+    if (!db.isOpen())
         return std::nullopt;
-    }
     QSqlError error;
     QSqlQuery *query = prepared(db, sql, &error);
-    bool done = false;
-    if (query) {
-        for (const QVariant &value : values)
-            query->addBindValue(value);
-        done = query->exec();
-        if (!done)
-            error = query->lastError();
-    }
-    if (!done) {
-        m_readError = WriteResult::fromSqlError(error, QStringLiteral("读取失败")).message;
-        m_readBusy = error.nativeErrorCode() == QLatin1String("55P03");
-        if (connectionLost(error))
-            forgetConnection(db);
+    if (!query || !execBound(*query, values)) {
+        readFailed(query ? query->lastError() : error, db);
         return std::nullopt;
     }
     collect(*query);
@@ -365,7 +331,8 @@ QString Database::changeStamp(const QString &table)
             other = version.value(0).toString();
     } else {
         // All counters in one unprepared read: one round trip per keystroke of a search.
-        QSqlQuery counters = select(QStringLiteral("select table_name, counter from quillon_changes"));
+        static const QString sql = QStringLiteral("select table_name, counter from %1").arg(ServerSchema::changeTable());
+        QSqlQuery counters = select(sql);
         qint64 sum = 0;
         bool found = false;
         while (counters.next()) {
@@ -408,10 +375,7 @@ WriteResult Database::insertAll(const QList<SqlRow> &rows)
         Q_ASSERT(row.columns() == rows.first().columns());
         values += row.values();
     }
-    const QString single = rows.first().insertSql();
-    const qsizetype valuesAt = single.lastIndexOf(QStringLiteral(" values ("));
-    const QString tuple = single.mid(valuesAt + 8);
-    return write(single.left(valuesAt + 8) + QStringList(rows.size(), tuple).join(QStringLiteral(", ")), values);
+    return write(insertSql(rows.first().table().name(), rows.first().columns(), int(rows.size())), values);
 }
 
 WriteResult Database::update(const SqlRow &row, const QString &where, const QVariantList &whereValues)

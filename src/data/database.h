@@ -32,8 +32,6 @@ public:
     QString path() const { return m_location.path(); }
     const DatabaseLocation &location() const { return m_location; }
     SqlEngine engine() const { return m_location.engine(); }
-    // The connection text shown to the user and kept as MainDb / StatsDb.
-    static QString connectionText(const QString &path);
 
     // The open connection; invalid (not open) when the file cannot be opened.
     QSqlDatabase connection();
@@ -84,6 +82,12 @@ private:
     // per use instead of three); null when it cannot be prepared, with the error in `error`.
     QSqlQuery *prepared(QSqlDatabase &db, const QString &sql, QSqlError *error);
     void forgetConnection(QSqlDatabase &db);
+    // The connection a read goes to, with the last read's error forgotten (or, when it cannot be
+    // opened, the reason as the read's error).
+    QSqlDatabase startRead();
+    // Keeps why a read failed, whether another connection's lock stopped it, and drops a
+    // connection the server has lost.
+    void readFailed(const QSqlError &error, QSqlDatabase &db);
     std::optional<QVariantList> readPrepared(const QString &sql, const QVariantList &values, bool wholeFirstRow);
     WriteResult notOpen() const;
     void noteWrite(const QString &sql);

@@ -125,15 +125,3 @@ WriteResult DatabaseBackup::replaceTogether(const QList<QPair<QString, QString>>
         QFile::remove(previous);
     return WriteResult::success();
 }
-
-WriteResult DatabaseBackup::copy(const QString &sourcePath, const QString &destinationPath)
-{
-    const QString temp = destinationPath + QStringLiteral(".copying");
-    const WriteResult copied = snapshot(sourcePath, temp);
-    if (!copied.ok)
-        return copied;
-    const WriteResult replaced = replaceTogether({{temp, destinationPath}});
-    if (!replaced.ok)
-        QFile::remove(temp);
-    return replaced;
-}

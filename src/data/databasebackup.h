@@ -17,6 +17,4 @@ public:
     static WriteResult snapshot(const QString &sourcePath, const QString &copyPath);
     // Moves each finished copy (first) over its target (second): all of them or none.
     static WriteResult replaceTogether(const QList<QPair<QString, QString>> &copiesToTargets);
-    // One file: snapshot, then replace.
-    static WriteResult copy(const QString &sourcePath, const QString &destinationPath);
 };

@@ -8,6 +8,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "data/writeresult.h"
+
 namespace {
 
 enum class Header { Sqlite, Other, Unreadable };
@@ -22,8 +24,7 @@ Header readHeader(const QString &path)
 
 bool isBusy(const QSqlError &error)
 {
-    const int code = error.nativeErrorCode().toInt() & 0xff;
-    return code == SQLITE_BUSY || code == SQLITE_LOCKED;
+    return isSqliteBusy(error.nativeErrorCode().toInt());
 }
 
 bool isPermission(const QSqlError &error)
@@ -109,14 +110,13 @@ QString DatabaseFileCheck::message(Verdict verdict, const QString &path)
         return QStringLiteral("数据库正被其他电脑使用，暂时无法打开：\n%1\n\n请稍候片刻后重试；如果一直如此，请检查其他电脑上的本程序是否卡住。").arg(shown);
     case Verdict::NoPermission:
         return QStringLiteral("没有读写数据库文件的权限：\n%1\n\n请检查这个文件及其文件夹的权限（是否只读、是否属于其他用户），或请维护人员处理。").arg(shown);
-    case Verdict::Unreachable:
-        return QStringLiteral("无法连接数据库服务器：%1").arg(shown);
     case Verdict::NotOurs:
         return QStringLiteral("文件“%1”不是本程序的数据库，或者已经损坏。\n为了不破坏其中的数据，程序不会改动它，现在退出。\n"
                               "请把这个文件移走或交给维护人员检查后再启动程序。")
             .arg(shown);
     case Verdict::Missing:
     case Verdict::Ours:
+    case Verdict::Unreachable:
         break;
     }
     return QString();

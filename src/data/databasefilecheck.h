@@ -18,7 +18,8 @@ public:
     // A file, or a schema on the server; why the server could not be reached goes to `problem`.
     static Verdict check(const DatabaseLocation &location, DatabaseKind kind, int busyTimeoutMs = Database::DefaultBusyTimeoutMs,
                          QString *problem = nullptr);
-    // The message start-up shows for a verdict other than Missing and Ours.
+    // The message start-up shows for a verdict that stops it: not Missing, Ours or Unreachable
+    // (an unreachable server leaves the data on the local files).
     static QString message(Verdict verdict, const QString &path);
 
     // SQLite's quick_check of a database file: empty when sound, else what it found.

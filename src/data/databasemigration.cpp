@@ -26,20 +26,6 @@ WriteResult failed(const QString &message, const WriteResult &cause = {})
                                 cause.detail);
 }
 
-QString columnList(const TableDefinition &table)
-{
-    QStringList names;
-    for (const QString &column : table.columnNames())
-        names.append(quotedName(column));
-    return names.join(QStringLiteral(", "));
-}
-
-QString insertOf(const TableDefinition &table, int rows)
-{
-    const QString row = QLatin1Char('(') + QStringList(table.columns().size(), QStringLiteral("?")).join(QStringLiteral(", ")) + QLatin1Char(')');
-    return QStringLiteral("insert into %1 (%2) values %3").arg(quotedName(table.name()), columnList(table), QStringList(rows, row).join(QStringLiteral(", ")));
-}
-
 } // namespace
 
 DatabaseMigration::Result DatabaseMigration::run(const QString &mainFile, const QString &statsFile, const ServerAddress &server,
@@ -118,17 +104,17 @@ DatabaseMigration::Result DatabaseMigration::run(const QString &mainFile, const 
             }
         }
         for (const TableDefinition *table : Tables::of(source.kind)) {
-            QSqlQuery rows = source.db->select(QStringLiteral("select %1 from %2 order by rowid").arg(columnList(*table), quotedName(table->name())));
+            QSqlQuery rows = source.db->select(QStringLiteral("select %1 from %2 order by rowid").arg(quotedNames(table->columnNames()), quotedName(table->name())));
             if (!rows.isActive()) {
                 result.write = failed(QStringLiteral("无法读取表“%1”").arg(table->name()), WriteResult::failure(source.db->readError()));
                 return result;
             }
             const int width = int(table->columns().size());
-            const QString fullInsert = insertOf(*table, RowsPerInsert);
+            const QString fullInsert = insertSql(table->name(), table->columnNames(), RowsPerInsert);
             qint64 copied = 0;
             QVariantList batch;
             auto flush = [&](int rowCount) {
-                const WriteResult written = target.exec(rowCount == RowsPerInsert ? fullInsert : insertOf(*table, rowCount), batch);
+                const WriteResult written = target.exec(rowCount == RowsPerInsert ? fullInsert : insertSql(table->name(), table->columnNames(), rowCount), batch);
                 batch.clear();
                 return written;
             };

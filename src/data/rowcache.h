@@ -32,8 +32,8 @@ public:
     const QList<Row> &rows();
     // The rows found for a typed text, in the list's order; every row for an empty text.
     QList<const Row *> find(const QString &typed);
-    // Forgets the rows, so the next use loads them again.
-    void invalidate() { m_stamp.clear(); }
+    // The rows as the last rows() or find() loaded them, without asking whether they are current.
+    const QList<Row> &loadedRows() const { return m_rows; }
     // What a repository tells the cache after its own write of one row, so that the next search
     // needs no reload: `before` is the table's change stamp taken just before the write. When the
     // cache was current then, the row is replaced (or, being new, appended — for lists in stored

@@ -87,7 +87,14 @@ QString ServerAddress::conninfo() const
         parts.append(QStringLiteral("user=") + conninfoValue(m_user));
     if (!m_database.isEmpty())
         parts.append(QStringLiteral("dbname=") + conninfoValue(m_database));
-    for (const auto &[key, value] : m_options)
-        parts.append(key + QLatin1Char('=') + conninfoValue(value));
+    parts += optionSettings();
     return parts.join(QLatin1Char(' '));
+}
+
+QStringList ServerAddress::optionSettings() const
+{
+    QStringList settings;
+    for (const auto &[key, value] : m_options)
+        settings.append(key + QLatin1Char('=') + conninfoValue(value));
+    return settings;
 }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 
 // A PostgreSQL server named by a connection address such as
 // "postgresql://clinic@192.168.1.10:5432/quillon". A password in the address is dropped: libpq
@@ -31,6 +32,8 @@ public:
     QString displayText() const;
     // The same address as a libpq connection string, for the server's own tools (pg_dump).
     QString conninfo() const;
+    // The further settings as libpq's key='value' pairs, quoted as a connection string needs.
+    QStringList optionSettings() const;
 
 private:
     QString m_host;

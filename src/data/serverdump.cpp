@@ -1,6 +1,5 @@
 #include "data/serverdump.h"
 
-#include <QDate>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -23,12 +22,9 @@ QString literal(const QVariant &value)
 {
     if (value.isNull())
         return QStringLiteral("NULL");
-    if (value.typeId() == QMetaType::QDate)
-        return QLatin1Char('\'') + value.toDate().toString(Qt::ISODate) + QLatin1Char('\'');
     // standard_conforming_strings is on (set at the top of the file): only the apostrophe is special.
-    QString text = value.toString();
-    text.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + text + QLatin1Char('\'');
+    // A date's text is already yyyy-mm-dd.
+    return quotedText(value.toString());
 }
 
 } // namespace
@@ -81,12 +77,11 @@ WriteResult ServerDump::exportTables(const DatabaseLocation &location, DatabaseK
         return WriteResult::failure(QStringLiteral("备份“%1”失败：%2").arg(location.shownName(), db.readError()));
     WriteResult result;
     for (const TableDefinition *table : Tables::of(kind)) {
-        QStringList names;
-        for (const QString &column : table->columnNames())
-            names.append(quotedName(column));
-        const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (").arg(quotedName(table->name()), names.join(QStringLiteral(", ")));
+        const QString names = quotedNames(table->columnNames());
+        const int columns = int(table->columns().size());
+        const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (").arg(quotedName(table->name()), names);
         const QString select = QStringLiteral("select rowid, %1 from %2 where rowid > ? order by rowid limit %3")
-                                   .arg(names.join(QStringLiteral(", ")), quotedName(table->name()))
+                                   .arg(names, quotedName(table->name()))
                                    .arg(RowsPerRead);
         qint64 last = 0;
         for (bool more = true; more;) {
@@ -100,7 +95,7 @@ WriteResult ServerDump::exportTables(const DatabaseLocation &location, DatabaseK
                 ++read;
                 last = rows.value(0).toLongLong();
                 QStringList values;
-                for (int i = 1; i <= names.size(); ++i)
+                for (int i = 1; i <= columns; ++i)
                     values.append(literal(rows.value(i)));
                 put(insert + values.join(QStringLiteral(", ")) + QStringLiteral(");"));
             }

@@ -18,14 +18,14 @@ QStringList createStatements(const QString &schema, DatabaseKind kind)
         // A trusted extension: the owner of the database may add it.
         QStringLiteral("CREATE EXTENSION IF NOT EXISTS citext WITH SCHEMA public"),
         searchPathStatement(schema),
-        QStringLiteral("CREATE TABLE %1.quillon_changes (table_name text PRIMARY KEY, counter bigint NOT NULL DEFAULT 0)").arg(own),
+        QStringLiteral("CREATE TABLE %1.%2 (table_name text PRIMARY KEY, counter bigint NOT NULL DEFAULT 0)").arg(own, changeTable()),
         QStringLiteral("CREATE FUNCTION %1.quillon_note_change() RETURNS trigger LANGUAGE plpgsql AS $$\n"
                        "BEGIN\n"
-                       "    UPDATE %1.quillon_changes SET counter = counter + 1 WHERE table_name = TG_TABLE_NAME;\n"
+                       "    UPDATE %1.%2 SET counter = counter + 1 WHERE table_name = TG_TABLE_NAME;\n"
                        "    RETURN NULL;\n"
                        "END\n"
                        "$$")
-            .arg(own),
+            .arg(own, changeTable()),
         // Amount::leadingNumber in SQL, null for null and empty texts (which sums leave out): blanks,
         // a sign, digits with blanks between them, one point, six decimals rounded up by a seventh
         // of 5 or more; no number at all reads as 0. One expression without FROM, so the planner
@@ -58,8 +58,7 @@ QStringList createStatements(const QString &schema, DatabaseKind kind)
         statements.append(QStringLiteral("CREATE TRIGGER %1 AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON %2 "
                                          "FOR EACH STATEMENT EXECUTE FUNCTION %3.quillon_note_change()")
                               .arg(quotedName(table->name() + QStringLiteral("_changes")), name, own));
-        statements.append(QStringLiteral("INSERT INTO %1.quillon_changes (table_name) VALUES ('%2')")
-                              .arg(own, QString(table->name()).replace(QLatin1Char('\''), QStringLiteral("''"))));
+        statements.append(QStringLiteral("INSERT INTO %1.%2 (table_name) VALUES (%3)").arg(own, changeTable(), quotedText(table->name())));
     }
     return statements;
 }

@@ -77,5 +77,5 @@ std::optional<QString> SettingsRepository::password()
 
 WriteResult SettingsRepository::setPassword(const QString &password)
 {
-    return save({{QStringLiteral("密码"), password}}, [](const QString &) { return QStringLiteral("密码"); });
+    return save({{QStringLiteral("密码"), password}});
 }

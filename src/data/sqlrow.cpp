@@ -25,8 +25,12 @@ SqlRow::SqlRow(const TableDefinition &table)
 
 SqlRow &SqlRow::set(const QString &column, const QVariant &value)
 {
-    Q_ASSERT_X(m_table->column(column), "SqlRow::set", qPrintable(m_table->name() + QLatin1Char('.') + column));
-    const QVariant clean = storable(value);
+    const ColumnDefinition *definition = m_table->column(column);
+    Q_ASSERT_X(definition, "SqlRow::set", qPrintable(m_table->name() + QLatin1Char('.') + column));
+    QVariant clean = storable(value);
+    // A date column holds a date or nothing: an empty field is no date.
+    if (definition && definition->kind == ColumnDefinition::Kind::Date && clean.typeId() == QMetaType::QString && clean.toString().isEmpty())
+        clean = QVariant();
     for (auto &entry : m_values) {
         if (entry.first == column) {
             entry.second = clean;
@@ -67,12 +71,7 @@ QVariant SqlRow::value(const QString &column) const
 
 QString SqlRow::insertSql() const
 {
-    QStringList names;
-    for (const auto &entry : m_values)
-        names.append(quotedName(entry.first));
-    return QStringLiteral("insert into %1 (%2) values (%3)")
-        .arg(quotedName(m_table->name()), names.join(QStringLiteral(", ")),
-             QStringList(names.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+    return ::insertSql(m_table->name(), columns());
 }
 
 QString SqlRow::updateSql(const QString &where) const

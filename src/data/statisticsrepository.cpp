@@ -24,7 +24,7 @@ WriteResult StatisticsRepository::replace(const QString &prescriptionId, const Q
     for (const StatisticsLine &line : lines) {
         SqlRow row(Tables::statistics());
         row.set(QStringLiteral("ID号"), prescriptionId)
-            .set(QStringLiteral("日期"), date.isEmpty() ? QVariant() : QVariant(date))
+            .set(QStringLiteral("日期"), date)
             .set(QStringLiteral("名称"), line.name)
             .set(QStringLiteral("数量"), line.quantity)
             .set(QStringLiteral("单位"), line.unit)

@@ -55,8 +55,7 @@ QStringList TableDefinition::createStatements(SqlEngine engine) const
     }
     QStringList statements = {QStringLiteral("CREATE TABLE %1 (\n%2\n);").arg(quotedName(m_name), lines.join(QStringLiteral(",\n")))};
     for (const QString &column : m_indexedColumns)
-        statements.append(QStringLiteral("CREATE INDEX %1 ON %2 (%3);")
-                              .arg(quotedName(m_name + QLatin1Char('_') + column), quotedName(m_name), quotedName(column)));
+        statements.append(indexStatement(QStringLiteral("INDEX"), column));
     return statements;
 }
 
@@ -84,9 +83,7 @@ QStringList TableDefinition::serverCreateStatements() const
     }
     QStringList statements = {QStringLiteral("CREATE TABLE %1 (\n%2\n);").arg(quotedName(m_name), lines.join(QStringLiteral(",\n")))};
     for (const QString &column : m_indexedColumns)
-        statements.append(QStringLiteral("CREATE %1INDEX %2 ON %3 (%4);")
-                              .arg(column == m_uniqueKey ? QStringLiteral("UNIQUE ") : QString(),
-                                   quotedName(m_name + QLatin1Char('_') + column), quotedName(m_name), quotedName(column)));
+        statements.append(indexStatement(column == m_uniqueKey ? QStringLiteral("UNIQUE INDEX") : QStringLiteral("INDEX"), column));
     return statements;
 }
 
@@ -94,9 +91,14 @@ QStringList TableDefinition::missingIndexStatements() const
 {
     QStringList statements;
     for (const QString &column : m_indexedColumns)
-        statements.append(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3);")
-                              .arg(quotedName(m_name + QLatin1Char('_') + column), quotedName(m_name), quotedName(column)));
+        statements.append(indexStatement(QStringLiteral("INDEX IF NOT EXISTS"), column));
     return statements;
+}
+
+QString TableDefinition::indexStatement(const QString &kind, const QString &column) const
+{
+    return QStringLiteral("CREATE %1 %2 ON %3 (%4);")
+        .arg(kind, quotedName(m_name + QLatin1Char('_') + column), quotedName(m_name), quotedName(column));
 }
 
 QString quotedName(const QString &name)
@@ -104,4 +106,25 @@ QString quotedName(const QString &name)
     QString quoted = name;
     quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+QString quotedNames(const QStringList &names)
+{
+    QStringList quoted;
+    for (const QString &name : names)
+        quoted.append(quotedName(name));
+    return quoted.join(QStringLiteral(", "));
+}
+
+QString quotedText(const QString &text)
+{
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+QString insertSql(const QString &table, const QStringList &columns, int rows)
+{
+    const QString row = QLatin1Char('(') + QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", ")) + QLatin1Char(')');
+    return QStringLiteral("insert into %1 (%2) values %3").arg(quotedName(table), quotedNames(columns), QStringList(rows, row).join(QStringLiteral(", ")));
 }

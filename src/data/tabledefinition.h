@@ -14,8 +14,6 @@ struct ColumnDefinition
     QString name;
     Kind kind = Kind::Text;
     int width = 0; // characters; 0 for memo and date columns
-
-    bool isText() const { return kind != Kind::Date; }
 };
 
 // A stored table described once: the schema of a new file, the width checks of every write and
@@ -46,6 +44,8 @@ public:
 
 private:
     QStringList serverCreateStatements() const;
+    // "CREATE <kind> "t_c" ON "t" ("c");" for an indexed column.
+    QString indexStatement(const QString &kind, const QString &column) const;
 
     QString m_name;
     QList<ColumnDefinition> m_columns;
@@ -55,3 +55,9 @@ private:
 
 // A name put between double quotes for SQL, doubling any quote inside.
 QString quotedName(const QString &name);
+// The names quoted so and joined by ", ", for a column list.
+QString quotedNames(const QStringList &names);
+// A text as an SQL string literal: between apostrophes, doubling any apostrophe inside.
+QString quotedText(const QString &text);
+// "insert into "t" ("a", "b") values (?, ?)", with that many rows of placeholders.
+QString insertSql(const QString &table, const QStringList &columns, int rows = 1);

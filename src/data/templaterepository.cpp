@@ -26,7 +26,7 @@ SqlRow rowOf(const TemplateRepository::Template &entry)
         .set(QStringLiteral("拼音"), entry.initials)
         .set(QStringLiteral("内容"), entry.content)
         .set(QStringLiteral("分类"), entry.kind)
-        .setClipped(QStringLiteral("查询"), entry.name + entry.initials + initialsDigitCode(entry.initials))
+        .setClipped(QStringLiteral("查询"), searchKey(entry.name, entry.initials))
         .set(QStringLiteral("排序"), entry.order);
     return row;
 }

@@ -72,7 +72,7 @@ QString describeDatabaseProblem(int sqliteCode, const QString &text)
 QString describeServerProblem(const QString &sqlState, const QString &text)
 {
     const QString lower = text.toLower();
-    if (sqlState == QLatin1String("55P03") || sqlState == QLatin1String("40P01") || sqlState == QLatin1String("40001"))
+    if (isServerLockTimeout(sqlState) || sqlState == QLatin1String("40P01") || sqlState == QLatin1String("40001"))
         return QStringLiteral("数据库正被其他电脑使用（数据库被占用），请稍后再试。");
     if (sqlState == QLatin1String("53100"))
         return QStringLiteral("数据库服务器的磁盘已满，请通知维护人员清理空间。");
@@ -85,13 +85,29 @@ QString describeServerProblem(const QString &sqlState, const QString &text)
         return QStringLiteral("本机的 PostgreSQL 密码文件（~/.pgpass 或 PGPASSFILE）中没有这个服务器的密码。");
     if (sqlState == QLatin1String("3D000") || (lower.contains(QLatin1String("database")) && lower.contains(QLatin1String("does not exist"))))
         return QStringLiteral("服务器上没有地址中所写的数据库，请维护人员先建立它。");
-    if (sqlState.startsWith(QLatin1String("08")) || sqlState.startsWith(QLatin1String("57P")) || lower.contains(QLatin1String("could not connect"))
+    if (isServerConnectionLost(sqlState) || lower.contains(QLatin1String("could not connect"))
         || lower.contains(QLatin1String("connection refused")) || lower.contains(QLatin1String("timeout expired"))
         || lower.contains(QLatin1String("could not translate host")) || lower.contains(QLatin1String("server closed the connection")))
         return QStringLiteral("无法连接数据库服务器，请检查网络以及服务器是否开着。");
     if (sqlState == QLatin1String("53200"))
         return QStringLiteral("数据库服务器内存不足，请稍后再试。");
     return QStringLiteral("数据库拒绝了这次操作。");
+}
+
+bool isSqliteBusy(int sqliteCode)
+{
+    const int primary = sqliteCode & 0xff;
+    return primary == Busy || primary == Locked;
+}
+
+bool isServerLockTimeout(const QString &sqlState)
+{
+    return sqlState == QLatin1String("55P03"); // lock_not_available
+}
+
+bool isServerConnectionLost(const QString &sqlState)
+{
+    return sqlState.startsWith(QLatin1String("08")) || sqlState.startsWith(QLatin1String("57P"));
 }
 
 WriteResult WriteResult::fromSqlError(const QSqlError &error, const QString &action)

@@ -28,3 +28,10 @@ struct WriteResult
 QString describeDatabaseProblem(int sqliteCode, const QString &text);
 // The same for the PostgreSQL server, from its SQLSTATE and text.
 QString describeServerProblem(const QString &sqlState, const QString &text);
+
+// Whether a SQLite result code (primary or extended) says another connection holds the file.
+bool isSqliteBusy(int sqliteCode);
+// Whether the server gave up waiting for a lock another connection holds.
+bool isServerLockTimeout(const QString &sqlState);
+// Whether the server's connection is gone, so the next use must open it again.
+bool isServerConnectionLost(const QString &sqlState);
