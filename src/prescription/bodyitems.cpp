@@ -1,8 +1,7 @@
 #include "prescription/bodyitems.h"
 
-#include <QRegularExpression>
-
 #include "prescription/bodytext.h"
+#include "text/linebreaks.h"
 
 namespace {
 
@@ -12,12 +11,6 @@ QString bracesForBrackets(QString text)
 }
 
 } // namespace
-
-QStringList BodyItems::lines(const QString &text)
-{
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n|\r"));
-    return text.split(lineBreak);
-}
 
 QString BodyItems::cleanLine(const QString &line)
 {
@@ -51,7 +44,7 @@ QList<BodyItem> BodyItems::read(PrescriptionKind kind, const QString &body)
             text = bracesForBrackets(text).trimmed();
             items.append({BodyText::herbName(text), BodyText::firstNumber(text), CatalogueLookup::Scope::Herb, item});
         }
-        for (const QString &line : lines(layout.tail)) {
+        for (const QString &line : LineBreaks::shown(layout.tail).split(QLatin1Char('\n'))) {
             const QString cleaned = cleanLine(line);
             if (cleaned.isEmpty())
                 continue;
@@ -62,7 +55,7 @@ QList<BodyItem> BodyItems::read(PrescriptionKind kind, const QString &body)
         }
         return items;
     }
-    for (const QString &line : lines(body)) {
+    for (const QString &line : LineBreaks::shown(body).split(QLatin1Char('\n'))) {
         const QString cleaned = cleanLine(line);
         if (cleaned.isEmpty())
             continue;

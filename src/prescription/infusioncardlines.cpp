@@ -1,6 +1,6 @@
 #include "prescription/infusioncardlines.h"
 
-#include <QRegularExpression>
+#include "text/linebreaks.h"
 
 const QStringList &InfusionCardLines::routeKeywords()
 {
@@ -16,10 +16,9 @@ const QStringList &InfusionCardLines::routeKeywords()
 
 QString InfusionCardLines::fromBody(const QString &body)
 {
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n|\r"));
     QString card;
     QStringList group;
-    for (const QString &line : body.split(lineBreak)) {
+    for (const QString &line : LineBreaks::shown(body).split(QLatin1Char('\n'))) {
         if (!line.trimmed().isEmpty())
             group.append(line);
         const bool usage = line.contains(QLatin1String("sig"), Qt::CaseInsensitive) || line.contains(QStringLiteral("用法"));
