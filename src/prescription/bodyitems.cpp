@@ -1,16 +1,8 @@
 #include "prescription/bodyitems.h"
 
+#include "data/cataloguename.h"
 #include "prescription/bodytext.h"
 #include "text/linebreaks.h"
-
-namespace {
-
-QString bracesForBrackets(QString text)
-{
-    return text.replace(QLatin1Char('['), QLatin1Char('{')).replace(QLatin1Char(']'), QLatin1Char('}'));
-}
-
-} // namespace
 
 QString BodyItems::cleanLine(const QString &line)
 {
@@ -41,7 +33,7 @@ QList<BodyItem> BodyItems::read(PrescriptionKind kind, const QString &body)
             QString text = item;
             for (const QChar unit : BodyText::herbUnits())
                 text.remove(unit);
-            text = bracesForBrackets(text).trimmed();
+            text = CatalogueName::stored(text).trimmed();
             items.append({BodyText::herbName(text), BodyText::firstNumber(text), CatalogueLookup::Scope::Herb, item});
         }
         for (const QString &line : LineBreaks::shown(layout.tail).split(QLatin1Char('\n'))) {
@@ -61,7 +53,7 @@ QList<BodyItem> BodyItems::read(PrescriptionKind kind, const QString &body)
             continue;
         // A line without a space names nothing the catalogue holds.
         const qsizetype space = cleaned.indexOf(QLatin1Char(' '));
-        const QString name = space < 0 ? QString() : bracesForBrackets(cleaned.left(space).trimmed());
+        const QString name = space < 0 ? QString() : CatalogueName::stored(cleaned.left(space).trimmed());
         QString rest = space < 0 ? QString() : cleaned.mid(space + 1).trimmed();
         rest.replace(QLatin1Char('*'), QStringLiteral("×"));
         const qsizetype times = rest.lastIndexOf(QStringLiteral("×"));
