@@ -31,10 +31,14 @@ QList<BodyItem> BodyItems::read(PrescriptionKind kind, const QString &body)
         const BodyText::HerbLayout layout = BodyText::reflowHerbs(body);
         for (const QString &item : layout.items) {
             QString text = item;
-            for (const QChar unit : BodyText::herbUnits())
-                text.remove(unit);
+            QString unit;
+            for (const QChar herbUnit : BodyText::herbUnits()) {
+                if (text.contains(herbUnit))
+                    unit = QString(herbUnit);
+                text.remove(herbUnit);
+            }
             text = CatalogueName::stored(text).trimmed();
-            items.append({BodyText::herbName(text), BodyText::firstNumber(text), CatalogueLookup::Scope::Herb, item});
+            items.append({BodyText::herbName(text), BodyText::firstNumber(text), CatalogueLookup::Scope::Herb, item, unit});
         }
         for (const QString &line : LineBreaks::shown(layout.tail).split(QLatin1Char('\n'))) {
             const QString cleaned = cleanLine(line);

@@ -18,6 +18,8 @@ struct BodyItem
     CatalogueLookup::Scope scope = CatalogueLookup::Scope::WesternLine;
     // The cleaned line or herb item it was read from.
     QString text;
+    // A herb's unit as written ("g", "枚", …); empty for other items.
+    QString unit;
 };
 
 class BodyItems

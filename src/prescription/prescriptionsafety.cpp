@@ -2,7 +2,6 @@
 
 #include "data/picklistrepository.h"
 #include "prescription/bodyitems.h"
-#include "prescription/bodytext.h"
 #include "prescription/drugcategories.h"
 #include "prescription/prescriptionsheet.h"
 
@@ -29,10 +28,7 @@ SafetyInput PrescriptionSafety::inputOf(const PrescriptionSheet &sheet, bool for
         safety.quantity = item.quantity;
         if (item.scope == CatalogueLookup::Scope::Herb) {
             safety.kind = SafetyItem::Kind::Herb;
-            for (const QChar unit : BodyText::herbUnits()) {
-                if (item.text.contains(unit))
-                    safety.unit = QString(unit);
-            }
+            safety.unit = item.unit;
         } else if (item.scope == CatalogueLookup::Scope::ChargeItem) {
             safety.kind = SafetyItem::Kind::Charge;
         } else {
