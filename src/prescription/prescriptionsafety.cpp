@@ -6,8 +6,7 @@
 #include "prescription/prescriptionsheet.h"
 
 PrescriptionSafety::PrescriptionSafety(const SafetyRules &rules, PickListRepository &catalogue)
-    : m_rules(rules)
-    , m_checker(m_rules)
+    : m_checker(rules)
     , m_catalogue(catalogue)
 {
 }
@@ -15,8 +14,7 @@ PrescriptionSafety::PrescriptionSafety(const SafetyRules &rules, PickListReposit
 SafetyInput PrescriptionSafety::inputOf(const PrescriptionSheet &sheet, bool forSaving)
 {
     SafetyInput input;
-    const bool chinese = sheet.kind() == PrescriptionKind::Chinese;
-    input.kind = chinese ? SafetyInput::PrescriptionKind::Chinese : SafetyInput::PrescriptionKind::Western;
+    input.kind = sheet.kind();
     input.allergyHistory = sheet.field(PrescriptionSheet::Allergy);
     input.diagnosis = sheet.field(PrescriptionSheet::Diagnosis);
     input.forSaving = forSaving;
