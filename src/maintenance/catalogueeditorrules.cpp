@@ -1,17 +1,9 @@
 #include "maintenance/catalogueeditorrules.h"
 
+#include "data/cataloguename.h"
 #include "maintenance/catalogueoptions.h"
 #include "text/amount.h"
 #include "text/pinyininitials.h"
-
-namespace {
-
-QString withBrackets(QString name)
-{
-    return name.replace(QLatin1Char('{'), QLatin1Char('[')).replace(QLatin1Char('}'), QLatin1Char(']'));
-}
-
-} // namespace
 
 QString CatalogueEditorRules::typedName(const QString &text)
 {
@@ -53,7 +45,7 @@ QString CatalogueEditorRules::unitIn(const QString &usualQuantity, const QString
 
 QString CatalogueEditorRules::displayName(const CatalogueRepository::Entry &entry)
 {
-    return withBrackets(entry.name) + QLatin1Char(' ') + entry.usualQuantity;
+    return CatalogueName::shown(entry.name) + QLatin1Char(' ') + entry.usualQuantity;
 }
 
 CatalogueEditorRules::NameAndQuantity CatalogueEditorRules::splitDisplayName(const QString &displayName, bool usageCategory)
@@ -116,7 +108,7 @@ QString CatalogueEditorRules::storedName(const QString &name)
 {
     QString stored = name.trimmed();
     stored.remove(QLatin1Char('\r')).remove(QLatin1Char('\n'));
-    return stored.replace(QLatin1Char('['), QLatin1Char('{')).replace(QLatin1Char(']'), QLatin1Char('}'));
+    return CatalogueName::stored(stored);
 }
 
 QString CatalogueEditorRules::storedPrice(const QString &priceBox)

@@ -1,23 +1,8 @@
 #include "prescription/bodyitems.h"
 
-#include <QRegularExpression>
-
+#include "data/cataloguename.h"
 #include "prescription/bodytext.h"
-
-namespace {
-
-QString bracesForBrackets(QString text)
-{
-    return text.replace(QLatin1Char('['), QLatin1Char('{')).replace(QLatin1Char(']'), QLatin1Char('}'));
-}
-
-} // namespace
-
-QStringList BodyItems::lines(const QString &text)
-{
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n|\r"));
-    return text.split(lineBreak);
-}
+#include "text/linebreaks.h"
 
 QString BodyItems::cleanLine(const QString &line)
 {
@@ -46,12 +31,16 @@ QList<BodyItem> BodyItems::read(PrescriptionKind kind, const QString &body)
         const BodyText::HerbLayout layout = BodyText::reflowHerbs(body);
         for (const QString &item : layout.items) {
             QString text = item;
-            for (const QChar unit : BodyText::herbUnits())
-                text.remove(unit);
-            text = bracesForBrackets(text).trimmed();
-            items.append({BodyText::herbName(text), BodyText::firstNumber(text), CatalogueLookup::Scope::Herb, item});
+            QString unit;
+            for (const QChar herbUnit : BodyText::herbUnits()) {
+                if (text.contains(herbUnit))
+                    unit = QString(herbUnit);
+                text.remove(herbUnit);
+            }
+            text = CatalogueName::stored(text).trimmed();
+            items.append({BodyText::herbName(text), BodyText::firstNumber(text), CatalogueLookup::Scope::Herb, item, unit});
         }
-        for (const QString &line : lines(layout.tail)) {
+        for (const QString &line : LineBreaks::shown(layout.tail).split(QLatin1Char('\n'))) {
             const QString cleaned = cleanLine(line);
             if (cleaned.isEmpty())
                 continue;
@@ -62,13 +51,13 @@ QList<BodyItem> BodyItems::read(PrescriptionKind kind, const QString &body)
         }
         return items;
     }
-    for (const QString &line : lines(body)) {
+    for (const QString &line : LineBreaks::shown(body).split(QLatin1Char('\n'))) {
         const QString cleaned = cleanLine(line);
         if (cleaned.isEmpty())
             continue;
         // A line without a space names nothing the catalogue holds.
         const qsizetype space = cleaned.indexOf(QLatin1Char(' '));
-        const QString name = space < 0 ? QString() : bracesForBrackets(cleaned.left(space).trimmed());
+        const QString name = space < 0 ? QString() : CatalogueName::stored(cleaned.left(space).trimmed());
         QString rest = space < 0 ? QString() : cleaned.mid(space + 1).trimmed();
         rest.replace(QLatin1Char('*'), QStringLiteral("×"));
         const qsizetype times = rest.lastIndexOf(QStringLiteral("×"));

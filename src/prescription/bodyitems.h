@@ -18,6 +18,8 @@ struct BodyItem
     CatalogueLookup::Scope scope = CatalogueLookup::Scope::WesternLine;
     // The cleaned line or herb item it was read from.
     QString text;
+    // A herb's unit as written ("g", "枚", …); empty for other items.
+    QString unit;
 };
 
 class BodyItems
@@ -26,8 +28,6 @@ public:
     // A body line without its number marker ("1.", "(2)", "（3）", "4、", "5 " among the first four
     // characters, n from 20 down to 1), trimmed; empty when the line is empty or a usage line.
     static QString cleanLine(const QString &line);
-    // The lines of a text as separated by line breaks.
-    static QStringList lines(const QString &text);
 
     // A Western body: one item per kept line (name before the first space, quantity after the last
     // "×" or "*"). A Chinese body (laid out first): one item per herb, then one per kept line of the

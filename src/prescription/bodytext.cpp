@@ -68,6 +68,11 @@ QString herbName(const QString &item)
     return result.trimmed();
 }
 
+bool isUsageLine(const QString &line)
+{
+    return line.contains(QLatin1String("sig"), Qt::CaseInsensitive) || line.contains(QStringLiteral("用法"));
+}
+
 int displayWidth(const QString &text)
 {
     int width = 0;

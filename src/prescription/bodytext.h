@@ -21,6 +21,9 @@ QString stripDigits(const QString &text);
 // and without a decimal point that belonged to the quantity.
 QString herbName(const QString &item);
 
+// Whether a line gives a usage: it holds "sig" in any letter case, or "用法".
+bool isUsageLine(const QString &line);
+
 // Display columns: 2 for a wide (East Asian) character, 1 for any other.
 int displayWidth(const QString &text);
 // The text padded with spaces to 13 columns; a text wider than 12 columns gets one space.

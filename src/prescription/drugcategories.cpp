@@ -1,5 +1,15 @@
 #include "prescription/drugcategories.h"
 
+QString storedKind(PrescriptionKind kind)
+{
+    return kind == PrescriptionKind::Chinese ? QStringLiteral("中") : QStringLiteral("西");
+}
+
+PrescriptionKind kindOfStored(const QString &stored)
+{
+    return stored == QStringLiteral("中") ? PrescriptionKind::Chinese : PrescriptionKind::Western;
+}
+
 const QStringList &DrugCategories::captions()
 {
     static const QStringList list = {

@@ -7,6 +7,10 @@
 // The two kinds of prescription: Western drugs (stored as "西") and Chinese herbal medicine ("中").
 enum class PrescriptionKind { Western, Chinese };
 
+// The kind as the archive stores it, and back; anything but "中" reads as Western.
+QString storedKind(PrescriptionKind kind);
+PrescriptionKind kindOfStored(const QString &stored);
+
 // The seventeen category buttons of the prescription window, in button order. Their captions are
 // also the names the catalogue uses: the first twelve are the Western subcategories ("西成药·"
 // followed by the caption), "中药", "收费项目" and "用法" are categories of their own, and the last

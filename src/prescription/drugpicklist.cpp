@@ -1,5 +1,6 @@
 #include "prescription/drugpicklist.h"
 
+#include "data/cataloguename.h"
 #include "data/picklistrepository.h"
 #include "data/templaterepository.h"
 #include "prescription/drugcategories.h"
@@ -27,9 +28,7 @@ QList<DrugPickList::Item> DrugPickList::fill(int category, const QString &typed)
     else
         entries = m_catalogue.categoryEndingWith(DrugCategories::caption(category));
     for (const PickListRepository::Entry &entry : std::as_const(entries)) {
-        QString name = entry.name;
-        name.replace(QLatin1Char('{'), QLatin1Char('[')).replace(QLatin1Char('}'), QLatin1Char(']'));
-        QString visible = name;
+        QString visible = CatalogueName::shown(entry.name);
         if (!entry.pack.trimmed().isEmpty()) {
             visible += QLatin1Char(' ') + entry.pack;
             if (entry.usage.trimmed().isEmpty() && category == DrugCategories::Herbs)

@@ -1,6 +1,9 @@
 #include "prescription/infusioncardlines.h"
 
-#include <QRegularExpression>
+#include <algorithm>
+
+#include "prescription/bodytext.h"
+#include "text/linebreaks.h"
 
 const QStringList &InfusionCardLines::routeKeywords()
 {
@@ -16,21 +19,17 @@ const QStringList &InfusionCardLines::routeKeywords()
 
 QString InfusionCardLines::fromBody(const QString &body)
 {
-    static const QRegularExpression lineBreak(QStringLiteral("\r\n|\n|\r"));
     QString card;
     QStringList group;
-    for (const QString &line : body.split(lineBreak)) {
+    for (const QString &line : LineBreaks::shown(body).split(QLatin1Char('\n'))) {
         if (!line.trimmed().isEmpty())
             group.append(line);
-        const bool usage = line.contains(QLatin1String("sig"), Qt::CaseInsensitive) || line.contains(QStringLiteral("用法"));
-        if (!usage)
+        if (!BodyText::isUsageLine(line))
             continue;
-        for (const QString &keyword : routeKeywords()) {
-            if (line.contains(keyword, Qt::CaseInsensitive)) {
-                for (const QString &member : std::as_const(group))
-                    card += member + QStringLiteral("\r\n");
-                group.clear();
-            }
+        const auto named = [&line](const QString &keyword) { return line.contains(keyword, Qt::CaseInsensitive); };
+        if (std::any_of(routeKeywords().cbegin(), routeKeywords().cend(), named)) {
+            for (const QString &member : std::as_const(group))
+                card += member + QStringLiteral("\r\n");
         }
         group.clear();
     }

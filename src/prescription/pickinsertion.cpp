@@ -51,7 +51,7 @@ PickInsertion::Result PickInsertion::apply(int category, PrescriptionKind kind, 
         lines.replace(QLatin1Char('\\'), CrLf + QStringLiteral("    用法："));
         return appended(body + lines + CrLf + CrLf);
     }
-    if (item.visible.contains(QStringLiteral("用法")) || item.visible.contains(QLatin1String("sig"), Qt::CaseInsensitive)) {
+    if (BodyText::isUsageLine(item.visible)) {
         if (chinese)
             return {body, caret, false};
         return appended(body + QStringLiteral("    ") + item.visible + CrLf + CrLf);

@@ -32,10 +32,8 @@ QList<ArchiveRepository::HistoryEntry> PrescriptionHistory::query(const QString 
 void PrescriptionHistory::restore(const ArchiveRecord &record, PrescriptionSheet &sheet)
 {
     PrescriptionSheet::LoadingScope loading(sheet);
-    if (record.kind == QStringLiteral("中"))
-        sheet.setKind(PrescriptionKind::Chinese, SheetGeometry::BodyPlacement::ChineseNarrow);
-    else
-        sheet.setKind(PrescriptionKind::Western, SheetGeometry::BodyPlacement::Western);
+    const PrescriptionKind kind = kindOfStored(record.kind);
+    sheet.setKind(kind, kind == PrescriptionKind::Chinese ? SheetGeometry::BodyPlacement::ChineseNarrow : SheetGeometry::BodyPlacement::Western);
     for (int i = 0; i < PrescriptionSheet::FieldCount; ++i)
         sheet.setField(i, record.fields.value(i));
     const QDate date = parseDate(record.fields.value(PrescriptionSheet::Date));

@@ -21,29 +21,31 @@ void PrescriptionLifecycle::freshIdentity()
     m_sheet.setId(m_freshId(now));
 }
 
-void PrescriptionLifecycle::fillDefaults()
+SheetDefaults PrescriptionLifecycle::resetHeader()
 {
     for (int i = 0; i < PrescriptionSheet::FieldCount; ++i)
         m_sheet.setField(i, QString());
     const SheetDefaults defaults = m_defaults();
-    const QDateTime now = m_now();
-    m_sheet.setField(PrescriptionSheet::RecordNumber, TimestampKeyGenerator::stamp(now));
-    m_sheet.setField(PrescriptionSheet::Date, now.date().toString(Qt::ISODate));
+    freshIdentity();
     m_sheet.setField(PrescriptionSheet::Physician, defaults.physician);
     m_sheet.setField(PrescriptionSheet::Dispenser, defaults.dispenser);
-    m_sheet.setField(PrescriptionSheet::Checker, defaults.dispenser);
     m_sheet.setField(PrescriptionSheet::Department, defaults.department);
     m_sheet.setField(PrescriptionSheet::FeeClass, defaults.feeClass);
-    m_sheet.setField(PrescriptionSheet::Allergy, QStringLiteral("未发现"));
-    m_sheet.setId(m_freshId(now));
+    return defaults;
 }
 
-void PrescriptionLifecycle::applyKindOfCategory(bool wide)
+void PrescriptionLifecycle::fillDefaults()
+{
+    const SheetDefaults defaults = resetHeader();
+    m_sheet.setField(PrescriptionSheet::Checker, defaults.dispenser);
+    m_sheet.setField(PrescriptionSheet::Allergy, QStringLiteral("未发现"));
+}
+
+void PrescriptionLifecycle::applyKindOfCategory()
 {
     const int category = m_sheet.currentCategory();
     if (category == DrugCategories::Herbs || category == DrugCategories::Formulas) {
-        m_sheet.setKind(PrescriptionKind::Chinese,
-                        wide ? SheetGeometry::BodyPlacement::ChineseWide : SheetGeometry::BodyPlacement::ChineseNarrow);
+        m_sheet.setKind(PrescriptionKind::Chinese, SheetGeometry::BodyPlacement::ChineseWide);
         m_sheet.setDoses(QStringLiteral("6"));
     } else if (category < DrugCategories::ChargeItems) {
         m_sheet.setKind(PrescriptionKind::Western, SheetGeometry::BodyPlacement::Western);
@@ -63,7 +65,7 @@ void PrescriptionLifecycle::newPrescription()
     m_sheet.setBody(QString());
     m_sheet.setCardText(QString());
     m_sheet.clearLines();
-    applyKindOfCategory(true);
+    applyKindOfCategory();
     m_sheet.setSettledMark(QString());
     m_sheet.setMedicalRecord(QString());
 }
@@ -75,7 +77,7 @@ void PrescriptionLifecycle::renew()
     m_sheet.setBody(QString());
     m_sheet.setCardText(QString());
     m_sheet.clearLines();
-    applyKindOfCategory(true);
+    applyKindOfCategory();
     m_sheet.setSettledMark(QString());
     m_sheet.setField(PrescriptionSheet::DrugFee, QString());
     m_sheet.setField(PrescriptionSheet::OtherFee, QString());
@@ -99,20 +101,13 @@ void PrescriptionLifecycle::resetAfterDelete()
     m_sheet.setSettledMark(QString());
     {
         PrescriptionSheet::LoadingScope loading(m_sheet);
-        for (int i = 0; i < PrescriptionSheet::FieldCount; ++i)
-            m_sheet.setField(i, QString());
-        const SheetDefaults defaults = m_defaults();
-        freshIdentity();
-        m_sheet.setField(PrescriptionSheet::Physician, defaults.physician);
-        m_sheet.setField(PrescriptionSheet::Dispenser, defaults.dispenser);
-        m_sheet.setField(PrescriptionSheet::Department, defaults.department);
-        m_sheet.setField(PrescriptionSheet::FeeClass, defaults.feeClass);
+        resetHeader();
     }
     m_sheet.setBody(QString());
     m_sheet.clearLines();
     // The record belonged to the deleted prescription; kept, it would be saved with the next patient's.
     m_sheet.setMedicalRecord(QString());
-    applyKindOfCategory(true);
+    applyKindOfCategory();
 }
 
 bool PrescriptionLifecycle::selectCategory(int category)

@@ -42,9 +42,10 @@ public:
     bool selectCategory(int category);
 
 private:
+    SheetDefaults resetHeader();
     void fillDefaults();
     void freshIdentity();
-    void applyKindOfCategory(bool wide);
+    void applyKindOfCategory();
 
     PrescriptionSheet &m_sheet;
     std::function<QDateTime()> m_now;

@@ -1,16 +1,8 @@
 #include "prescription/prescriptionpricer.h"
 
 #include "data/cataloguelookup.h"
+#include "data/cataloguename.h"
 #include "text/amount.h"
-
-namespace {
-
-QString bracketsForBraces(QString text)
-{
-    return text.replace(QLatin1Char('{'), QLatin1Char('[')).replace(QLatin1Char('}'), QLatin1Char(']'));
-}
-
-} // namespace
 
 PrescriptionPricer::PrescriptionPricer(CatalogueLookup &catalogue)
     : m_catalogue(catalogue)
@@ -35,13 +27,13 @@ QList<DrugLine> PrescriptionPricer::price(PrescriptionKind kind, const QString &
         }
         const Amount amount = quantity * Amount::leadingNumber(found->unitPrice);
         DrugLine line;
-        line.name = bracketsForBraces(found->name);
-        line.quantity = bracketsForBraces(quantityText);
-        line.unit = bracketsForBraces(found->unit);
-        line.unitPrice = bracketsForBraces(found->unitPrice);
+        line.name = CatalogueName::shown(found->name);
+        line.quantity = CatalogueName::shown(quantityText);
+        line.unit = CatalogueName::shown(found->unit);
+        line.unitPrice = CatalogueName::shown(found->unitPrice);
         line.amount = amount.toFixed(3);
-        line.drawer = bracketsForBraces(found->drawer);
-        line.category = bracketsForBraces(found->category);
+        line.drawer = CatalogueName::shown(found->drawer);
+        line.category = CatalogueName::shown(found->category);
         priced.append(line);
     }
     return priced;

@@ -2,13 +2,11 @@
 
 #include "data/picklistrepository.h"
 #include "prescription/bodyitems.h"
-#include "prescription/bodytext.h"
 #include "prescription/drugcategories.h"
 #include "prescription/prescriptionsheet.h"
 
 PrescriptionSafety::PrescriptionSafety(const SafetyRules &rules, PickListRepository &catalogue)
-    : m_rules(rules)
-    , m_checker(m_rules)
+    : m_checker(rules)
     , m_catalogue(catalogue)
 {
 }
@@ -16,8 +14,7 @@ PrescriptionSafety::PrescriptionSafety(const SafetyRules &rules, PickListReposit
 SafetyInput PrescriptionSafety::inputOf(const PrescriptionSheet &sheet, bool forSaving)
 {
     SafetyInput input;
-    const bool chinese = sheet.kind() == PrescriptionKind::Chinese;
-    input.kind = chinese ? SafetyInput::PrescriptionKind::Chinese : SafetyInput::PrescriptionKind::Western;
+    input.kind = sheet.kind();
     input.allergyHistory = sheet.field(PrescriptionSheet::Allergy);
     input.diagnosis = sheet.field(PrescriptionSheet::Diagnosis);
     input.forSaving = forSaving;
@@ -29,10 +26,7 @@ SafetyInput PrescriptionSafety::inputOf(const PrescriptionSheet &sheet, bool for
         safety.quantity = item.quantity;
         if (item.scope == CatalogueLookup::Scope::Herb) {
             safety.kind = SafetyItem::Kind::Herb;
-            for (const QChar unit : BodyText::herbUnits()) {
-                if (item.text.contains(unit))
-                    safety.unit = QString(unit);
-            }
+            safety.unit = item.unit;
         } else if (item.scope == CatalogueLookup::Scope::ChargeItem) {
             safety.kind = SafetyItem::Kind::Charge;
         } else {

@@ -21,7 +21,6 @@ public:
     static bool hasRed(const QList<SafetyWarning> &warnings);
 
 private:
-    SafetyRules m_rules;
     SafetyChecker m_checker;
     PickListRepository &m_catalogue;
 };

@@ -3,6 +3,7 @@
 #include "data/archiverepository.h"
 #include "data/patientrepository.h"
 #include "prescription/patientkey.h"
+#include "prescription/prescriptionhistory.h"
 #include "prescription/prescriptionsheet.h"
 #include "text/amount.h"
 
@@ -19,7 +20,7 @@ ArchiveRecord PrescriptionSaver::recordOf(const PrescriptionSheet &sheet)
     record.id = sheet.id();
     for (int i = 0; i < PrescriptionSheet::FieldCount; ++i)
         record.fields.append(sheet.field(i));
-    record.kind = sheet.kind() == PrescriptionKind::Chinese ? QStringLiteral("中") : QStringLiteral("西");
+    record.kind = storedKind(sheet.kind());
     record.body = sheet.body();
     record.cardText = sheet.cardText();
     record.medicalRecord = sheet.medicalRecord();
@@ -37,9 +38,8 @@ PrescriptionSaver::Result PrescriptionSaver::save(PrescriptionSheet &sheet)
     // The stored date is a date: one typed as 2024-3-1 is stored as 2024-03-01, one that is no date
     // at all is refused before anything is written.
     const QString dateText = sheet.field(PrescriptionSheet::Date).trimmed();
-    QDate date;
     if (!dateText.isEmpty()) {
-        date = QDate::fromString(dateText, QStringLiteral("yyyy-M-d"));
+        const QDate date = PrescriptionHistory::parseDate(dateText);
         if (!date.isValid())
             return {Outcome::Refused,
                     WriteResult::failure(QStringLiteral("保存失败：日期“%1”不是有效的日期，请按“2016-01-03”的格式填写。").arg(dateText))};

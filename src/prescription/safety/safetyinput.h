@@ -3,12 +3,13 @@
 #include <QList>
 #include <QString>
 
+#include "prescription/drugcategories.h"
 #include "prescription/safety/safetyitem.h"
 
 // What the safety check reads from the prescription on screen.
 struct SafetyInput
 {
-    enum class PrescriptionKind { Western, Chinese };
+    using PrescriptionKind = ::PrescriptionKind;
 
     PrescriptionKind kind = PrescriptionKind::Western;
     QList<SafetyItem> items;
