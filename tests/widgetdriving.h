@@ -1,5 +1,7 @@
 #pragma once
 
+#include "namedcontrol.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QInputMethodEvent>
@@ -7,8 +9,6 @@
 #include <QString>
 #include <QStringList>
 #include <QTest>
-
-#include "namedcontrol.h"
 
 // Driving a window's controls with the mouse and the keyboard, as a user does.
 
