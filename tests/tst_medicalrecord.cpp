@@ -63,6 +63,7 @@ private slots:
     void storedRecordFillsTheSections_data();
     void storedRecordFillsTheSections();
     void closingKeepsTheTextsWithThePrescription();
+    void lookingAtTheRecordLeavesNothingToSave();
     void saveStoresTheRecordAndHistoryBringsItBack();
     void toolbarSaveStoresTheRecordTypedMeanwhile();
     void quotingThePrescription();
@@ -305,6 +306,30 @@ void TestMedicalRecord::closingKeepsTheTextsWithThePrescription()
     typeInto(section(2), u"体健"_qs);
     m_record->close();
     QCOMPARE(sheet.medicalRecord(), u"咳嗽三天$$体健$$$咽红\r\n双肺呼吸音粗$$$$"_qs);
+}
+
+// Opening the record of a saved prescription and closing it without typing must not leave the
+// prescription with changes to save: the question on 新建 would then come after every look.
+void TestMedicalRecord::lookingAtTheRecordLeavesNothingToSave()
+{
+    PrescriptionSheet &sheet = m_prescription->sheet();
+    sheet.setField(PrescriptionSheet::Name, u"周八"_qs);
+    sheet.setField(PrescriptionSheet::Diagnosis, u"感冒"_qs);
+    QVERIFY(m_prescription->saveWithLayout());
+    openRecord(m_prescription);
+    QCOMPARE(m_record->sections(), nineSections(7, u"感冒"_qs));
+    QTest::mouseClick(child<QPushButton>(u"关闭"_qs), Qt::LeftButton);
+    QCOMPARE(sheet.medicalRecord(), QString());
+    QVERIFY(!m_prescription->hasUnsavedChanges());
+
+    // Typing is a change, kept with the prescription, even when it is typed away again.
+    openRecord(m_prescription);
+    typeInto(section(0), u"咳"_qs);
+    QCOMPARE(sheet.medicalRecord(), u"咳$$$$$$$感冒$$"_qs);
+    section(0)->clear();
+    QTest::mouseClick(child<QPushButton>(u"关闭"_qs), Qt::LeftButton);
+    QCOMPARE(sheet.medicalRecord(), u"$$$$$$$感冒$$"_qs);
+    QVERIFY(m_prescription->hasUnsavedChanges());
 }
 
 void TestMedicalRecord::saveStoresTheRecordAndHistoryBringsItBack()

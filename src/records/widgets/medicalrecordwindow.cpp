@@ -269,10 +269,12 @@ void MedicalRecordWindow::load()
     m_patient->setText(source.field(PrescriptionSheet::Name));
 
     const QString record = source.medicalRecord();
+    m_derivedRecord.clear();
     if (record.isEmpty()) {
         for (QTextEdit *box : std::as_const(m_sections))
             box->clear();
         m_sections[MedicalRecordForm::Diagnosis]->setPlainText(source.field(PrescriptionSheet::Diagnosis));
+        m_derivedRecord = MedicalRecordText::join(sections());
     } else {
         // A record with fewer sections fills those it has; the others stay empty.
         const QStringList parts = MedicalRecordText::split(record);
@@ -299,8 +301,13 @@ void MedicalRecordWindow::writeBack()
 {
     if (m_detached)
         return;
-    if (PrescriptionSheet *target = sheet())
-        target->setMedicalRecord(MedicalRecordText::join(sections()));
+    PrescriptionSheet *target = sheet();
+    if (!target)
+        return;
+    const QString record = MedicalRecordText::join(sections());
+    if (target->medicalRecord().isEmpty() && record == m_derivedRecord)
+        return;
+    target->setMedicalRecord(record);
 }
 
 void MedicalRecordWindow::fillTemplates()

@@ -83,6 +83,10 @@ private:
     // Set while the record is put into the boxes, and once the window has closed: the boxes then
     // no longer speak for the prescription's record.
     bool m_detached = true;
+    // What opening made of a prescription without a record (empty sections, its diagnosis): as
+    // long as the sections hold just that, the prescription keeps its empty record, so looking at
+    // the record does not leave the prescription with changes to save.
+    QString m_derivedRecord;
 
     QList<QLabel *> m_headerLabels;
     QList<QTextEdit *> m_sections;
