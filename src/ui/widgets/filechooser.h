@@ -15,10 +15,14 @@ public:
     virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter, const QString &folder) = 0;
 };
 
-// The system's file dialogs.
+// The system's file dialogs. A file to write is proposed in the folder last written to, at first
+// in the user's documents, rather than wherever the program happened to be started from.
 class DialogFileChooser : public FileChooser
 {
 public:
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter) override;
     QString openFileName(QWidget *parent, const QString &title, const QString &filter, const QString &folder) override;
+
+private:
+    QString m_saveFolder;
 };
