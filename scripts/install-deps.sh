@@ -8,6 +8,7 @@ packages=(
     libsqlite3-dev
     pkg-config libfreexl-dev libminizip-dev
     python3-xlrd
+    mdbtools mdbtools-dev
     fonts-noto-cjk
     poppler-utils
     xvfb xauth
