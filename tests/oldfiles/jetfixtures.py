@@ -116,7 +116,7 @@ def small_main():
         # The same key as the first prescription: the later row must not vanish.
         archive_row("PC1A20080301093000", "王堃", datetime.date(2008, 3, 1), **{"6": "复诊"}),
         # 科别 holds at most 10 characters.
-        archive_row("PC1A20080303080000", "孙立", datetime.date(2008, 3, 3), **{"3": "中西医结合内科门诊部"}),
+        archive_row("PC1A20080303080000", "孙立", datetime.date(2008, 3, 3), **{"3": "中西医结合内科专科门诊部"}),
         # A stored double no calendar knows.
         archive_row("PC1A20080304080000", "钱多", {"days": 1.0e7}),
         archive_row("PC1A20080305080000", "周全", datetime.datetime(2008, 3, 5, 14, 20, 5)),
