@@ -10,6 +10,7 @@
 #include "data/databasecreator.h"
 #include "data/databasefilecheck.h"
 #include "data/databaseupgrade.h"
+#include "data/oldfileconversion.h"
 #include "data/serveraddress.h"
 #include "data/settingsrepository.h"
 
@@ -136,6 +137,21 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
     const QDir local(values.dataFolder);
     const QString localMain = local.filePath(databaseFileName(DatabaseKind::Main));
     const QString localStats = local.filePath(databaseFileName(DatabaseKind::Stats));
+    // The old program's files are not foreign: they are offered for conversion, and until then
+    // nothing in the folder is created or changed.
+    QStringList oldFiles;
+    for (const QString &path : {localMain, localStats}) {
+        if (OldFileConversion::isOldFile(path))
+            oldFiles.append(QDir::toNativeSeparators(path));
+    }
+    if (!oldFiles.isEmpty()) {
+        result.oldDataFound = true;
+        result.oldDataExplanation = QStringLiteral("数据文件夹中的%1是旧版电子处方程序的数据库，本程序不能直接使用。\n"
+                                                   "转换会把其中的全部数据（处方、患者、药品、模板、统计等）复制到新数据库中；"
+                                                   "旧版数据库原样移到“%2”文件夹保存，不会被改动。")
+                                        .arg(oldFiles.join(QStringLiteral("和")), QDir::toNativeSeparators(OldFileConversion::oldFilesFolder(values.dataFolder)));
+        return result;
+    }
     for (const auto &[path, kind] : {std::pair{localMain, DatabaseKind::Main}, std::pair{localStats, DatabaseKind::Stats}}) {
         const DatabaseFileCheck::Verdict verdict = DatabaseFileCheck::check(path, kind, busyTimeoutMs);
         if (refuse(result, verdict, path))

@@ -19,8 +19,12 @@ struct StartupResult
     QString fatalError;
     // The fatal error is a file another computer holds: trying again may succeed.
     bool retryable = false;
+    // The data folder holds the old program's files: nothing was touched, and the program can
+    // run only after they are converted (oldDataExplanation says what was found).
+    bool oldDataFound = false;
+    QString oldDataExplanation;
 
-    bool canRun() const { return fatalError.isEmpty(); }
+    bool canRun() const { return fatalError.isEmpty() && !oldDataFound; }
 };
 
 // Chooses the data folder, creates missing database files, picks local or shared databases,

@@ -11,6 +11,7 @@
 #include "app/installationprefix.h"
 #include "app/startuproutine.h"
 #include "app/widgets/loginwindow.h"
+#include "app/widgets/olddataoffer.h"
 #include "print/cjkfonts.h"
 #include "ui/widgets/mainwindow.h"
 #include "version.h"
@@ -24,6 +25,12 @@ std::optional<StartupResult> startUp(const DriveLayout &drives)
         StartupResult startup = StartupRoutine::run(drives, QPrinterInfo::defaultPrinterName(), installationPrefix());
         if (startup.canRun())
             return startup;
+        if (startup.oldDataFound) {
+            // Converted files are checked like any others by the next round.
+            if (!OldDataOffer::run(startup.values.dataFolder, startup.oldDataExplanation))
+                return std::nullopt;
+            continue;
+        }
         if (!startup.retryable) {
             QMessageBox::critical(nullptr, QStringLiteral("提示"), startup.fatalError);
             return std::nullopt;

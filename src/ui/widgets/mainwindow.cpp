@@ -30,6 +30,7 @@
 #include "ui/widgets/aboutwindow.h"
 #include "ui/widgets/filechooser.h"
 #include "ui/widgets/helpviewer.h"
+#include "ui/widgets/olddataimportwindow.h"
 #include "ui/widgets/servermigrationwindow.h"
 #include "ui/widgets/settingswindow.h"
 #include "version.h"
@@ -262,6 +263,7 @@ void MainWindow::openSettings()
     delete m_settingsWindow;
     m_settingsWindow = new SettingsWindow(m_services.settings(), m_services.values().startupPrinterName, this);
     connect(m_settingsWindow, &SettingsWindow::migrationRequested, this, &MainWindow::openServerMigration);
+    connect(m_settingsWindow, &SettingsWindow::oldDataImportRequested, this, &MainWindow::openOldDataImport);
     m_settingsWindow->show();
 }
 
@@ -281,6 +283,22 @@ ServerMigrationWindow *MainWindow::openServerMigration()
         this);
     m_migrationWindow->show();
     return m_migrationWindow;
+}
+
+OldDataImportWindow *MainWindow::openOldDataImport()
+{
+    delete m_oldDataImportWindow;
+    const DatabaseLocation main = m_services.mainLocation();
+    const DatabaseLocation stats = m_services.statsLocation();
+    const QString reportFolder = m_services.values().dataFolder;
+    m_oldDataImportWindow = new OldDataImportWindow(
+        [main, stats, reportFolder](const QString &oldMain, const QString &oldStats, const OldFileConversion::Options &options,
+                                    const OldFileConversion::Progress &progress) {
+            return OldFileConversion::importInto(oldMain, oldStats, main, stats, reportFolder, options, progress);
+        },
+        *m_files, this);
+    m_oldDataImportWindow->show();
+    return m_oldDataImportWindow;
 }
 
 void MainWindow::openAbout()

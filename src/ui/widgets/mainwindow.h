@@ -15,6 +15,7 @@ class MedicalRecordWindow;
 class PrescriptionWindow;
 class QMdiArea;
 class QMdiSubWindow;
+class OldDataImportWindow;
 class ServerMigrationWindow;
 class SettingsWindow;
 class TemplateWindow;
@@ -47,6 +48,8 @@ public:
     // Opens the move of the data files onto a PostgreSQL server (from the settings window); null,
     // after saying so, when the data is on a server already.
     ServerMigrationWindow *openServerMigration();
+    // Opens the import of the old program's files (from the settings window).
+    OldDataImportWindow *openOldDataImport();
 
 signals:
     // After the exit backup; the application ends on it, with a non-zero code when the backup failed.
@@ -87,6 +90,7 @@ private:
     QPointer<QMdiSubWindow> m_prescription;
     QPointer<SettingsWindow> m_settingsWindow;
     QPointer<ServerMigrationWindow> m_migrationWindow;
+    QPointer<OldDataImportWindow> m_oldDataImportWindow;
     QPointer<HelpViewer> m_helpViewer;
     bool m_closing = false;
 };

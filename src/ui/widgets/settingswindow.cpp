@@ -107,8 +107,12 @@ SettingsWindow::SettingsWindow(ClinicSettings &settings, const QString &startupP
     auto *migrate = new QPushButton(QStringLiteral("迁移到数据库服务器…"), this);
     migrate->setObjectName(QStringLiteral("迁移到数据库服务器"));
     connect(migrate, &QPushButton::clicked, this, &SettingsWindow::migrationRequested);
+    auto *importOld = new QPushButton(QStringLiteral("导入旧版数据…"), this);
+    importOld->setObjectName(QStringLiteral("导入旧版数据"));
+    connect(importOld, &QPushButton::clicked, this, &SettingsWindow::oldDataImportRequested);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(migrate);
+    buttons->addWidget(importOld);
     buttons->addStretch();
     buttons->addWidget(saveButton);
     buttons->addWidget(cancelButton);

@@ -24,6 +24,8 @@ public:
 signals:
     // The user asked to move the data from the files onto a PostgreSQL server.
     void migrationRequested();
+    // The user asked to import the old program's files.
+    void oldDataImportRequested();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
