@@ -14,11 +14,11 @@
 
 #include "app/drivelayout.h"
 #include "app/startuproutine.h"
+#include "app/widgets/olddataimportwindow.h"
 #include "app/widgets/olddataoffer.h"
 #include "data/databasefilecheck.h"
 #include "data/oldfileconversion.h"
 #include "data/oldjetfile.h"
-#include "ui/widgets/olddataimportwindow.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/widgets/olddataimportwindow.h"
+#include "app/widgets/olddataimportwindow.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
