@@ -146,6 +146,7 @@ void TestOldFiles::recognisesOldFiles_data()
 {
     QTest::addColumn<QByteArray>("head");
     QTest::addColumn<int>("version");
+    QTest::addColumn<int>("verdict");
     QByteArray jet3(4096, '\0');
     jet3.replace(4, 15, "Standard Jet DB");
     QByteArray jet4 = jet3;
@@ -153,21 +154,26 @@ void TestOldFiles::recognisesOldFiles_data()
     QByteArray accdb = jet3;
     accdb.replace(4, 15, "Standard ACE DB");
     accdb[0x14] = 2;
-    QTest::newRow("Jet 3") << jet3 << int(OldJetFile::Version::Jet3);
-    QTest::newRow("Jet 4") << jet4 << int(OldJetFile::Version::Jet4);
-    QTest::newRow("a later Access file") << accdb << int(OldJetFile::Version::NotJet);
-    QTest::newRow("one of ours") << QByteArray("SQLite format 3\0", 16) + QByteArray(100, '\0') << int(OldJetFile::Version::NotJet);
-    QTest::newRow("too short") << QByteArray("\0\1\0\0Standard Jet", 16) << int(OldJetFile::Version::NotJet);
+    using Verdict = DatabaseFileCheck::Verdict;
+    QTest::newRow("Jet 3") << jet3 << int(OldJetFile::Version::Jet3) << int(Verdict::OldProgram);
+    QTest::newRow("Jet 4") << jet4 << int(OldJetFile::Version::Jet4) << int(Verdict::OldProgram);
+    QTest::newRow("a later Access file") << accdb << int(OldJetFile::Version::NotJet) << int(Verdict::NotOurs);
+    QTest::newRow("a SQLite file without our tables") << QByteArray("SQLite format 3\0", 16) + QByteArray(100, '\0') << int(OldJetFile::Version::NotJet)
+                                                        << int(Verdict::NotOurs);
+    QTest::newRow("too short") << QByteArray("\0\1\0\0Standard Jet", 16) << int(OldJetFile::Version::NotJet) << int(Verdict::NotOurs);
 }
 
 void TestOldFiles::recognisesOldFiles()
 {
     QFETCH(QByteArray, head);
     QFETCH(int, version);
+    QFETCH(int, verdict);
     QTemporaryDir dir;
     const QString path = dir.filePath(MainName);
     QVERIFY(writeTestFile(path, head));
     QCOMPARE(int(OldJetFile::version(path)), version);
+    // The file check (which judges another computer's files too) does not call them foreign.
+    QCOMPARE(int(DatabaseFileCheck::check(path, DatabaseKind::Main)), verdict);
 }
 
 void TestOldFiles::conversion_data()

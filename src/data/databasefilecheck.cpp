@@ -8,6 +8,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "data/oldjetfile.h"
 #include "data/writeresult.h"
 
 namespace {
@@ -46,7 +47,7 @@ DatabaseFileCheck::Verdict DatabaseFileCheck::check(const QString &path, Databas
     case Header::Unreadable:
         return Verdict::NoPermission;
     case Header::Other:
-        return Verdict::NotOurs;
+        return OldJetFile::version(path) == OldJetFile::Version::NotJet ? Verdict::NotOurs : Verdict::OldProgram;
     case Header::Sqlite:
         break;
     }
@@ -113,6 +114,11 @@ QString DatabaseFileCheck::message(Verdict verdict, const QString &path)
     case Verdict::NotOurs:
         return QStringLiteral("文件“%1”不是本程序的数据库，或者已经损坏。\n为了不破坏其中的数据，程序不会改动它，现在退出。\n"
                               "请把这个文件移走或交给维护人员检查后再启动程序。")
+            .arg(shown);
+    case Verdict::OldProgram:
+        // Converting happens on the computer that holds the file, never across the network.
+        return QStringLiteral("文件“%1”是旧版电子处方程序的数据库，本程序不能直接使用。\n"
+                              "请在存放这个文件的电脑上启动本程序，按提示把它转换成新数据库后再使用。")
             .arg(shown);
     case Verdict::Missing:
     case Verdict::Ours:

@@ -12,7 +12,8 @@
 class DatabaseFileCheck
 {
 public:
-    enum class Verdict { Missing, Ours, NotOurs, Busy, NoPermission, Unreachable };
+    // OldProgram: a file of the old Windows program (Jet), which start-up offers to convert.
+    enum class Verdict { Missing, Ours, NotOurs, OldProgram, Busy, NoPermission, Unreachable };
 
     static Verdict check(const QString &path, DatabaseKind kind, int busyTimeoutMs = Database::DefaultBusyTimeoutMs);
     // A file, or a schema on the server; why the server could not be reached goes to `problem`.
