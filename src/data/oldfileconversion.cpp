@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
+#include <QSqlError>
 #include <QSqlQuery>
 
 #include "data/database.h"
@@ -187,7 +188,15 @@ WriteResult OldFileConversion::copyFile(OldJetFile &old, Database &target, Datab
         // those of a new one all come in, however many there are.
         const bool groupKey = table->name() == QStringLiteral("统计");
 
-        const QString fullInsert = insertSql(table->name(), columns, RowsPerInsert);
+        // The server takes many rows per statement (one round trip each). A SQLite file takes one
+        // statement prepared once and run per row: SQLite looks each of a statement's parameters
+        // up by position in a list, so a statement of thousands of parameters costs their square.
+        const bool onServer = target.engine() == SqlEngine::Postgres;
+        const int rowsPerInsert = onServer ? RowsPerInsert : 1;
+        const QString fullInsert = insertSql(table->name(), columns, rowsPerInsert);
+        QSqlQuery prepared(target.connection());
+        if (!onServer && !prepared.prepare(fullInsert))
+            return WriteResult::fromSqlError(prepared.lastError(), QStringLiteral("无法写入新数据库"));
         QVariantList batch;
         int batchRows = 0;
         WriteResult failure;
@@ -195,7 +204,15 @@ WriteResult OldFileConversion::copyFile(OldJetFile &old, Database &target, Datab
         auto flush = [&] {
             if (batchRows == 0)
                 return true;
-            const WriteResult written = target.exec(batchRows == RowsPerInsert ? fullInsert : insertSql(table->name(), columns, batchRows), batch);
+            WriteResult written;
+            if (onServer) {
+                written = target.exec(batchRows == rowsPerInsert ? fullInsert : insertSql(table->name(), columns, batchRows), batch);
+            } else {
+                for (int i = 0; i < batch.size(); ++i)
+                    prepared.bindValue(i, batch.at(i));
+                if (!prepared.exec())
+                    written = WriteResult::fromSqlError(prepared.lastError(), QStringLiteral("无法写入新数据库"));
+            }
             batch.clear();
             batchRows = 0;
             if (!written.ok)
@@ -263,7 +280,7 @@ WriteResult OldFileConversion::copyFile(OldJetFile &old, Database &target, Datab
             } else {
                 batch += values;
                 ++count.newRows;
-                if (++batchRows == RowsPerInsert && !flush())
+                if (++batchRows == rowsPerInsert && !flush())
                     return false;
             }
             if (progress && count.oldRows % ProgressEvery == 0 && !progress(table->name(), count.oldRows)) {
