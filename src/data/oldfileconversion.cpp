@@ -140,7 +140,7 @@ WriteResult OldFileConversion::copyFile(OldJetFile &old, Database &target, Datab
         if (!oldTables.contains(table->name())) {
             // A table the old file lacks holds nothing to bring over; its key tables must be there.
             if (table->name() == QStringLiteral("档案") || table->name() == QStringLiteral("统计"))
-                return WriteResult::failure(QStringLiteral("旧版数据库中没有表“%1”，它不是旧版程序的数据文件。").arg(table->name()));
+                return WriteResult::failure(QStringLiteral("旧版数据库中没有表“%1”：文件可能已经损坏，或者不是旧版程序的数据文件。").arg(table->name()));
             result.notes.append(QStringLiteral("旧版数据库中没有表“%1”，新数据库中的这个表保持原样。").arg(table->name()));
             result.counts.append(count);
             continue;
@@ -210,8 +210,10 @@ WriteResult OldFileConversion::copyFile(OldJetFile &old, Database &target, Datab
             } else {
                 for (int i = 0; i < batch.size(); ++i)
                     prepared.bindValue(i, batch.at(i));
-                if (!prepared.exec())
-                    written = WriteResult::fromSqlError(prepared.lastError(), QStringLiteral("无法写入新数据库"));
+                if (!prepared.exec()) {
+                    const QSqlError error = prepared.lastError();
+                    written = WriteResult::failure(describeDatabaseProblem(error.nativeErrorCode().toInt(), error.databaseText()), error.text());
+                }
             }
             batch.clear();
             batchRows = 0;
@@ -373,8 +375,8 @@ OldFileConversion::Result OldFileConversion::convertDataFolder(const QString &da
                 copied = guard.commit();
         }
         if (!copied.ok) {
-            if (!copied.detail.isEmpty() && !result.cancelled)
-                copied.message += QStringLiteral("\n") + describeDatabaseProblem(0, copied.detail);
+            if (!result.cancelled)
+                copied.message = QStringLiteral("转换没有完成，旧版数据库保持原样。\n") + copied.message;
             return abandon(copied);
         }
     }
@@ -503,9 +505,7 @@ OldFileConversion::Result OldFileConversion::importInto(const QString &oldMain, 
             copied.message = QStringLiteral("处方等数据已导入，但用药统计没有导入：") + copied.message;
     }
     if (!copied.ok) {
-        result.write = copied.detail.isEmpty() || result.cancelled
-            ? copied
-            : WriteResult::failure(copied.message + QStringLiteral("\n") + describeDatabaseProblem(0, copied.detail), copied.detail);
+        result.write = copied;
         // Only when the main data came in does the report stay, to say what did.
         if (!mainCommitted) {
             QFile::remove(result.reportPath);
