@@ -89,21 +89,22 @@ private:
     void fill(int years)
     {
         const QString n = QStringLiteral("with recursive n(i) as (select 0 union all select i + 1 from n where i < %1 - 1) ");
-        const QString name = QStringLiteral("substr(?1, 1 + %1 % %2, 1) || substr(?2, 1 + (%1 / %2) % 30, 1) || substr(?2, 1 + (%1 / %3) % 30, 1)");
-        const QString patientName = name.arg(QStringLiteral("p")).arg(Surnames).arg(Surnames * 30);
+        // The name texts are the benchmark's own constants.
+        const QString name = QStringLiteral("substr(%4, 1 + %1 % %2, 1) || substr(%5, 1 + (%1 / %2) % 30, 1) || substr(%5, 1 + (%1 / %3) % 30, 1)");
+        const QString patientName =
+            name.arg(QStringLiteral("p")).arg(Surnames).arg(Surnames * 30).arg(quotedText(SurnameText), quotedText(GivenText));
         {
             Database main(mainPath);
             mustWrite(main, QStringLiteral("BEGIN"));
             mustWrite(main, n.arg(years * PatientsPerYear)
                                 + QStringLiteral("insert into \"患者信息\" (\"序号\", \"姓名\", \"性别\", \"年龄\", \"住址\", \"电话\") "
-                                                 "select printf('P%08d', p), %1, case p % 2 when 0 then '男' else '女' end, "
+                                                 "select 'P' || substr('0000000' || p, -8), %1, case p % 2 when 0 then '男' else '女' end, "
                                                  "cast(1940 + p % 80 as text), '城关镇幸福路' || (p % 300) || '号', '13800000000' "
                                                  "from (select i as p from n)")
-                                      .arg(patientName),
-                      {SurnameText, GivenText});
+                                      .arg(patientName));
             mustWrite(main, n.arg(years * PrescriptionsPerYear)
                                 + QStringLiteral("insert into \"档案\" (\"序号\", \"0\", \"1\", \"2\", \"4\", \"5\", \"6\", \"7\", \"16\", \"T1\", \"计价\", \"类别\", \"发药\") "
-                                                 "select printf('B%014d', i), %1, case p % 2 when 0 then '男' else '女' end, "
+                                                 "select 'B' || substr('0000000000000' || i, -14), %1, case p % 2 when 0 then '男' else '女' end, "
                                                  "cast(p % 80 as text) || '岁', '城关镇幸福路' || (p % 300) || '号 13800000000', "
                                                  "date('2015-01-01', '+' || (i * 3652 / %2) || ' days'), '上呼吸道感染', '张医师', "
                                                  "printf('%.2f', 10 + i % 90), "
@@ -112,8 +113,7 @@ private:
                                                  "from (select i, (i * 7) % %3 as p from n)")
                                       .arg(patientName)
                                       .arg(years * PrescriptionsPerYear)
-                                      .arg(years * PatientsPerYear),
-                      {SurnameText, GivenText});
+                                      .arg(years * PatientsPerYear));
             mustWrite(main, QStringLiteral("delete from \"商品\""));
             mustWrite(main, n.arg(CatalogueEntries)
                                 + QStringLiteral("insert into \"商品\" (\"ID号\", \"名称\", \"拼音\", \"查询\", \"常用量\", \"单位\", \"单价\", \"用法\", \"分类\") "
@@ -153,8 +153,10 @@ Home &tenYears()
 class OtherComputer
 {
 public:
-    explicit OtherComputer(const QString &path)
-        : m_thread([this, path] { run(path); })
+    // Saves every few milliseconds by default: every moment of the work measured is tried.
+    explicit OtherComputer(const QString &path, int intervalMs = 3)
+        : m_intervalMs(intervalMs)
+        , m_thread([this, path] { run(path); })
     {
     }
     ~OtherComputer() { stop(); }
@@ -184,10 +186,12 @@ private:
                 while (took > longest && !m_longestNs.compare_exchange_weak(longest, took)) {
                 }
             }
-            QThread::msleep(3);
+            for (int slept = 0; slept < m_intervalMs && !m_stop; slept += 5)
+                QThread::msleep(5);
         }
     }
 
+    int m_intervalMs;
     std::atomic<bool> m_stop{false};
     std::atomic<qint64> m_longestNs{0};
     std::atomic<int> m_writes{0};
@@ -253,22 +257,27 @@ void BM_OtherWriteWaitDuringQuickCheck(benchmark::State &state)
     state.counters["longest_wait_ms"] = longest;
 }
 
+// The exit backup while another computer saves now and then (range: milliseconds between its
+// saves). Each save makes the copy start over; when saves never pause long enough for a whole
+// copy, the backup is given up after half a minute (the older copy stays) — `completed` says
+// whether it was taken.
 void BM_ExitBackupWhileOtherWrites(benchmark::State &state)
 {
     double longest = 0;
     int writes = 0;
+    int completed = 0;
     for (auto _ : state) {
-        OtherComputer other(tenYears().mainPath);
+        OtherComputer other(tenYears().mainPath, int(state.range(0)));
         QThread::msleep(20);
         const QStringList failures = ExitBackup::run(tenYears().mainPath, tenYears().statsPath, tenYears().backupRoot(), QDate(2026, 12, 10));
         other.stop();
-        if (!failures.isEmpty())
-            state.SkipWithError(qPrintable(failures.join(u'\n')));
+        completed += failures.isEmpty() ? 1 : 0;
         longest = qMax(longest, other.longestWaitMs());
         writes += other.writes();
     }
     state.counters["longest_wait_ms"] = longest;
     state.counters["other_writes"] = writes;
+    state.counters["completed"] = completed;
 }
 
 // The copy as it was taken before: one backup step over the whole file.
@@ -474,7 +483,7 @@ BENCHMARK(BM_StartUpTenYearsAgainstFresh)->Unit(benchmark::kMillisecond)->UseMan
 BENCHMARK(BM_QuickCheckTenYears)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_OtherWriteWaitDuringStartUp)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_OtherWriteWaitDuringQuickCheck)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_ExitBackupWhileOtherWrites)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ExitBackupWhileOtherWrites)->Unit(benchmark::kMillisecond)->Arg(3)->Arg(5000)->Iterations(1);
 BENCHMARK(BM_OnePassBackupWhileOtherWrites)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_PatientKeystrokeAfterOtherWrite)->Unit(benchmark::kMillisecond)->Arg(0)->Arg(1)->Arg(2)->Iterations(20);
 BENCHMARK(BM_PatientListWholeLoad)->Unit(benchmark::kMillisecond)->Iterations(5);

@@ -14,15 +14,19 @@
 namespace {
 
 constexpr int BusyRetries = 400;
-// Between steps the file is free for this long: a writer's busy handler, sleeping a few
-// milliseconds between tries, gets its turn there.
-constexpr int PauseMs = 12;
+// Between steps the file is free for this long: a writer's busy handler, sleeping up to 25
+// milliseconds between tries once it has waited a while, gets its turn there.
+constexpr int PauseMs = 25;
 // A step aims at this long a hold of the file, whatever the disk's speed.
-constexpr qint64 StepTargetNs = 8'000'000;
+constexpr qint64 StepTargetNs = 12'000'000;
 constexpr int FirstStepPages = 64;
-constexpr int MostStepPages = 4096;
-// After this many writes elsewhere made the copy start over, it is taken in one pass.
-constexpr int MostRestarts = 5;
+constexpr int MostStepPages = 8192;
+// Writes come in bursts (a save writes several tables): after one made the copy start over,
+// let the rest pass first.
+constexpr int AfterRestartMs = 500;
+// A copy overtaken by writes elsewhere for this long is given up (the older copy stays) rather
+// than taken in one pass, which would make the other computers wait for the whole file.
+constexpr qint64 MostCopyingMs = 30'000;
 
 std::filesystem::path nativePath(const QString &path)
 {
@@ -45,12 +49,15 @@ WriteResult runBackup(sqlite3 *source, sqlite3 *destination, const DatabaseBacku
     int rc = SQLITE_OK;
     int pages = FirstStepPages;
     int busy = 0;
-    int restarts = 0;
     int lastRemaining = -1;
+    bool overtaken = false;
+    QElapsedTimer copying;
+    copying.start();
     QElapsedTimer timer;
     for (;;) {
+        const int stepPages = pages;
         timer.start();
-        rc = sqlite3_backup_step(backup, restarts >= MostRestarts ? -1 : pages);
+        rc = sqlite3_backup_step(backup, stepPages);
         const qint64 took = timer.nsecsElapsed();
         if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
             if (++busy > BusyRetries)
@@ -63,23 +70,28 @@ WriteResult runBackup(sqlite3 *source, sqlite3 *destination, const DatabaseBacku
             break;
         const int remaining = sqlite3_backup_remaining(backup);
         const int total = sqlite3_backup_pagecount(backup);
-        // Another connection wrote: SQLite begins the copy again.
-        if (lastRemaining >= 0 && remaining > lastRemaining)
-            ++restarts;
-        lastRemaining = remaining;
         if (progress)
             progress(total - remaining, total);
         if (took < StepTargetNs / 2)
             pages = qMin(pages * 2, MostStepPages);
         else if (took > StepTargetNs * 2)
             pages = qMax(pages / 2, 8);
-        QThread::msleep(PauseMs);
+        // Another connection wrote: SQLite began the copy again.
+        const bool restarted = lastRemaining >= 0 && remaining != qMax(0, lastRemaining - stepPages);
+        lastRemaining = remaining;
+        if (restarted && copying.elapsed() > MostCopyingMs) {
+            overtaken = true;
+            break;
+        }
+        QThread::msleep(restarted ? AfterRestartMs : PauseMs);
     }
     if (rc == SQLITE_DONE && progress) {
         const int total = sqlite3_backup_pagecount(backup);
         progress(total, total);
     }
     sqlite3_backup_finish(backup);
+    if (overtaken)
+        return WriteResult::failure(QStringLiteral("其他电脑一直在写入数据，本次没能取得完整的副本。请在其他电脑空闲时再退出程序"));
     if (rc != SQLITE_DONE)
         return sqliteFailure(rc, nullptr);
     return WriteResult::success();

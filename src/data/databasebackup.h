@@ -11,7 +11,8 @@
 // Consistent copies of live database files, taken with SQLite's online backup while other
 // computers may be writing to them. The copy is made in short steps with the file released between
 // them, so a writer elsewhere waits for one step at most; a write meanwhile makes the copy start
-// over. A copy replaces an older one only when it is complete and passes SQLite's full
+// over, and a copy overtaken by writes for half a minute is given up rather than taken with the
+// file held. A copy replaces an older one only when it is complete and passes SQLite's full
 // integrity_check (run on the copy, so it holds up nobody), so a damaged database never pushes out
 // the last good copy.
 class DatabaseBackup
