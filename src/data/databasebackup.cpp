@@ -20,7 +20,8 @@ constexpr int PauseMs = 25;
 // A step aims at this long a hold of the file, whatever the disk's speed.
 constexpr qint64 StepTargetNs = 12'000'000;
 constexpr int FirstStepPages = 64;
-constexpr int MostStepPages = 8192;
+// A busy disk or processor can make a large step slow before the step size adapts.
+constexpr int MostStepPages = 1024;
 // Writes come in bursts (a save writes several tables): after one made the copy start over,
 // let the rest pass first.
 constexpr int AfterRestartMs = 500;
