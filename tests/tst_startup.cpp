@@ -11,16 +11,8 @@
 #include "app/installationprefix.h"
 #include "app/startuproutine.h"
 #include "data/database.h"
+#include "data/databaserepair.h"
 #include "data/settingsrepository.h"
-
-namespace {
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QVERIFY(writeTestFile(path, content));
-}
-
-} // namespace
 
 // Start-up on temporary folders standing for drive C:, drive D: and another computer's share.
 class TestStartup : public QObject
@@ -36,6 +28,7 @@ private slots:
     void firstStartCreatesBothFiles();
     void deletingOnlyStatisticsRecreatesOnlyIt();
     void olderFilesGainTheReportIndexes();
+    void damageFoundAtExitIsToldAtNextStart();
     void computerNameFile_data();
     void computerNameFile();
     void remoteShareLackingStatistics();
@@ -84,7 +77,7 @@ void TestStartup::createFolderPathKeepsLeadingSpaces()
     QVERIFY(QFileInfo(m_root->filePath(u"C/电子处方数据库备份/ 星期一"_qs)).isDir());
     QVERIFY(!QFileInfo::exists(m_root->filePath(u"C/电子处方数据库备份/星期一"_qs)));
     // A path whose folders all exist changes nothing on disk.
-    writeFile(m_root->filePath(u"C/电子处方数据库备份/ 星期一/数据库.dat"_qs), "copy");
+    QVERIFY(writeTestFile(m_root->filePath(u"C/电子处方数据库备份/ 星期一/数据库.dat"_qs), "copy"));
     QVERIFY(createFolderPath(backup + u"\\"_qs));
     QCOMPARE(QDir(m_root->filePath(u"C/电子处方数据库备份/ 星期一"_qs)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
              QStringList{u"数据库.dat"_qs});
@@ -156,15 +149,43 @@ void TestStartup::olderFilesGainTheReportIndexes()
     QVERIFY(first.canRun());
     const QList<QPair<QString, QString>> dropped = {{first.values.mainDataPath, u"档案_5"_qs},
                                                     {first.values.statsDataPath, u"统计_日期"_qs}};
+    // The change counters of the lists, too.
+    const QList<QPair<QString, QString>> droppedTriggers = {{first.values.mainDataPath, u"患者信息_inserted"_qs},
+                                                            {first.values.statsDataPath, u"统计_deleted"_qs}};
     for (const auto &[path, index] : dropped) {
         Database db(path);
         QVERIFY(db.exec(u"drop index \"%1\""_qs.arg(index)).ok);
+    }
+    for (const auto &[path, trigger] : droppedTriggers) {
+        Database db(path);
+        QVERIFY(db.exec(u"drop trigger \"%1\""_qs.arg(trigger)).ok);
     }
     QVERIFY(StartupRoutine::run(drives(), QString(), u"TEST"_qs).canRun());
     for (const auto &[path, index] : dropped) {
         Database db(path);
         QCOMPARE(column(db, u"select name from sqlite_master where type = 'index' and name = ?"_qs, {index}), QStringList{index});
     }
+    for (const auto &[path, trigger] : droppedTriggers) {
+        Database db(path);
+        QCOMPARE(column(db, u"select name from sqlite_master where type = 'trigger' and name = ?"_qs, {trigger}), QStringList{trigger});
+    }
+}
+
+void TestStartup::damageFoundAtExitIsToldAtNextStart()
+{
+    const StartupResult first = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
+    QVERIFY(first.canRun());
+    QVERIFY(first.damagedFiles.isEmpty());
+    const QString path = first.values.mainDataPath;
+    QVERIFY(DatabaseRepair::recordDamage(path, u"row 3 missing from index 档案_0"_qs));
+    const QByteArray before = readTestFile(path);
+    const StartupResult next = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
+    QVERIFY(next.canRun());
+    QCOMPARE(next.damagedFiles, QStringList{path});
+    const QString text = StartupRoutine::damageRecordedText(path);
+    QVERIFY2(text.contains(QDir::toNativeSeparators(path)) && text.contains(u"档案_0"_qs), qPrintable(text));
+    // Nothing is written to a file known to be damaged until the user chooses the repair.
+    QCOMPARE(readTestFile(path), before);
 }
 
 void TestStartup::computerNameFile_data()
@@ -191,7 +212,7 @@ void TestStartup::computerNameFile()
         Database shared(share + u"/数据库.dat"_qs);
         QVERIFY(SettingsRepository(shared).setPassword(u"remote"_qs).ok);
     }
-    writeFile(m_root->filePath(u"C/电子处方数据库/计算机名.txt"_qs), nameLine);
+    QVERIFY(writeTestFile(m_root->filePath(u"C/电子处方数据库/计算机名.txt"_qs), nameLine));
 
     const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
     QVERIFY2(result.canRun(), qPrintable(result.fatalError));
@@ -218,7 +239,7 @@ void TestStartup::remoteShareLackingStatistics()
     QVERIFY(StartupRoutine::run(other, QString(), u"HOST"_qs).canRun());
     const QString share = m_root->filePath(u"net/药房/电子处方数据库"_qs);
     QVERIFY(QFile::remove(share + u"/用药统计.dat"_qs));
-    writeFile(m_root->filePath(u"C/电子处方数据库/计算机名.txt"_qs), "药房");
+    QVERIFY(writeTestFile(m_root->filePath(u"C/电子处方数据库/计算机名.txt"_qs), "药房"));
 
     const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
     QVERIFY(result.canRun());
@@ -232,7 +253,7 @@ void TestStartup::foreignMainFileStopsWithoutTouchingIt()
 {
     const QString path = m_root->filePath(u"C/电子处方数据库/数据库.dat"_qs);
     const QByteArray content("这不是数据库\r\n");
-    writeFile(path, content);
+    QVERIFY(writeTestFile(path, content));
     const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
     QVERIFY(!result.canRun());
     QVERIFY2(result.fatalError.contains(QDir::toNativeSeparators(path)), qPrintable(result.fatalError));
@@ -252,6 +273,8 @@ void TestStartup::damagedLockedAndForbiddenFiles_data()
     QTest::newRow("remote file not ours") << u"foreign"_qs << true << false << false << u"不是本程序的数据库"_qs;
     QTest::newRow("damaged settings page") << u"settings page"_qs << false << false << false << u"无法读取登录密码"_qs;
     QTest::newRow("damaged catalogue page") << u"catalogue page"_qs << false << true << false << u"损坏"_qs;
+    // SQLite itself refuses a file shorter than its header says: start-up stops before any write.
+    QTest::newRow("file cut short") << u"truncated"_qs << false << false << false << u"损坏"_qs;
 }
 
 void TestStartup::damagedLockedAndForbiddenFiles()
@@ -268,19 +291,21 @@ void TestStartup::damagedLockedAndForbiddenFiles()
         DriveLayout other;
         other.cRoot = m_root->filePath(u"net/前台电脑"_qs);
         QVERIFY(StartupRoutine::run(other, QString(), u"HOST"_qs).canRun());
-        writeFile(m_root->filePath(u"C/电子处方数据库/计算机名.txt"_qs), "前台电脑");
+        QVERIFY(writeTestFile(m_root->filePath(u"C/电子处方数据库/计算机名.txt"_qs), "前台电脑"));
         path = m_root->filePath(u"net/前台电脑/电子处方数据库/数据库.dat"_qs);
     } else {
         QVERIFY(StartupRoutine::run(drives(), QString(), u"TEST"_qs).canRun());
     }
     if (fault == u"foreign"_qs)
-        writeFile(path, "别人的文件");
+        QVERIFY(writeTestFile(path, "别人的文件"));
     else if (fault == u"forbidden"_qs)
         QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
     else if (fault == u"settings page"_qs)
         QVERIFY(damageTablePage(path, u"设置"_qs));
     else if (fault == u"catalogue page"_qs)
         QVERIFY(damageTablePage(path, u"商品"_qs));
+    else if (fault == u"truncated"_qs)
+        QVERIFY(QFile::resize(path, QFileInfo(path).size() - 4096));
     const QByteArray before = fault == u"forbidden"_qs ? QByteArray() : readTestFile(path);
 
     std::unique_ptr<Database> holder;
@@ -290,7 +315,7 @@ void TestStartup::damagedLockedAndForbiddenFiles()
         QVERIFY(holder->exec(u"BEGIN EXCLUSIVE"_qs).ok);
     }
     const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs, 100);
-    QCOMPARE(result.canRun(), runs);
+    QVERIFY2(result.canRun() == runs, qPrintable(result.fatalError));
     QCOMPARE(result.retryable, retryable);
     const QString shown = runs ? result.warnings.join(u'\n') : result.fatalError;
     QVERIFY2(shown.contains(message), qPrintable(shown));
@@ -336,10 +361,10 @@ void TestStartup::passwordFailsClosed()
 void TestStartup::leftoversOfAnInterruptedStartAreRemoved()
 {
     const QString folder = m_root->filePath(u"C/电子处方数据库"_qs);
-    writeFile(folder + u"/.数据库.dat.4711.creating"_qs, QByteArray(229 * 1024, 'x'));
-    writeFile(folder + u"/.数据库.dat.4711.creating-journal"_qs, QByteArray(512, 'x'));
-    writeFile(folder + u"/.用药统计.dat.4712.creating"_qs, "x");
-    writeFile(folder + u"/病人照片.jpg"_qs, "keep");
+    QVERIFY(writeTestFile(folder + u"/.数据库.dat.4711.creating"_qs, QByteArray(229 * 1024, 'x')));
+    QVERIFY(writeTestFile(folder + u"/.数据库.dat.4711.creating-journal"_qs, QByteArray(512, 'x')));
+    QVERIFY(writeTestFile(folder + u"/.用药统计.dat.4712.creating"_qs, "x"));
+    QVERIFY(writeTestFile(folder + u"/病人照片.jpg"_qs, "keep"));
     const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
     QVERIFY(result.canRun());
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
@@ -349,7 +374,7 @@ void TestStartup::leftoversOfAnInterruptedStartAreRemoved()
 void TestStartup::unusableDataFolderStops()
 {
     // A file where the data folder should be: the folder cannot be created.
-    writeFile(m_root->filePath(u"C/电子处方数据库"_qs), "blocking");
+    QVERIFY(writeTestFile(m_root->filePath(u"C/电子处方数据库"_qs), "blocking"));
     const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
     QVERIFY(!result.canRun());
     QVERIFY(result.fatalError.contains(u"无法创建数据文件夹"_qs));

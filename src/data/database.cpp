@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 
+#include "data/changecounters.h"
 #include "data/serverschema.h"
 #include "data/sqlfunctions.h"
 #include "data/sqlrow.h"
@@ -66,7 +67,7 @@ QSqlDatabase Database::connection()
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeoutMs));
     if (!db.open()) {
-        m_lastError = WriteResult::fromSqlError(db.lastError(), QStringLiteral("无法打开数据库“%1”").arg(QDir::toNativeSeparators(path))).message;
+        m_lastError = writeResultOf(db.lastError(), QStringLiteral("无法打开数据库“%1”").arg(QDir::toNativeSeparators(path))).message;
         return db;
     }
     registerSqlFunctions(db);
@@ -100,7 +101,7 @@ QSqlDatabase Database::openServer(QSqlDatabase db)
     if (!setup.exec(ServerSchema::searchPathStatement(m_location.schema()))
         || !setup.exec(QStringLiteral("SET lock_timeout = %1").arg(m_busyTimeoutMs))
         || !setup.exec(QStringLiteral("SET client_min_messages = warning"))) {
-        m_lastError = WriteResult::fromSqlError(setup.lastError(), QStringLiteral("无法连接数据库服务器“%1”").arg(address.displayText())).message;
+        m_lastError = writeResultOf(setup.lastError(), QStringLiteral("无法连接数据库服务器“%1”").arg(address.displayText())).message;
         db.close();
         return db;
     }
@@ -131,7 +132,7 @@ QSqlDatabase Database::startRead()
 
 void Database::readFailed(const QSqlError &error, QSqlDatabase &db)
 {
-    m_readError = WriteResult::fromSqlError(error, QStringLiteral("读取失败")).message;
+    m_readError = writeResultOf(error, QStringLiteral("读取失败")).message;
     if (m_location.isServer()) {
         m_readBusy = isServerLockTimeout(error.nativeErrorCode());
         if (isServerConnectionLost(error.nativeErrorCode()))
@@ -188,7 +189,7 @@ WriteResult Database::run(const QString &sql, const QVariantList &values)
             error = query->lastError();
         if (m_location.isServer() && isServerConnectionLost(error.nativeErrorCode()))
             forgetConnection(db);
-        return WriteResult::fromSqlError(error);
+        return writeResultOf(error);
     }
     m_rowsAffected = query->numRowsAffected();
     // The server returns the new row's id from the insert itself (asking it for lastval() would
@@ -323,8 +324,37 @@ void Database::noteWrite(const QString &sql)
 
 QString Database::changeStamp(const QString &table)
 {
-    // SQLite counts other connections' commits; the server counts every write to each table.
+    return tableChanges(table).stamp;
+}
+
+Database::TableChanges Database::tableChanges(const QString &table)
+{
+    TableChanges changes;
+    // SQLite files count per table when they have the counters (every connection's writes, this
+    // one's included), else only other connections' commits to the whole file; the server counts
+    // every write to each table.
     QString other = QStringLiteral("?");
+    if (!m_location.isServer() && !table.isEmpty() && m_counters != Counters::Absent) {
+        static const QString sql =
+            QStringLiteral("select counter, rewrites, last_rewritten from %1 where table_name = ?").arg(ChangeCounters::tableName());
+        const std::optional<QVariantList> row = readPrepared(sql, {table}, true);
+        if (row && row->size() == 3) {
+            m_counters = Counters::Present;
+            changes.counted = true;
+            changes.writes = row->at(0).toLongLong();
+            changes.rewrites = row->at(1).toLongLong();
+            changes.lastRewritten = row->at(2).toLongLong();
+            changes.uncertain = m_unknownWrites;
+            // A rollback or a schema change through this object may change anything.
+            changes.stamp = QStringLiteral("c%1/%2").arg(changes.writes).arg(m_unknownWrites);
+            return changes;
+        }
+        // Not busy: the file has no counters (a file that could not be upgraded).
+        if (!m_readBusy)
+            m_counters = Counters::Absent;
+        m_readError.clear();
+        m_readBusy = false;
+    }
     if (!m_location.isServer()) {
         QSqlQuery version = select(QStringLiteral("pragma data_version"));
         if (version.next())
@@ -345,7 +375,8 @@ QString Database::changeStamp(const QString &table)
             other = QString::number(sum);
     }
     const quint64 own = table.isEmpty() ? m_anyWrites : m_tableWrites.value(table) + m_unknownWrites;
-    return other + QLatin1Char('/') + QString::number(own);
+    changes.stamp = other + QLatin1Char('/') + QString::number(own);
+    return changes;
 }
 
 WriteResult Database::exec(const QString &sql, const QVariantList &values)
