@@ -196,7 +196,7 @@ WriteResult OldFileConversion::copyFile(OldJetFile &old, Database &target, Datab
         const QString fullInsert = insertSql(table->name(), columns, rowsPerInsert);
         QSqlQuery prepared(target.connection());
         if (!onServer && !prepared.prepare(fullInsert))
-            return WriteResult::fromSqlError(prepared.lastError(), QStringLiteral("无法写入新数据库"));
+            return writeResultOf(prepared.lastError(), QStringLiteral("无法写入新数据库"));
         QVariantList batch;
         int batchRows = 0;
         WriteResult failure;
