@@ -92,6 +92,8 @@ QString damageWarning(const QString &path, const QString &problems)
 
 QString StartupRoutine::chooseDataFolder(const DriveLayout &drives)
 {
+    if (!drives.dataFolder.isEmpty())
+        return drives.dataFolder;
     if (!drives.dRoot.isEmpty()) {
         const QDir d(drives.dRoot);
         if (d.exists() && !d.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).isEmpty())
