@@ -7,7 +7,10 @@ build=$(cd "$1" && pwd)
 scratch=$(mktemp -d)
 first=
 cleanup() {
-    [ -n "$first" ] && kill "$first" 2>/dev/null && wait "$first" 2>/dev/null
+    if [ -n "$first" ]; then
+        kill "$first" 2>/dev/null || true
+        wait "$first" 2>/dev/null || true
+    fi
     rm -rf "$scratch"
 }
 trap cleanup EXIT
