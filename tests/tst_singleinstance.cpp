@@ -86,7 +86,12 @@ void TestSingleInstance::secondStartOnTheSameFolderAsksTheRunningCopy_data()
 void TestSingleInstance::secondStartOnTheSameFolderAsksTheRunningCopy()
 {
     QFETCH(QString, spelling);
-    QVERIFY(QFile::link(m_folder, m_root->filePath(u"链接"_qs)));
+    if (spelling == u"链接"_qs) {
+#ifdef Q_OS_WIN
+        QSKIP("A Windows shortcut is no folder link");
+#endif
+        QVERIFY(QFile::link(m_folder, m_root->filePath(spelling)));
+    }
     Holder running(m_folder);
     QCOMPARE(running.nextLine(), QByteArray("claimed"));
 
