@@ -69,8 +69,10 @@ void bringToFront(QWidget *window)
 {
     if (QWidget *modal = QApplication::activeModalWidget())
         window = modal;
+    // A main window already closing (its exit backup running) is not shown again.
+    if (!window->isVisible())
+        return;
     window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-    window->show();
     window->raise();
     window->activateWindow();
     QApplication::alert(window);
