@@ -127,7 +127,7 @@ void TestLogFile::refusedWritesAreLoggedWithoutTypedValues()
     LogFile log(m_dataFolder->path(), u"pc"_qs);
     {
         const MessageLog installed(log);
-        QVERIFY(!WriteResult::fromSqlError(QSqlError(QString(), databaseText, QSqlError::StatementError, code)).ok);
+        QVERIFY(!writeResultOf(QSqlError(QString(), databaseText, QSqlError::StatementError, code)).ok);
     }
     const QString text = readText(log.path());
     QVERIFY2(text.contains(u"[警告] 保存失败：数据库代码 "_qs + code), qPrintable(text));
