@@ -353,7 +353,7 @@ void TestStartup::chosenDataFolderKeepsItsDataAndBackupsApart()
     // A second clinic on this computer: neither drive's folder is used, and its weekday copies
     // never replace the first clinic's.
     m_withD = true;
-    writeFile(m_root->filePath(u"D/其他文件"_qs), "x");
+    QVERIFY(writeTestFile(m_root->filePath(u"D/其他文件"_qs), "x"));
     DriveLayout layout = drives();
     const QString usual = StartupRoutine::chooseDataFolder(layout);
     layout.dataFolder = m_root->filePath(u"诊所二/数据"_qs);
