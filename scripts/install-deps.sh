@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing need on Debian 12; quick when all is present.
+# Installs what building and running need on Debian 12, and with --tests what the test suites
+# need as well (a PostgreSQL server among them); quick when all is present.
 set -euo pipefail
 
 packages=(
@@ -7,13 +8,15 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql libqt6printsupport6 libgl-dev
     libsqlite3-dev
     pkg-config libfreexl-dev libminizip-dev
-    python3-xlrd
-    mdbtools mdbtools-dev
+    mdbtools-dev
     fonts-noto-cjk
-    poppler-utils
     xvfb xauth
-    postgresql
+    dpkg-dev file
 )
+if [ "${1:-}" = --tests ]; then
+    # Spreadsheet and PDF checks, the throw-away database server, the desktop files' validators.
+    packages+=(python3-xlrd poppler-utils postgresql desktop-file-utils appstream mdbtools)
+fi
 if [ "${QUILLON_BENCH:-0}" = 1 ]; then
     packages+=(libbenchmark-dev)
 fi

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds and runs every test suite (offscreen, no display needed).
+# Installs what is missing, builds and runs every test suite (offscreen, no display needed),
+# the built Debian package included (tests/package-test.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
+bash scripts/install-deps.sh --tests
 bash scripts/build.sh
 cd build
 # The data suites run on SQLite and, through a throw-away cluster CTest starts, on PostgreSQL.

@@ -39,6 +39,7 @@ private slots:
     void passwordFailsClosed();
     void leftoversOfAnInterruptedStartAreRemoved();
     void unusableDataFolderStops();
+    void chosenDataFolderKeepsItsDataAndBackupsApart();
     void installationPrefixIsStable();
 
 private:
@@ -379,6 +380,27 @@ void TestStartup::unusableDataFolderStops()
     QVERIFY(!result.canRun());
     QVERIFY(result.fatalError.contains(u"无法创建数据文件夹"_qs));
     QCOMPARE(readTestFile(m_root->filePath(u"C/电子处方数据库"_qs)), QByteArray("blocking"));
+}
+
+void TestStartup::chosenDataFolderKeepsItsDataAndBackupsApart()
+{
+    // A second clinic on this computer: neither drive's folder is used, and its weekday copies
+    // never replace the first clinic's.
+    m_withD = true;
+    QVERIFY(writeTestFile(m_root->filePath(u"D/其他文件"_qs), "x"));
+    DriveLayout layout = drives();
+    const QString usual = StartupRoutine::chooseDataFolder(layout);
+    layout.dataFolder = m_root->filePath(u"诊所二/数据"_qs);
+
+    QCOMPARE(StartupRoutine::chooseDataFolder(layout), layout.dataFolder);
+    QCOMPARE(layout.backupRoot(), m_root->filePath(u"诊所二/数据备份"_qs));
+    QVERIFY(layout.backupRoot() != drives().backupRoot());
+    const StartupResult result = StartupRoutine::run(layout, QString(), u"TEST"_qs);
+    QVERIFY2(result.canRun(), qPrintable(result.fatalError));
+    QCOMPARE(result.values.dataFolder, layout.dataFolder);
+    QVERIFY(QFileInfo::exists(m_root->filePath(u"诊所二/数据/数据库.dat"_qs)));
+    QVERIFY(!QFileInfo::exists(usual));
+    QVERIFY(!QFileInfo::exists(m_root->filePath(u"C/电子处方数据库"_qs)));
 }
 
 void TestStartup::installationPrefixIsStable()

@@ -27,5 +27,7 @@ QString DriveLayout::remoteFolder(const QString &computerName) const
 
 QString DriveLayout::backupRoot() const
 {
+    if (!dataFolder.isEmpty())
+        return QDir::cleanPath(dataFolder) + QStringLiteral("备份");
     return QDir(cRoot).filePath(QStringLiteral("电子处方数据库备份"));
 }

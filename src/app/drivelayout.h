@@ -11,10 +11,13 @@ struct DriveLayout
     QString cRoot;
     QString dRoot;       // empty: no drive D:
     QString networkRoot; // a computer N's share is networkRoot/N/电子处方数据库
+    // Chosen on the command line: the data folder itself, wherever the drives are.
+    QString dataFolder;
 
     static DriveLayout forThisComputer();
 
     QString remoteFolder(const QString &computerName) const;
-    // The backup root: always on drive C:, wherever the data lives.
+    // The backup root: always on drive C:, wherever the data lives; for a chosen data folder the
+    // folder of the same name with 备份 appended beside it, so two clinics never share weekday copies.
     QString backupRoot() const;
 };

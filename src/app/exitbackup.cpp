@@ -1,5 +1,6 @@
 #include "app/exitbackup.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,10 +25,11 @@ QStringList ExitBackup::run(const QString &mainDataPath, const QString &statsDat
     return run(DatabaseLocation::file(mainDataPath), DatabaseLocation::file(statsDataPath), backupRoot, date, QString());
 }
 
-QStringList ExitBackup::run(const DatabaseLocation &main, const DatabaseLocation &stats, const QString &backupRoot,
-                            const QDate &date, const QString &pgDump, const DatabaseBackup::Progress &progress)
+namespace {
+
+QStringList backUp(const DatabaseLocation &main, const DatabaseLocation &stats, const QString &folder, const QString &pgDump,
+                   const DatabaseBackup::Progress &progress)
 {
-    const QString folder = QDir(backupRoot).filePath(weekdayFolderName(date));
     if (!createFolderPath(folder))
         return {QStringLiteral("无法创建备份文件夹“%1”，本次没有备份。").arg(QDir::toNativeSeparators(folder))};
 
@@ -64,5 +66,20 @@ QStringList ExitBackup::run(const DatabaseLocation &main, const DatabaseLocation
             QFile::remove(copy.first);
         failures.append(QStringLiteral("“%1”中原有的备份副本保持不变。").arg(QDir::toNativeSeparators(folder)));
     }
+    return failures;
+}
+
+} // namespace
+
+QStringList ExitBackup::run(const DatabaseLocation &main, const DatabaseLocation &stats, const QString &backupRoot,
+                            const QDate &date, const QString &pgDump, const DatabaseBackup::Progress &progress)
+{
+    const QString folder = QDir(backupRoot).filePath(weekdayFolderName(date));
+    const QStringList failures = backUp(main, stats, folder, pgDump, progress);
+    // The log keeps what the message box showed, for whoever looks into a missing copy later.
+    if (failures.isEmpty())
+        qInfo().noquote() << QStringLiteral("退出备份完成：%1").arg(QDir::toNativeSeparators(folder));
+    for (const QString &failure : failures)
+        qWarning().noquote() << QStringLiteral("退出备份失败：") + failure;
     return failures;
 }

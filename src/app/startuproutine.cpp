@@ -102,6 +102,8 @@ QString StartupRoutine::damageRecordedText(const QString &path)
 
 QString StartupRoutine::chooseDataFolder(const DriveLayout &drives)
 {
+    if (!drives.dataFolder.isEmpty())
+        return drives.dataFolder;
     if (!drives.dRoot.isEmpty()) {
         const QDir d(drives.dRoot);
         if (d.exists() && !d.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).isEmpty())

@@ -1,5 +1,6 @@
 #include "data/writeresult.h"
 
+#include <QDebug>
 #include <QRegularExpression>
 #include <QSqlError>
 
@@ -105,8 +106,31 @@ bool isServerConnectionLost(const QString &sqlState)
     return sqlState.startsWith(QLatin1String("08")) || sqlState.startsWith(QLatin1String("57P"));
 }
 
+namespace {
+
+// The log receives the database's technical text without what the user typed: the server's row
+// detail is dropped, and a data exception (SQLSTATE class 22) quotes the refused value, so its
+// quoted parts are blanked.
+QString loggableDatabaseText(const QString &sqlState, QString text)
+{
+    const qsizetype detail = text.indexOf(QLatin1String("DETAIL:"));
+    if (detail >= 0)
+        text = text.left(detail);
+    if (sqlState.size() == 5 && sqlState.startsWith(QLatin1String("22"))) {
+        static const QRegularExpression quoted(QStringLiteral(R"re("[^"]*")re"));
+        text.replace(quoted, QStringLiteral("\"…\""));
+    }
+    return text.simplified();
+}
+
+} // namespace
+
 WriteResult writeResultOf(const QSqlError &error, const QString &action)
 {
+    qWarning().noquote() << QStringLiteral("%1：数据库代码 %2：%3")
+                                .arg(action, error.nativeErrorCode(),
+                                     loggableDatabaseText(error.nativeErrorCode(),
+                                                          error.databaseText().isEmpty() ? error.text() : error.databaseText()));
     QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     // SQLite's codes are numbers of at most four digits; the server answers with a five-character SQLSTATE.
     const QString state = error.nativeErrorCode();

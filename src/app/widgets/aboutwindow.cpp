@@ -52,6 +52,11 @@ AboutWindow::AboutWindow(QWidget *parent)
     label(QStringLiteral("使用中遇到问题，请先查看“操作帮助”；软件的更新说明见“更新说明”。"), panel,
           twipsRect(480, 3150, 7560, 600))
         ->setObjectName(QStringLiteral("contactLabel"));
+    QLabel *licence = label(QStringLiteral("本软件是自由软件，按 GNU 通用公共许可证第 3 版或更新的版本（GPL-3.0-or-later）发布，"
+                                           "不提供任何担保；全文见随附的 LICENSE 文件。"),
+                            panel, twipsRect(480, 3640, 7560, 540));
+    licence->setObjectName(QStringLiteral("licenceLabel"));
+    licence->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     auto *address = label(QStringLiteral("<a href=\"%1\" style=\"color:white\">Quillon 主页</a>").arg(HelpPages::homePage().toString()),
                           panel, twipsRect(480, 4200, 7560, 300));

@@ -1,16 +1,24 @@
+#include <cstdio>
 #include <memory>
 
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
+#include <QSysInfo>
 
 #include "app/clinicservices.h"
+#include "app/commandline.h"
+#include "app/createfolderpath.h"
 #include "app/drivelayout.h"
 #include "app/installationprefix.h"
+#include "app/logfile.h"
+#include "app/messagelog.h"
+#include "app/singleinstance.h"
 #include "app/startuproutine.h"
 #include "app/widgets/loginwindow.h"
 #include "app/widgets/mainwindow.h"
@@ -34,6 +42,7 @@ std::optional<StartupResult> startUp(const DriveLayout &drives)
                 return std::nullopt;
             continue;
         }
+        qCritical().noquote() << QStringLiteral("启动失败：") + startup.fatalError;
         if (!startup.retryable) {
             QMessageBox::critical(nullptr, QStringLiteral("提示"), startup.fatalError);
             return std::nullopt;
@@ -63,25 +72,91 @@ void offerRepair(const QString &path)
         QMessageBox::warning(nullptr, QStringLiteral("提示"), repaired.fullText());
 }
 
+int printed(const CommandLine &commandLine)
+{
+    std::FILE *stream = commandLine.action == CommandLine::Action::Refuse ? stderr : stdout;
+    std::fputs(commandLine.text.toLocal8Bit().constData(), stream);
+    if (!commandLine.text.endsWith(QLatin1Char('\n')))
+        std::fputc('\n', stream);
+    return commandLine.exitCode();
+}
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (const int size : {48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/quillon-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+// A later start on the same data folder: the window in use comes to the front.
+void bringToFront(QWidget *window)
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        window = modal;
+    // A main window already closing (its exit backup running) is not shown again.
+    if (!window->isVisible())
+        return;
+    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    window->raise();
+    window->activateWindow();
+    QApplication::alert(window);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    // Read before Qt starts: --help and --version need neither a screen nor a data folder.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine commandLine = CommandLine::parse(arguments);
+    if (commandLine.action != CommandLine::Action::Run)
+        return printed(commandLine);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLON_VERSION));
+    QApplication::setWindowIcon(programIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.quillon.Quillon"));
     CjkFonts::installSubstitutions();
     // The program ends only through the main window's exit or the login window's cancel.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const DriveLayout drives = DriveLayout::forThisComputer();
+    DriveLayout drives = DriveLayout::forThisComputer();
+    drives.dataFolder = commandLine.dataFolder;
+    const QString dataFolder = StartupRoutine::chooseDataFolder(drives);
+    // A folder that cannot be made is reported by the start-up below.
+    createFolderPath(dataFolder);
+    SingleInstance instance(dataFolder);
+    switch (instance.claim()) {
+    case SingleInstance::Claim::Claimed:
+    case SingleInstance::Claim::Unavailable:
+        break;
+    case SingleInstance::Claim::RunningElsewhereAsked:
+        return 0;
+    case SingleInstance::Claim::RunningElsewhereSilent:
+        QMessageBox::information(nullptr, QStringLiteral("提示"),
+                                 QStringLiteral("电子处方已经打开，正在使用数据文件夹“%1”。\n请使用已打开的窗口。")
+                                     .arg(QDir::toNativeSeparators(dataFolder)));
+        return 0;
+    }
+    LogFile logFile(dataFolder, QSysInfo::machineHostName());
+    const MessageLog messageLog(logFile);
+    qInfo().noquote() << QStringLiteral("启动：版本 %1，数据文件夹“%2”").arg(QStringLiteral(QUILLON_VERSION), QDir::toNativeSeparators(dataFolder));
+
     const std::optional<StartupResult> startup = startUp(drives);
     if (!startup)
         return 1;
-    for (const QString &notice : startup->notices)
+    for (const QString &notice : startup->notices) {
+        qWarning().noquote() << notice;
         QMessageBox::information(nullptr, QStringLiteral("提示"), notice);
-    for (const QString &warning : startup->warnings)
+    }
+    for (const QString &warning : startup->warnings) {
+        qWarning().noquote() << warning;
         QMessageBox::warning(nullptr, QStringLiteral("提示"), warning);
+    }
     for (const QString &damaged : startup->damagedFiles)
         offerRepair(damaged);
 
@@ -98,8 +173,14 @@ int main(int argc, char *argv[])
             mainWindow->setGeometry(screen->availableGeometry());
         mainWindow->showMaximized();
     });
+    QObject::connect(&instance, &SingleInstance::activationRequested, &app, [&] {
+        qInfo().noquote() << QStringLiteral("再次启动：已切换到本窗口");
+        bringToFront(mainWindow ? static_cast<QWidget *>(mainWindow.get()) : &login);
+    });
     login.show();
+    qInfo().noquote() << QStringLiteral("登录窗口已打开");
     const int code = app.exec();
     mainWindow.reset();
+    qInfo().noquote() << QStringLiteral("程序结束（代码 %1）").arg(code);
     return code;
 }
