@@ -11,7 +11,7 @@ packages=(
     fonts-noto-cjk
     poppler-utils
     xvfb xauth
-    postgresql
+    postgresql libpq-dev
 )
 if [ "${QUILLON_BENCH:-0}" = 1 ]; then
     packages+=(libbenchmark-dev)

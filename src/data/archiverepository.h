@@ -69,6 +69,7 @@ public:
 
 private:
     QStringList namesContaining(const QString &text);
+    WriteResult saveOnce(const ArchiveRecord &record, QString *storedId);
 
     Database &m_db;
     TimestampKeyGenerator m_keys;

@@ -11,6 +11,9 @@ struct WriteResult
     bool ok = true;
     QString message;
     QString detail;
+    // The server connection broke or stopped answering: nothing of the unit was stored (unless the
+    // commit itself was lost on its way back), and the same write may succeed once it is back.
+    bool connectionLost = false;
 
     static WriteResult success() { return {}; }
     static WriteResult failure(const QString &message, const QString &detail = QString()) { return {false, message, detail}; }
@@ -33,5 +36,11 @@ QString describeServerProblem(const QString &sqlState, const QString &text);
 bool isSqliteBusy(int sqliteCode);
 // Whether the server gave up waiting for a lock another connection holds.
 bool isServerLockTimeout(const QString &sqlState);
-// Whether the server's connection is gone, so the next use must open it again.
+// Whether the server's connection is gone, so the next use must open it again: by its SQLSTATE,
+// or, for a loss libpq itself noticed (no SQLSTATE at all), by its text.
 bool isServerConnectionLost(const QString &sqlState);
+bool isServerConnectionLost(const QSqlError &error);
+// Whether the server cancelled a statement that outlived its time limit.
+bool isServerStatementTimeout(const QString &sqlState);
+// What the user reads when the server was lost in the middle of an operation.
+QString serverConnectionLostText();
