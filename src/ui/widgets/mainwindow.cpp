@@ -2,16 +2,19 @@
 
 #include <QCloseEvent>
 #include <QDate>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include "app/clinicservices.h"
 #include "app/clinicsettings.h"
 #include "app/exitbackup.h"
 #include "app/settingdefinitions.h"
+#include "app/widgets/serverreturnoffer.h"
 #include "data/serverdump.h"
 #include "maintenance/templaterules.h"
 #include "maintenance/widgets/cataloguewindow.h"
@@ -48,6 +51,11 @@ MainWindow::MainWindow(ClinicServices &services, FileChooser *files, QWidget *pa
     m_area->setBackground(QColor(144, 163, 178));
     setCentralWidget(m_area);
     buildMenus();
+    // Which data this computer works on stays in sight all day.
+    auto *dataInUse = new QLabel(this);
+    dataInUse->setObjectName(QStringLiteral("DataInUse"));
+    statusBar()->addPermanentWidget(dataInUse);
+    new ServerReturnOffer(m_services.values(), dataInUse, this);
 }
 
 MainWindow::~MainWindow() = default;
