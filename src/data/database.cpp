@@ -70,7 +70,7 @@ QSqlDatabase Database::connection()
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeoutMs));
     if (!db.open()) {
-        m_lastError = WriteResult::fromSqlError(db.lastError(), QStringLiteral("无法打开数据库“%1”").arg(QDir::toNativeSeparators(path))).message;
+        m_lastError = writeResultOf(db.lastError(), QStringLiteral("无法打开数据库“%1”").arg(QDir::toNativeSeparators(path))).message;
         return db;
     }
     registerSqlFunctions(db);
@@ -106,7 +106,7 @@ QSqlDatabase Database::openServer(QSqlDatabase db)
     // session that stops working gives its locks back.
     QSqlQuery setup(db);
     if (!execute(setup, ServerSchema::searchPathStatement(m_location.schema())) || !execute(setup, m_limits.sessionStatement(m_busyTimeoutMs))) {
-        m_lastError = WriteResult::fromSqlError(setup.lastError(), QStringLiteral("无法连接数据库服务器“%1”").arg(address.displayText())).message;
+        m_lastError = writeResultOf(setup.lastError(), QStringLiteral("无法连接数据库服务器“%1”").arg(address.displayText())).message;
         db.close();
         return db;
     }
@@ -189,12 +189,12 @@ WriteResult Database::lostFailure(const QString &action) const
 WriteResult Database::failureOf(const QSqlError &error, QSqlDatabase &db, const QString &action)
 {
     if (!m_location.isServer())
-        return WriteResult::fromSqlError(error, action);
+        return writeResultOf(error, action);
     const QString state = error.nativeErrorCode();
     const bool timedOut = m_watchdogFired || isServerStatementTimeout(state);
     const bool lost = m_watchdogFired || isServerConnectionLost(error) || (state.isEmpty() && AnswerWatchdog::connectionBroken(db));
     if (!lost && !timedOut)
-        return WriteResult::fromSqlError(error, action);
+        return writeResultOf(error, action);
     m_lossRetryable = !timedOut;
     if (lost)
         forgetConnection(db);
