@@ -12,6 +12,7 @@ packages=(
     fonts-noto-cjk
     xvfb xauth
     dpkg-dev file
+    libpq-dev
 )
 if [ "${1:-}" = --tests ]; then
     # Spreadsheet and PDF checks, the throw-away database server, the desktop files' validators.

@@ -4,6 +4,9 @@
 #       initdb and pg_ctl in a new temporary folder, on a free local port; writes FOLDER/address,
 #       or FOLDER/skipped with the reason. The tests' cluster does not sync to disk; "durable"
 #       keeps the server's defaults, for benchmarks that compare with SQLite's synced commits.
+#   postgres-cluster.sh crash-restart FOLDER
+#       stops the server as a crash or a power cut would (no shutdown of its sessions) and starts
+#       it again on the same port, for the tests of a connection lost under the program.
 #   postgres-cluster.sh stop FOLDER
 #       stops the cluster and removes it and FOLDER.
 # PostgreSQL refuses to run as root, and CI runs as root: the cluster then belongs to "nobody",
@@ -70,12 +73,18 @@ start)
     echo "postgresql://quillon@127.0.0.1:$port/quillon_test" > "$folder/address"
     echo "PostgreSQL test server: postgresql://quillon@127.0.0.1:$port/quillon_test (cluster in $cluster)"
     ;;
+crash-restart)
+    [ -f "$folder/cluster" ] || { echo "no cluster in $folder" >&2; exit 1; }
+    cluster=$(cat "$folder/cluster")
+    # restart keeps the options the server was started with (postmaster.opts).
+    as_owner "$bindir/pg_ctl" -D "$cluster/data" -l "$cluster/server.log" -m immediate -w -t 60 restart >/dev/null 2>&1
+    ;;
 stop)
     stop_cluster
     rm -rf "$folder"
     ;;
 *)
-    echo "usage: $0 start|stop FOLDER [durable]" >&2
+    echo "usage: $0 start|crash-restart|stop FOLDER [durable]" >&2
     exit 2
     ;;
 esac

@@ -41,44 +41,68 @@ const QString RemoteUnreachable = QStringLiteral("无法连接远程数据库，
 // The data on the clinic's PostgreSQL server: each schema that is missing is made and seeded as a
 // new file would be; one that is not ours stops the program. False when the server cannot be
 // used, with the notice saying so (the program then works on the local files).
+// Stops start-up at a schema that is there but cannot be used; true when it did.
+bool refuseSchema(StartupResult &result, DatabaseFileCheck::Verdict verdict, const DatabaseLocation &location, const QString &problem)
+{
+    if (verdict == DatabaseFileCheck::Verdict::OwnedByOther) {
+        result.fatalError = problem;
+        return true;
+    }
+    if (verdict == DatabaseFileCheck::Verdict::Ours || verdict == DatabaseFileCheck::Verdict::Missing)
+        return false;
+    result.fatalError = QStringLiteral("数据库服务器上的“%1”不是本程序的数据。\n为了不破坏其中的数据，程序不会改动它，现在退出。\n"
+                                       "请维护人员检查服务器上的数据库。")
+                            .arg(location.shownName());
+    return true;
+}
+
 bool useServer(StartupResult &result, const QString &addressText, int busyTimeoutMs)
 {
     const std::optional<ServerAddress> address = ServerAddress::parse(addressText);
     if (!address) {
-        result.notices.append(RemoteUnreachable + QStringLiteral("\n\n详细信息：“%1”不是有效的数据库服务器地址。").arg(addressText));
+        result.notices.append(RemoteUnreachable
+                              + QStringLiteral("\n\n详细信息：“%1”不是有效的数据库服务器地址。").arg(ServerAddress::withoutPassword(addressText)));
+        result.values.dataInUse = QStringLiteral("数据：本机文件（服务器地址无效）");
         return false;
     }
+    const DatabaseKind kinds[2] = {DatabaseKind::Main, DatabaseKind::Stats};
     DatabaseLocation locations[2];
-    for (const DatabaseKind kind : {DatabaseKind::Main, DatabaseKind::Stats}) {
-        const DatabaseLocation location = DatabaseLocation::server(*address, DatabaseLocation::schemaOf(kind));
+    DatabaseFileCheck::Verdict verdicts[2];
+    // Both schemas are looked at before either is made: a foreign one stops the program with the
+    // server left exactly as it was.
+    for (int i = 0; i < 2; ++i) {
+        locations[i] = DatabaseLocation::server(*address, DatabaseLocation::schemaOf(kinds[i]));
         QString problem;
-        DatabaseFileCheck::Verdict verdict = DatabaseFileCheck::check(location, kind, busyTimeoutMs, &problem);
-        if (verdict == DatabaseFileCheck::Verdict::Missing) {
-            const WriteResult created = DatabaseCreator().create(location, kind);
-            // Another computer starting at the same moment may have made it first.
-            verdict = DatabaseFileCheck::check(location, kind, busyTimeoutMs, &problem);
-            if (!created.ok && verdict != DatabaseFileCheck::Verdict::Ours) {
-                result.fatalError = created.fullText();
-                return true;
-            }
-        }
-        if (verdict == DatabaseFileCheck::Verdict::Unreachable) {
+        verdicts[i] = DatabaseFileCheck::check(locations[i], kinds[i], busyTimeoutMs, &problem);
+        if (verdicts[i] == DatabaseFileCheck::Verdict::Unreachable) {
             result.notices.append(RemoteUnreachable + QStringLiteral("\n\n详细信息：") + problem);
+            result.values.dataInUse = QStringLiteral("数据：本机文件（服务器无法连接）");
+            result.values.unreachableServer = address->displayText();
             return false;
         }
-        if (verdict != DatabaseFileCheck::Verdict::Ours) {
-            result.fatalError = QStringLiteral("数据库服务器上的“%1”不是本程序的数据。\n为了不破坏其中的数据，程序不会改动它，现在退出。\n"
-                                               "请维护人员检查服务器上的数据库。")
-                                    .arg(location.shownName());
+        if (refuseSchema(result, verdicts[i], locations[i], problem))
+            return true;
+    }
+    for (int i = 0; i < 2; ++i) {
+        if (verdicts[i] != DatabaseFileCheck::Verdict::Missing)
+            continue;
+        const WriteResult created = DatabaseCreator().create(locations[i], kinds[i]);
+        // Another computer starting at the same moment may have made it first.
+        QString problem;
+        const DatabaseFileCheck::Verdict verdict = DatabaseFileCheck::check(locations[i], kinds[i], busyTimeoutMs, &problem);
+        if (!created.ok && verdict != DatabaseFileCheck::Verdict::Ours) {
+            result.fatalError = created.fullText();
             return true;
         }
-        locations[kind == DatabaseKind::Main ? 0 : 1] = location;
+        if (refuseSchema(result, verdict, locations[i], problem))
+            return true;
     }
     StartupValues &values = result.values;
     values.mainLocation = locations[0];
     values.statsLocation = locations[1];
     values.mainDataPath.clear();
     values.statsDataPath.clear();
+    values.dataInUse = QStringLiteral("数据：服务器 %1").arg(address->host().startsWith(QLatin1Char('/')) ? QStringLiteral("本机") : address->host());
     return true;
 }
 
@@ -188,7 +212,9 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
         const QString remoteMain = remote.filePath(databaseFileName(DatabaseKind::Main));
         if (computer.isEmpty() || !QFileInfo::exists(remoteMain)) {
             result.notices.append(RemoteUnreachable);
+            values.dataInUse = QStringLiteral("数据：本机文件（%1无法连接）").arg(computer.isEmpty() ? QStringLiteral("共享电脑") : computer);
         } else {
+            values.dataInUse = QStringLiteral("数据：%1 的共享文件").arg(computer);
             if (refuse(result, DatabaseFileCheck::check(remoteMain, DatabaseKind::Main, busyTimeoutMs), remoteMain))
                 return result;
             values.mainDataPath = remoteMain;
@@ -197,6 +223,8 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
     }
     values.mainLocation = DatabaseLocation::file(values.mainDataPath);
     values.statsLocation = DatabaseLocation::file(values.statsDataPath);
+    if (values.dataInUse.isEmpty())
+        values.dataInUse = QStringLiteral("数据：本机文件");
 
     // Damage found now is reported before it can spread into the backups. The check here costs the
     // same for a year's file as for ten years' (the full check runs on the exit backup's copy,

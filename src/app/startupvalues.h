@@ -20,4 +20,9 @@ struct StartupValues
     QString installationPrefix;
     // The login password as stored at start-up (not trimmed); a change takes effect next start.
     QString password;
+    // Which data this run works on, as the main window's status bar says it all day.
+    QString dataInUse;
+    // The server the data belongs on when start-up could not reach it and the run works on the
+    // local files instead; empty otherwise.
+    QString unreachableServer;
 };

@@ -9,6 +9,9 @@ struct WriteResult
     bool ok = true;
     QString message;
     QString detail;
+    // The server connection broke or stopped answering: nothing of the unit was stored (unless the
+    // commit itself was lost on its way back), and the same write may succeed once it is back.
+    bool connectionLost = false;
 
     static WriteResult success() { return {}; }
     static WriteResult failure(const QString &message, const QString &detail = QString()) { return {false, message, detail}; }

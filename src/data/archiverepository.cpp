@@ -54,6 +54,11 @@ ArchiveRepository::ArchiveRepository(Database &db)
 
 WriteResult ArchiveRepository::save(const ArchiveRecord &record, QString *storedId)
 {
+    return m_db.retryingLostConnection([&] { return saveOnce(record, storedId); });
+}
+
+WriteResult ArchiveRepository::saveOnce(const ArchiveRecord &record, QString *storedId)
+{
     SqlRow row(Tables::archive());
     for (int i = 0; i < HeaderFields; ++i)
         row.set(QString::number(i), record.fields.value(i));
@@ -77,7 +82,7 @@ WriteResult ArchiveRepository::save(const ArchiveRecord &record, QString *stored
     for (int attempt = 0;; ++attempt) {
         const std::optional<QVariantList> existing = m_db.firstColumn(QStringLiteral("select count(*) from \"档案\" where \"序号\" = ?"), {id});
         if (!existing || existing->isEmpty())
-            return WriteResult::failure(QStringLiteral("保存失败：") + m_db.readError());
+            return m_db.readFailure();
         found = existing->first().toInt() > 0;
         if (!found || !fresh)
             break;
@@ -104,6 +109,10 @@ WriteResult ArchiveRepository::save(const ArchiveRecord &record, QString *stored
             if (!found)
                 m_namesLastRowId = qMax(m_namesLastRowId, m_db.lastInsertRowId());
         }
+    } else if (committed.connectionLost && m_db.commitInDoubt() && id == record.id) {
+        // The server may have stored it before the connection broke: the next save must rewrite
+        // that row, not store the prescription a second time under another id.
+        m_fresh.remove(record.id);
     }
     return committed;
 }
@@ -111,15 +120,20 @@ WriteResult ArchiveRepository::save(const ArchiveRecord &record, QString *stored
 WriteResult ArchiveRepository::save(const ArchiveRecord &record, PatientRepository &patients,
                                      const std::optional<PatientRepository::Patient> &patient, QString *storedId)
 {
-    SqlTransaction transaction(m_db);
-    if (!transaction.isActive())
-        return transaction.begun();
-    WriteResult written = save(record, storedId);
-    if (written.ok && patient)
-        written = patients.save(*patient);
-    if (!written.ok)
+    return m_db.retryingLostConnection([&] {
+        SqlTransaction transaction(m_db);
+        if (!transaction.isActive())
+            return transaction.begun();
+        WriteResult written = saveOnce(record, storedId);
+        if (written.ok && patient)
+            written = patients.save(*patient);
+        if (!written.ok)
+            return written;
+        written = transaction.commit();
+        if (!written.ok && written.connectionLost && m_db.commitInDoubt())
+            m_fresh.remove(record.id);
         return written;
-    return transaction.commit();
+    });
 }
 
 std::optional<ArchiveRecord> ArchiveRepository::byRowId(qint64 rowId)

@@ -73,6 +73,7 @@ private:
     QStringList namesContaining(const QString &text);
     void refreshNames();
     void addName(const QString &name);
+    WriteResult saveOnce(const ArchiveRecord &record, QString *storedId);
 
     Database &m_db;
     TimestampKeyGenerator m_keys;

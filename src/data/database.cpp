@@ -4,10 +4,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 
 #include "data/changecounters.h"
+#include "data/answerwatchdog.h"
 #include "data/serverschema.h"
 #include "data/sqlfunctions.h"
 #include "data/sqlrow.h"
@@ -17,11 +19,9 @@ namespace {
 
 QAtomicInt connectionCounter;
 
-bool execBound(QSqlQuery &query, const QVariantList &values)
+bool isRollback(const QString &sql)
 {
-    for (const QVariant &value : values)
-        query.addBindValue(value);
-    return query.exec();
+    return sql == QLatin1String("ROLLBACK");
 }
 
 } // namespace
@@ -31,16 +31,20 @@ Database::Database(const QString &path, int busyTimeoutMs)
 {
 }
 
-Database::Database(const DatabaseLocation &location, int busyTimeoutMs)
+Database::Database(const DatabaseLocation &location, int busyTimeoutMs, const ServerSessionLimits &limits)
     : m_location(location)
     , m_name(QStringLiteral("quillon-%1").arg(connectionCounter.fetchAndAddRelaxed(1)))
     , m_busyTimeoutMs(busyTimeoutMs)
+    , m_limits(limits)
 {
+    if (m_location.isServer())
+        m_watchdog = std::make_unique<AnswerWatchdog>(m_limits.answerWaitMs);
 }
 
 Database::~Database()
 {
     m_prepared.clear();
+    m_watchdog.reset();
     if (QSqlDatabase::contains(m_name)) {
         QSqlDatabase::database(m_name, false).close();
         QSqlDatabase::removeDatabase(m_name);
@@ -86,9 +90,12 @@ QSqlDatabase Database::openServer(QSqlDatabase db)
     db.setPort(address.port());
     db.setUserName(address.user());
     db.setDatabaseName(address.database());
+    // Statements prepared on an earlier connection do not exist on this one.
+    m_prepared.clear();
     // A server that does not answer is reported after a few seconds, not after minutes.
     QStringList options = {QStringLiteral("connect_timeout=%1").arg(qMax(2, (m_busyTimeoutMs + 999) / 1000)),
                            QStringLiteral("application_name=quillon")};
+    options += m_limits.connectOptions();
     options += address.optionSettings();
     db.setConnectOptions(options.join(QLatin1Char(';')));
     if (!db.open()) {
@@ -96,11 +103,10 @@ QSqlDatabase Database::openServer(QSqlDatabase db)
                           .arg(address.displayText(), describeServerProblem(db.lastError().nativeErrorCode(), db.lastError().databaseText()));
         return db;
     }
-    // The wait for another computer's write lock is bounded like SQLite's busy timeout.
+    // The wait for another computer's write lock is bounded like SQLite's busy timeout, and a
+    // session that stops working gives its locks back.
     QSqlQuery setup(db);
-    if (!setup.exec(ServerSchema::searchPathStatement(m_location.schema()))
-        || !setup.exec(QStringLiteral("SET lock_timeout = %1").arg(m_busyTimeoutMs))
-        || !setup.exec(QStringLiteral("SET client_min_messages = warning"))) {
+    if (!execute(setup, ServerSchema::searchPathStatement(m_location.schema())) || !execute(setup, m_limits.sessionStatement(m_busyTimeoutMs))) {
         m_lastError = writeResultOf(setup.lastError(), QStringLiteral("无法连接数据库服务器“%1”").arg(address.displayText())).message;
         db.close();
         return db;
@@ -117,79 +123,178 @@ bool Database::schemaExists(const QString &schema)
 
 WriteResult Database::notOpen() const
 {
-    return WriteResult::failure(QStringLiteral("保存失败：") + m_lastError);
+    WriteResult failed = WriteResult::failure(QStringLiteral("保存失败：") + m_lastError);
+    failed.connectionLost = m_location.isServer();
+    return failed;
+}
+
+WriteResult Database::readFailure() const
+{
+    WriteResult failed = WriteResult::failure(QStringLiteral("保存失败：") + m_readError);
+    failed.connectionLost = m_readLost;
+    return failed;
+}
+
+bool Database::connectionOpenNow() const
+{
+    return QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
+}
+
+void Database::armWatchdog()
+{
+    m_watchdogFired = false;
+    if (m_watchdog)
+        m_watchdog->arm(QSqlDatabase::database(m_name, false));
+}
+
+void Database::disarmWatchdog()
+{
+    if (m_watchdog)
+        m_watchdogFired = m_watchdog->disarm();
+}
+
+bool Database::execute(QSqlQuery &query, const QVariantList &values)
+{
+    for (const QVariant &value : values)
+        query.addBindValue(value);
+    armWatchdog();
+    const bool done = query.exec();
+    disarmWatchdog();
+    return done;
+}
+
+bool Database::execute(QSqlQuery &query, const QString &sql)
+{
+    armWatchdog();
+    const bool done = query.exec(sql);
+    disarmWatchdog();
+    return done;
+}
+
+bool Database::prepare(QSqlQuery &query, const QString &sql)
+{
+    // On the server preparing is a round trip of its own.
+    armWatchdog();
+    const bool done = query.prepare(sql);
+    disarmWatchdog();
+    return done;
+}
+
+WriteResult Database::lostFailure(const QString &action) const
+{
+    WriteResult failed = WriteResult::failure(action + QStringLiteral("：") + serverConnectionLostText());
+    failed.connectionLost = true;
+    return failed;
+}
+
+WriteResult Database::failureOf(const QSqlError &error, QSqlDatabase &db, const QString &action)
+{
+    if (!m_location.isServer())
+        return writeResultOf(error, action);
+    const QString state = error.nativeErrorCode();
+    const bool timedOut = m_watchdogFired || isServerStatementTimeout(state);
+    const bool lost = m_watchdogFired || isServerConnectionLost(error) || (state.isEmpty() && AnswerWatchdog::connectionBroken(db));
+    if (!lost && !timedOut)
+        return writeResultOf(error, action);
+    m_lossRetryable = !timedOut;
+    if (lost)
+        forgetConnection(db);
+    WriteResult failed = lostFailure(action);
+    failed.detail = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    if (m_watchdogFired)
+        failed.detail = QStringLiteral("数据库服务器在%1秒内没有回答。").arg(m_limits.answerWaitMs / 1000.0) + QLatin1Char(' ') + failed.detail;
+    return failed;
 }
 
 QSqlDatabase Database::startRead()
 {
     m_readError.clear();
     m_readBusy = false;
+    m_readLost = false;
+    if (m_transactionLost) {
+        m_readError = lostFailure(QStringLiteral("读取失败")).message;
+        m_readLost = true;
+        return QSqlDatabase();
+    }
     QSqlDatabase db = connection();
-    if (!db.isOpen())
+    if (!db.isOpen()) {
         m_readError = m_lastError;
+        m_readLost = m_location.isServer();
+        m_lossRetryable = false;
+    }
     return db;
 }
 
 void Database::readFailed(const QSqlError &error, QSqlDatabase &db)
 {
-    m_readError = writeResultOf(error, QStringLiteral("读取失败")).message;
-    if (m_location.isServer()) {
+    const WriteResult failed = failureOf(error, db, QStringLiteral("读取失败"));
+    m_readError = failed.message;
+    m_readLost = failed.connectionLost;
+    if (m_location.isServer())
         m_readBusy = isServerLockTimeout(error.nativeErrorCode());
-        if (isServerConnectionLost(error.nativeErrorCode()))
-            forgetConnection(db);
-    } else {
+    else
         m_readBusy = isSqliteBusy(error.nativeErrorCode().toInt());
-    }
 }
 
 QSqlQuery Database::select(const QString &sql, const QVariantList &values)
 {
-    QSqlDatabase db = startRead();
-    QSqlQuery query(db);
-    query.setForwardOnly(true);
-    if (!db.isOpen())
-        return query;
-    bool done = false;
-    if (m_location.isServer() && values.isEmpty()) {
-        // Nothing to bind: one round trip instead of prepare, execute and deallocate.
-        done = query.exec(sql);
-    } else {
-        // Preparing reads the schema, so a file another computer holds can fail here already.
-        done = query.prepare(sql) && execBound(query, values);
-    }
-    if (!done) {
+    // A read that a broken connection stopped is tried once more on a new one; inside a
+    // transaction the unit as a whole is what must be tried again.
+    for (int attempt = 0;; ++attempt) {
+        QSqlDatabase db = startRead();
+        QSqlQuery query(db);
+        query.setForwardOnly(true);
+        if (!db.isOpen())
+            return query;
+        bool done = false;
+        if (m_location.isServer() && values.isEmpty()) {
+            // Nothing to bind: one round trip instead of prepare, execute and deallocate.
+            done = execute(query, sql);
+        } else {
+            // Preparing reads the schema, so a file another computer holds can fail here already.
+            done = prepare(query, sql) && execute(query, values);
+        }
+        if (done)
+            return query;
         readFailed(query.lastError(), db);
-        return QSqlQuery(db);
+        if (attempt > 0 || !m_readLost || !m_lossRetryable || m_transactionDepth > 0)
+            return QSqlQuery(db);
     }
-    return query;
 }
 
 WriteResult Database::run(const QString &sql, const QVariantList &values)
 {
+    if (m_location.isServer() && isRollback(sql) && (m_transactionLost || !connectionOpenNow())) {
+        // The server rolled the unit back when the connection broke: nothing to send.
+        m_transactionLost = false;
+        return WriteResult::success();
+    }
+    if (m_transactionLost)
+        return lostFailure(QStringLiteral("保存失败"));
     QSqlDatabase db = connection();
-    if (!db.isOpen())
+    if (!db.isOpen()) {
+        m_lossRetryable = false;
         return notOpen();
+    }
     QSqlQuery own(db);
     QSqlQuery *query = &own;
     bool done = false;
     QSqlError error;
     if (m_location.isServer() && values.isEmpty()) {
         // Statements without values (transaction control, schema changes) cannot be prepared there.
-        done = own.exec(sql);
+        done = execute(own, sql);
     } else if (m_location.isServer()) {
         // A write's result is read here and nowhere else, so its prepared statement can be kept.
         query = prepared(db, sql, &error);
         if (query)
-            done = execBound(*query, values);
+            done = execute(*query, values);
     } else {
-        done = own.prepare(sql) && execBound(own, values);
+        done = prepare(own, sql) && execute(own, values);
     }
     if (!done) {
         if (query)
             error = query->lastError();
-        if (m_location.isServer() && isServerConnectionLost(error.nativeErrorCode()))
-            forgetConnection(db);
-        return writeResultOf(error);
+        return failureOf(error, db, QStringLiteral("保存失败"));
     }
     m_rowsAffected = query->numRowsAffected();
     // The server returns the new row's id from the insert itself (asking it for lastval() would
@@ -211,7 +316,7 @@ QSqlQuery *Database::prepared(QSqlDatabase &db, const QString &sql, QSqlError *e
     auto found = m_prepared.find(sql);
     if (found == m_prepared.end()) {
         QSqlQuery query(db);
-        if (!query.prepare(sql)) {
+        if (!prepare(query, sql)) {
             *error = query.lastError();
             return nullptr;
         }
@@ -225,6 +330,20 @@ void Database::forgetConnection(QSqlDatabase &db)
     // Prepared statements die with the connection; the next use opens it again.
     m_prepared.clear();
     db.close();
+    if (m_transactionDepth > 0)
+        m_transactionLost = true;
+}
+
+WriteResult Database::retryingLostConnection(const std::function<WriteResult()> &unit)
+{
+    if (!m_location.isServer() || m_transactionDepth > 0)
+        return unit();
+    m_commitSent = false;
+    const WriteResult first = unit();
+    if (first.ok || !first.connectionLost || m_commitSent || !m_lossRetryable)
+        return first;
+    m_commitSent = false;
+    return unit();
 }
 
 std::optional<QVariantList> Database::firstColumn(const QString &sql, const QVariantList &values)
@@ -258,43 +377,52 @@ std::optional<QVariantList> Database::readPrepared(const QString &sql, const QVa
         collect(query);
         return column;
     }
-    QSqlDatabase db = startRead();
-    if (!db.isOpen())
-        return std::nullopt;
-    QSqlError error;
-    QSqlQuery *query = prepared(db, sql, &error);
-    if (!query || !execBound(*query, values)) {
+    for (int attempt = 0;; ++attempt) {
+        QSqlDatabase db = startRead();
+        if (!db.isOpen())
+            return std::nullopt;
+        QSqlError error;
+        QSqlQuery *query = prepared(db, sql, &error);
+        if (query && execute(*query, values)) {
+            collect(*query);
+            query->finish();
+            return column;
+        }
         readFailed(query ? query->lastError() : error, db);
-        return std::nullopt;
+        if (attempt > 0 || !m_readLost || !m_lossRetryable || m_transactionDepth > 0)
+            return std::nullopt;
     }
-    collect(*query);
-    query->finish();
-    return column;
 }
 
 WriteResult Database::write(const QString &sql, const QVariantList &values)
 {
     if (!m_location.isServer() || m_transactionDepth > 0)
         return run(sql, values);
-    SqlTransaction unit(*this);
-    if (!unit.isActive())
-        return unit.begun();
-    const WriteResult written = run(sql, values);
-    if (!written.ok)
-        return written;
-    const int rows = m_rowsAffected;
-    const qint64 id = m_lastInsertRowId;
-    const WriteResult committed = unit.commit();
-    m_rowsAffected = rows;
-    m_lastInsertRowId = id;
-    return committed;
+    return retryingLostConnection([&] {
+        SqlTransaction unit(*this);
+        if (!unit.isActive())
+            return unit.begun();
+        const WriteResult written = run(sql, values);
+        if (!written.ok)
+            return written;
+        const int rows = m_rowsAffected;
+        const qint64 id = m_lastInsertRowId;
+        const WriteResult committed = unit.commit();
+        m_rowsAffected = rows;
+        m_lastInsertRowId = id;
+        return committed;
+    });
 }
 
 WriteResult Database::begin()
 {
     if (!m_location.isServer())
         return run(QStringLiteral("BEGIN IMMEDIATE"), {});
-    const WriteResult begun = run(QStringLiteral("BEGIN"), {});
+    WriteResult begun = run(QStringLiteral("BEGIN"), {});
+    // The first statement after a server restart or a network reset finds the old connection
+    // broken: nothing was sent yet, so the unit starts again on a new one.
+    if (!begun.ok && begun.connectionLost && m_lossRetryable)
+        begun = run(QStringLiteral("BEGIN"), {});
     if (!begun.ok)
         return begun;
     // One lock per schema (the first on the search path; public while ours is still to be made),

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <optional>
 
 #include <QHash>
@@ -9,19 +11,25 @@
 #include <QVariantList>
 
 #include "data/databaselocation.h"
+#include "data/serversessionlimits.h"
 #include "data/writeresult.h"
 
+class AnswerWatchdog;
 class SqlRow;
 
 // One database: a file ("数据库.dat" or "用药统计.dat") or its schema on the clinic's PostgreSQL
 // server. The connection opens on first use and waits for another computer's lock (the busy
-// timeout) instead of failing at once, since clinics share the data. Only the data layer uses it:
-// windows get repositories.
+// timeout) instead of failing at once, since clinics share the data. On the server, a connection
+// that breaks (a server restart, a network reset) is opened again on the next use, and a read or
+// a unit of writes it interrupted before the commit is tried once more on the new connection;
+// every wait there is bounded by the session limits. Only the data layer uses it: windows get
+// repositories.
 class Database
 {
 public:
     explicit Database(const QString &path, int busyTimeoutMs = DefaultBusyTimeoutMs);
-    explicit Database(const DatabaseLocation &location, int busyTimeoutMs = DefaultBusyTimeoutMs);
+    explicit Database(const DatabaseLocation &location, int busyTimeoutMs = DefaultBusyTimeoutMs,
+                      const ServerSessionLimits &limits = ServerSessionLimits());
     ~Database();
     Database(const Database &) = delete;
     Database &operator=(const Database &) = delete;
@@ -49,6 +57,12 @@ public:
     std::optional<QVariantList> firstRow(const QString &sql, const QVariantList &values = {});
     // Whether the last failed read failed because another connection held the file.
     bool readWasBusy() const { return m_readBusy; }
+    // Whether the last failed read failed because the server connection broke or did not answer
+    // (a read failure, never an empty result).
+    bool readLostConnection() const { return m_readLost; }
+    // The last failed read as the failure of a save ("保存失败：读取失败：…"), marked as a lost
+    // connection when it was one.
+    WriteResult readFailure() const;
     // Whether a schema of that name exists on the server (the connection must be open).
     bool schemaExists(const QString &schema);
     // One statement that changes data; every failure is reported.
@@ -58,6 +72,15 @@ public:
     WriteResult insertAll(const QList<SqlRow> &rows);
     // Updates the rows the where clause finds (its placeholders bind after the row's values).
     WriteResult update(const SqlRow &row, const QString &where, const QVariantList &whereValues);
+    // Runs a unit of writes (a function that makes its own SqlTransaction) and, on the server, runs
+    // it once more on a new connection when the connection broke before the commit was sent; the
+    // unit must therefore read what it needs inside itself. Inside a transaction already, it just
+    // runs: the outermost unit retries.
+    WriteResult retryingLostConnection(const std::function<WriteResult()> &unit);
+    // Whether the last lost connection happened while the commit was on its way: it may have
+    // been stored.
+    bool commitInDoubt() const { return m_commitSent; }
+
     // The number of rows the last successful exec, insert or update changed.
     int rowsAffected() const { return m_rowsAffected; }
     // The row id of the last row an insert added.
@@ -97,6 +120,17 @@ private:
     // per use instead of three); null when it cannot be prepared, with the error in `error`.
     QSqlQuery *prepared(QSqlDatabase &db, const QString &sql, QSqlError *error);
     void forgetConnection(QSqlDatabase &db);
+    // A statement sent to the server under the answer watchdog (bound values, or none).
+    bool execute(QSqlQuery &query, const QVariantList &values);
+    bool execute(QSqlQuery &query, const QString &sql);
+    bool prepare(QSqlQuery &query, const QString &sql);
+    void armWatchdog();
+    void disarmWatchdog();
+    // Turns a failed statement into its result; on the server a lost connection is recognised by
+    // every sign (SQLSTATE, libpq's words, the connection's state) and forgotten.
+    WriteResult failureOf(const QSqlError &error, QSqlDatabase &db, const QString &action);
+    WriteResult lostFailure(const QString &action) const;
+    bool connectionOpenNow() const;
     // The connection a read goes to, with the last read's error forgotten (or, when it cannot be
     // opened, the reason as the read's error).
     QSqlDatabase startRead();
@@ -111,9 +145,20 @@ private:
     QString m_name;
     QHash<QString, QSqlQuery> m_prepared;
     int m_busyTimeoutMs;
+    ServerSessionLimits m_limits;
+    std::unique_ptr<AnswerWatchdog> m_watchdog;
+    bool m_watchdogFired = false;
     QString m_lastError;
     QString m_readError;
     bool m_readBusy = false;
+    bool m_readLost = false;
+    // The last loss may be retried at once: the connection broke, but the server did not time out
+    // and could be reached again (a retry after a timeout would only double the wait).
+    bool m_lossRetryable = false;
+    // The connection broke inside the transaction in progress: nothing more is sent until it ends,
+    // so no statement of the unit lands outside it on a new connection.
+    bool m_transactionLost = false;
+    bool m_commitSent = false;
     int m_rowsAffected = 0;
     qint64 m_lastInsertRowId = 0;
     // Writes through this object: per table, and those whose table is unknown (they count for all).

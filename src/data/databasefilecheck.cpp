@@ -86,20 +86,41 @@ DatabaseFileCheck::Verdict DatabaseFileCheck::check(const DatabaseLocation &loca
             *problem = db.lastError();
         return Verdict::Unreachable;
     }
-    QSqlQuery query = db.select(QStringLiteral("select table_name from information_schema.tables where table_schema = ?"), {location.schema()});
+    // The catalogue lists every table, also those this user may not read (information_schema
+    // would hide them, and a schema restored as another user would look foreign).
+    QSqlQuery query = db.select(QStringLiteral("select c.relname, pg_get_userbyid(c.relowner), "
+                                               "has_schema_privilege(n.oid, 'USAGE') and has_table_privilege(c.oid, 'SELECT, INSERT, UPDATE, DELETE'), "
+                                               "pg_get_userbyid(n.nspowner), current_user "
+                                               "from pg_class c join pg_namespace n on n.oid = c.relnamespace "
+                                               "where n.nspname = ? and c.relkind in ('r', 'p')"),
+                                {location.schema()});
     if (!query.isActive()) {
         if (problem)
             *problem = db.readError();
         return Verdict::Unreachable;
     }
     QStringList present;
-    while (query.next())
+    QString foreignOwner;
+    QString user;
+    while (query.next()) {
         present.append(query.value(0).toString());
+        user = query.value(4).toString();
+        if (!query.value(2).toBool() && foreignOwner.isEmpty())
+            foreignOwner = query.value(3).toString() != user ? query.value(3).toString() : query.value(1).toString();
+    }
     if (present.isEmpty())
         return db.schemaExists(location.schema()) ? Verdict::NotOurs : Verdict::Missing;
     for (const QString &table : requiredTables(kind)) {
         if (!present.contains(table))
             return Verdict::NotOurs;
+    }
+    if (!foreignOwner.isEmpty()) {
+        if (problem)
+            *problem = QStringLiteral("服务器上的数据属于用户 %1，请把所有权交给 %2。\n\n（“%3”中的表是本程序的，但用户 %2 不能读写它们；"
+                                      "用 %1 恢复备份时会这样。请维护人员在服务器上把这个 schema 及其中的表、函数的所有者改为 %2，"
+                                      "或以用户 %2 重新恢复备份。）")
+                           .arg(foreignOwner, user, location.shownName());
+        return Verdict::OwnedByOther;
     }
     return Verdict::Ours;
 }
@@ -124,6 +145,7 @@ QString DatabaseFileCheck::message(Verdict verdict, const QString &path)
     case Verdict::Missing:
     case Verdict::Ours:
     case Verdict::Unreachable:
+    case Verdict::OwnedByOther:
         break;
     }
     return QString();

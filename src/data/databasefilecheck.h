@@ -8,15 +8,17 @@
 // Tells what an existing file is, without ever writing to it: a file of another kind (or a
 // damaged one) must be left exactly as it is, a file another computer holds is busy (not
 // foreign), and a file the user may not read or write is a permission problem. On the server the
-// same is told of a schema: missing, ours (every table there), or not ours.
+// same is told of a schema: missing, ours (every table there), not ours, or ours but owned by
+// another role so that the clinic's user may not use it (a restore made as the superuser).
 class DatabaseFileCheck
 {
 public:
     // OldProgram: a file of the old Windows program (Jet), which start-up offers to convert.
-    enum class Verdict { Missing, Ours, NotOurs, OldProgram, Busy, NoPermission, Unreachable };
+    enum class Verdict { Missing, Ours, NotOurs, OldProgram, Busy, NoPermission, Unreachable, OwnedByOther };
 
     static Verdict check(const QString &path, DatabaseKind kind, int busyTimeoutMs = Database::DefaultBusyTimeoutMs);
-    // A file, or a schema on the server; why the server could not be reached goes to `problem`.
+    // A file, or a schema on the server; why the server could not be reached, or whom a schema of
+    // ours belongs to, goes to `problem` (the message to show).
     static Verdict check(const DatabaseLocation &location, DatabaseKind kind, int busyTimeoutMs = Database::DefaultBusyTimeoutMs,
                          QString *problem = nullptr);
     // The message start-up shows for a verdict that stops it: not Missing, Ours or Unreachable

@@ -104,6 +104,22 @@ DatabaseMigration::Result DatabaseMigration::run(const QString &mainFile, const 
             }
         }
         for (const TableDefinition *table : Tables::of(source.kind)) {
+            // The server keeps a key unique that a file may hold twice: trying again cannot help,
+            // so the two rows are named for someone to mend first.
+            if (!table->uniqueKey().isEmpty()) {
+                const QString key = quotedName(table->uniqueKey());
+                QSqlQuery twice = source.db->select(QStringLiteral("select a.rowid, b.rowid, a.%1 from %2 a join %2 b on b.%1 = a.%1 and b.rowid > a.rowid "
+                                                                   "order by a.rowid limit 1")
+                                                        .arg(key, quotedName(table->name())));
+                if (twice.next()) {
+                    result.write = failed(QStringLiteral("文件中表“%1”有两行的“%2”都是“%3”（rowid 为 %4 和 %5），服务器上不能有两条同号的记录。"
+                                                         "请先把其中一行的“%2”改掉或删除这一行，再迁移；再试一次不会有不同的结果。")
+                                              .arg(table->name(), table->uniqueKey(), twice.value(2).toString())
+                                              .arg(twice.value(0).toLongLong())
+                                              .arg(twice.value(1).toLongLong()));
+                    return result;
+                }
+            }
             QSqlQuery rows = source.db->select(QStringLiteral("select %1 from %2 order by rowid").arg(quotedNames(table->columnNames()), quotedName(table->name())));
             if (!rows.isActive()) {
                 result.write = failed(QStringLiteral("无法读取表“%1”").arg(table->name()), WriteResult::failure(source.db->readError()));

@@ -89,7 +89,7 @@ WriteResult PatientRepository::save(const Patient &patient)
     const std::optional<QVariantList> existing
         = m_db.firstColumn(QStringLiteral("select rowid from \"患者信息\" where \"序号\" = ? order by rowid"), {patient.key});
     if (!existing)
-        return WriteResult::failure(QStringLiteral("保存失败：") + m_db.readError());
+        return m_db.readFailure();
     QList<qint64> rowIds;
     for (const QVariant &rowId : *existing)
         rowIds.append(rowId.toLongLong());

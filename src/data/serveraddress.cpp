@@ -1,5 +1,6 @@
 #include "data/serveraddress.h"
 
+#include <QRegularExpression>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -56,6 +57,19 @@ std::optional<ServerAddress> ServerAddress::parse(const QString &text)
     if (address.m_database.isEmpty())
         address.m_database = address.m_user;
     return address;
+}
+
+QString ServerAddress::withoutPassword(const QString &text)
+{
+    QString shown = text.trimmed();
+    // user:password@ before the host, and password=… among the settings.
+    static const QRegularExpression inUser(QStringLiteral("^([A-Za-z]+://[^:/@?]*):[^@/?]*@"));
+    static const QRegularExpression inOptions(QStringLiteral("([?&])password=[^&]*&?"));
+    shown.replace(inUser, QStringLiteral("\\1@"));
+    shown.replace(inOptions, QStringLiteral("\\1"));
+    if (shown.endsWith(QLatin1Char('?')) || shown.endsWith(QLatin1Char('&')))
+        shown.chop(1);
+    return shown;
 }
 
 QString ServerAddress::displayText() const

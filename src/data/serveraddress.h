@@ -20,6 +20,8 @@ public:
     static bool looksLikeAddress(const QString &text);
     // The address, or nothing when the text is no usable address.
     static std::optional<ServerAddress> parse(const QString &text);
+    // The text of an address (usable or not) with any password in it left out, for messages.
+    static QString withoutPassword(const QString &text);
 
     QString host() const { return m_host; }
     int port() const { return m_port; }

@@ -57,7 +57,7 @@ WriteResult SettingsRepository::save(const QHash<QString, QString> &columns, con
         return transaction.begun();
     QSqlQuery count = m_db.select(QStringLiteral("select count(*) from \"设置\""));
     if (!count.next())
-        return WriteResult::failure(QStringLiteral("保存失败：") + m_db.readError());
+        return m_db.readFailure();
     const bool hasRow = count.value(0).toInt() > 0;
     count.finish();
     // The table holds one row; updating without a key keeps every engine's SQL the same.

@@ -52,6 +52,8 @@ WriteResult SqlTransaction::commit()
         m_db.run(QStringLiteral("ROLLBACK"), {});
         return WriteResult::failure(QStringLiteral("保存失败：其中一步没有完成，这次保存的内容已全部撤消。"));
     }
+    // A connection lost from here on may have stored the unit: it is not tried again.
+    m_db.m_commitSent = !m_db.m_transactionLost;
     const WriteResult committed = m_db.run(QStringLiteral("COMMIT"), {});
     if (!committed.ok)
         m_db.run(QStringLiteral("ROLLBACK"), {});

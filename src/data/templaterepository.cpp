@@ -98,7 +98,7 @@ WriteResult TemplateRepository::save(const Template &entry)
     QSqlQuery existing = m_db.select(QStringLiteral("select count(*) from \"个人模板\" where \"序号\" = ? and \"分类\" = ?"),
                                      {entry.key, entry.kind});
     if (!existing.next())
-        return WriteResult::failure(QStringLiteral("保存失败：") + m_db.readError());
+        return m_db.readFailure();
     const bool stored = existing.value(0).toInt() > 0;
     existing.finish();
     const WriteResult written = stored

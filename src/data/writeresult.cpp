@@ -74,7 +74,13 @@ QString describeServerProblem(const QString &sqlState, const QString &text)
         return QStringLiteral("数据库服务器的磁盘已满，请通知维护人员清理空间。");
     if (sqlState == QLatin1String("23505"))
         return QStringLiteral("同样编号的记录已经存在（可能由其他电脑同时保存），请再试一次。");
-    if (sqlState.startsWith(QLatin1String("42501")) || sqlState == QLatin1String("28000") || sqlState == QLatin1String("28P01")
+    // Lacking a right is no password problem: the database or the data belongs to another user.
+    if (sqlState == QLatin1String("42501") && lower.contains(QLatin1String("permission denied for database")))
+        return QStringLiteral("服务器上的数据库不属于这个用户，不能在其中建立本程序的数据。"
+                              "请维护人员把数据库的所有权交给程序使用的用户（ALTER DATABASE 数据库名 OWNER TO 用户名）。");
+    if (sqlState == QLatin1String("42501"))
+        return QStringLiteral("这个用户在数据库服务器上没有所需的权限（数据属于其他用户），请维护人员把所有权交给程序使用的用户。");
+    if (sqlState == QLatin1String("28000") || sqlState == QLatin1String("28P01")
         || lower.contains(QLatin1String("password authentication failed")))
         return QStringLiteral("数据库服务器拒绝了这个用户（用户名或密码不对，或没有权限）。密码请写在本机的 PostgreSQL 密码文件（~/.pgpass）中。");
     if (lower.contains(QLatin1String("no password supplied")))
@@ -103,7 +109,32 @@ bool isServerLockTimeout(const QString &sqlState)
 
 bool isServerConnectionLost(const QString &sqlState)
 {
-    return sqlState.startsWith(QLatin1String("08")) || sqlState.startsWith(QLatin1String("57P"));
+    // 25P03: the server ended a session left idle inside a transaction.
+    return sqlState.startsWith(QLatin1String("08")) || sqlState.startsWith(QLatin1String("57P")) || sqlState == QLatin1String("25P03");
+}
+
+bool isServerConnectionLost(const QSqlError &error)
+{
+    const QString state = error.nativeErrorCode();
+    if (!state.isEmpty())
+        return isServerConnectionLost(state);
+    // libpq's own words when the socket broke under it; they carry no SQLSTATE.
+    static const QRegularExpression lost(QStringLiteral("server closed the connection|no connection to the server|could not receive data"
+                                                        "|could not send data|connection not open|ssl syscall error|lost synchronization"
+                                                        "|connection reset|connection timed out|broken pipe|terminating connection"
+                                                        "|connection to server .* lost"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    return lost.match(error.databaseText() + QLatin1Char('\n') + error.driverText()).hasMatch();
+}
+
+bool isServerStatementTimeout(const QString &sqlState)
+{
+    return sqlState == QLatin1String("57014"); // query_canceled: statement_timeout
+}
+
+QString serverConnectionLostText()
+{
+    return QStringLiteral("与数据库服务器的连接中断，请检查网络以及服务器是否开着，恢复连接后再试。");
 }
 
 namespace {
@@ -147,6 +178,11 @@ WriteResult writeResultOf(const QSqlError &error, const QString &action)
         if (state.startsWith(QLatin1String("22007")) || state.startsWith(QLatin1String("22008"))) {
             static const QRegularExpression badDate(QStringLiteral(R"re("([^"]*)")re"));
             return WriteResult::failure(QStringLiteral("%1：“%2”不是有效的日期（格式应为yyyy-mm-dd）。").arg(action, badDate.match(text).captured(1)), text);
+        }
+        if (isServerConnectionLost(state) || isServerStatementTimeout(state)) {
+            WriteResult lost = WriteResult::failure(action + QStringLiteral("：") + serverConnectionLostText(), text);
+            lost.connectionLost = true;
+            return lost;
         }
         return WriteResult::failure(action + QStringLiteral("：") + describeServerProblem(state, text), text);
     }

@@ -20,5 +20,11 @@ QString describeServerProblem(const QString &sqlState, const QString &text);
 bool isSqliteBusy(int sqliteCode);
 // Whether the server gave up waiting for a lock another connection holds.
 bool isServerLockTimeout(const QString &sqlState);
-// Whether the server's connection is gone, so the next use must open it again.
+// Whether the server's connection is gone, so the next use must open it again: by its SQLSTATE,
+// or, for a loss libpq itself noticed (no SQLSTATE at all), by its text.
 bool isServerConnectionLost(const QString &sqlState);
+bool isServerConnectionLost(const QSqlError &error);
+// Whether the server cancelled a statement that outlived its time limit.
+bool isServerStatementTimeout(const QString &sqlState);
+// What the user reads when the server was lost in the middle of an operation.
+QString serverConnectionLostText();

@@ -72,6 +72,12 @@ PrescriptionSaver::Result PrescriptionSaver::save(PrescriptionSheet &sheet)
     }
     QString storedId;
     const WriteResult written = m_archive.save(record, m_patients, patient, &storedId);
+    if (!written.ok && written.connectionLost) {
+        // Nothing on screen is lost: the same save works once the server is back.
+        WriteResult lost = WriteResult::failure(QStringLiteral("保存失败：与数据库服务器的连接中断，处方仍在屏幕上，恢复连接后请再保存。"), written.detail);
+        lost.connectionLost = true;
+        return {Outcome::Refused, lost};
+    }
     if (!written.ok)
         return {Outcome::Refused, written};
     // Another computer took the id meanwhile: the sheet now shows the one it is stored under.

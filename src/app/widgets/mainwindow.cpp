@@ -2,11 +2,13 @@
 
 #include <QCloseEvent>
 #include <QDate>
+#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include "app/clinicservices.h"
 #include "app/exitbackup.h"
@@ -14,6 +16,7 @@
 #include "app/widgets/backupprogresswindow.h"
 #include "app/widgets/olddataimportwindow.h"
 #include "app/widgets/servermigrationwindow.h"
+#include "app/widgets/serverreturnoffer.h"
 #include "app/widgets/settingswindow.h"
 #include "app/widgets/windowplacement.h"
 #include "data/serverdump.h"
@@ -52,6 +55,11 @@ MainWindow::MainWindow(ClinicServices &services, FileChooser *files, QWidget *pa
     m_area->setBackground(QColor(144, 163, 178));
     setCentralWidget(m_area);
     buildMenus();
+    // Which data this computer works on stays in sight all day.
+    auto *dataInUse = new QLabel(this);
+    dataInUse->setObjectName(QStringLiteral("DataInUse"));
+    statusBar()->addPermanentWidget(dataInUse);
+    new ServerReturnOffer(m_services.values(), dataInUse, this);
 }
 
 MainWindow::~MainWindow() = default;
