@@ -101,14 +101,15 @@ WriteResult ArchiveRepository::save(const ArchiveRecord &record, QString *stored
 }
 
 WriteResult ArchiveRepository::save(const ArchiveRecord &record, PatientRepository &patients,
-                                     const std::optional<PatientRepository::Patient> &patient, QString *storedId)
+                                     const std::optional<PatientRepository::Patient> &patient, QString *storedId,
+                                     QStringList *shortened)
 {
     SqlTransaction transaction(m_db);
     if (!transaction.isActive())
         return transaction.begun();
     WriteResult written = save(record, storedId);
     if (written.ok && patient)
-        written = patients.save(*patient);
+        written = patients.save(*patient, shortened);
     if (!written.ok)
         return written;
     return transaction.commit();
