@@ -77,7 +77,7 @@ PrescriptionWindow::PrescriptionWindow(const PrescriptionServices &services, QWi
     m_pricer = std::make_unique<PrescriptionPricer>(m_services.catalogue);
     m_saver = std::make_unique<PrescriptionSaver>(m_services.archive, m_services.patients, today);
     m_settlement = std::make_unique<Settlement>(*m_sheet, *m_pricer, *m_saver, m_services.statistics);
-    m_history = std::make_unique<PrescriptionHistory>(m_services.archive, m_services.statistics);
+    m_history = std::make_unique<PrescriptionHistory>(m_services.archive, m_services.statistics, m_services.catalogue);
     m_safety = std::make_unique<PrescriptionSafety>(SafetyRules::load(m_services.safetyRulesFolder), m_services.pickList);
 
     m_toolbar = new PrescriptionToolbar(this);
@@ -296,8 +296,12 @@ void PrescriptionWindow::pick(const DrugPickList::Item &item)
 
 bool PrescriptionWindow::reportSave(const PrescriptionSaver::Result &result)
 {
-    if (result.saved())
+    if (result.saved()) {
+        // The prescription is stored whole; only the patient register kept less.
+        if (!result.notes.isEmpty())
+            emit statusMessage(result.notes.join(QStringLiteral("；")));
         return true;
+    }
     if (result.outcome == PrescriptionSaver::Outcome::NameMissing)
         QMessageBox::information(this, Title, result.write.message);
     else
@@ -461,15 +465,17 @@ void PrescriptionWindow::reopen(qint64 rowId)
 
 void PrescriptionWindow::deleteOnScreen()
 {
-    QMessageBox question(QMessageBox::Warning, Title, QStringLiteral("确实要永久删除该档案吗？"), QMessageBox::Ok | QMessageBox::Cancel, this);
-    if (question.exec() != QMessageBox::Ok)
+    const QString question = PrescriptionHistory::deleteQuestion(m_sheet->field(PrescriptionSheet::Name), m_sheet->field(PrescriptionSheet::Date));
+    QMessageBox ask(QMessageBox::Warning, Title, question, QMessageBox::Ok | QMessageBox::Cancel, this);
+    if (ask.exec() != QMessageBox::Ok)
         return;
-    const WriteResult removed = m_history->remove(m_sheet->id());
+    const QString id = m_sheet->id();
+    const WriteResult removed = m_history->remove(id);
     if (!removed.ok) {
         QMessageBox::warning(this, Title, removed.fullText());
         return;
     }
-    m_historyPanel->removeMenuRow();
+    m_historyPanel->removeEntry(id);
     emit medicalRecordMustClose();
     m_lifecycle->resetAfterDelete();
     m_priced->scrollToTop();

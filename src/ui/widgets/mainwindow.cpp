@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include "app/clinicservices.h"
 #include "app/clinicsettings.h"
@@ -217,6 +218,7 @@ void MainWindow::connectPrescriptionWindow(PrescriptionWindow *window)
             url.setFragment(section);
         openHelp(url);
     });
+    connect(window, &PrescriptionWindow::statusMessage, this, [this](const QString &text) { statusBar()->showMessage(text); });
     connect(window, &PrescriptionWindow::medicalRecordMustClose, this, [this] {
         for (QMdiSubWindow *sub : framesOf(QStringLiteral("Form14")))
             sub->close();
