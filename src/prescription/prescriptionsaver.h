@@ -25,6 +25,10 @@ public:
         // What the patient register kept shortened, one sentence each, for the status line.
         QStringList notes;
         bool saved() const { return outcome == Outcome::Saved; }
+        // What the user is told when the save did not happen: a missing name as a notice, a
+        // refused write as a warning with the database's reason.
+        bool isNotice() const { return outcome == Outcome::NameMissing; }
+        QString message() const { return isNotice() ? write.message : write.fullText(); }
     };
 
     PrescriptionSaver(ArchiveRepository &archive, PatientRepository &patients, std::function<QDate()> today);
