@@ -201,7 +201,8 @@ void BM_History(benchmark::State &state, const QString name, QDate from, QDate t
 {
     ArchiveRepository archive(*clinic().main);
     StatisticsRepository statistics(*clinic().stats);
-    PrescriptionHistory history(archive, statistics);
+    CatalogueLookup catalogue(*clinic().main);
+    PrescriptionHistory history(archive, statistics, catalogue);
     qsizetype found = 0;
     for (auto _ : state) {
         QStringList texts;

@@ -2,6 +2,7 @@
 
 #include <minizip/zip.h>
 
+#include <QDate>
 #include <QFile>
 
 FreeXlSheet readWithFreeXl(const QString &path)
@@ -24,6 +25,8 @@ FreeXlSheet readWithFreeXl(const QString &path)
                 sheet.cells.insert(at, value.value.double_value);
             else if (value.type == FREEXL_CELL_TEXT || value.type == FREEXL_CELL_SST_TEXT)
                 sheet.cells.insert(at, QString::fromUtf8(value.value.text_value));
+            else if (value.type == FREEXL_CELL_DATE)
+                sheet.cells.insert(at, QDate::fromString(QString::fromUtf8(value.value.text_value), Qt::ISODate));
         }
     }
     if (handle)

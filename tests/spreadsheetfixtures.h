@@ -12,7 +12,7 @@
 // Readers independent of ours, and the parts of hand-made .xlsx packages, for the suites that
 // check the spreadsheet files the program writes and reads.
 
-// What FreeXL finds in a file's first sheet: texts as text, numbers as double.
+// What FreeXL finds in a file's first sheet: texts as text, numbers as double, dates as QDate.
 struct FreeXlSheet
 {
     int status = FREEXL_OK;

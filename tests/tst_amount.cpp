@@ -1,6 +1,7 @@
 #include <QTest>
 
 #include "text/amount.h"
+#include "text/typednumber.h"
 
 // Money and quantities are exact: the texts the sheet shows come out as a clerk would compute them.
 class TestAmount : public QObject
@@ -13,6 +14,8 @@ private slots:
     void lineAmount_data();
     void lineAmount();
     void sumsStayExact();
+    void typedNumber_data();
+    void typedNumber();
 };
 
 void TestAmount::leadingNumber_data()
@@ -82,3 +85,43 @@ void TestAmount::sumsStayExact()
 
 QTEST_APPLESS_MAIN(TestAmount)
 #include "tst_amount.moc"
+
+void TestAmount::typedNumber_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("read"); // the number with three decimals; empty: refused
+    QTest::addColumn<QString>("refusal"); // part of the reason given
+    QTest::newRow("ASCII") << u"12.5"_qs << u"12.500"_qs << QString();
+    QTest::newRow("blanks around") << u" 0.35 "_qs << u"0.350"_qs << QString();
+    QTest::newRow("full-width digits and point") << u"１２．５"_qs << u"12.500"_qs << QString();
+    QTest::newRow("full-width digits, ASCII point") << u"１２.５"_qs << u"12.500"_qs << QString();
+    QTest::newRow("ideographic full stop") << u"3。5"_qs << u"3.500"_qs << QString();
+    QTest::newRow("thousands separator") << u"1,280.00"_qs << u"1280.000"_qs << QString();
+    QTest::newRow("full-width thousands separator") << u"１，２８０"_qs << u"1280.000"_qs << QString();
+    QTest::newRow("two separators") << u"1,234,567.5"_qs << u"1234567.500"_qs << QString();
+    QTest::newRow("point first") << u".5"_qs << u"0.500"_qs << QString();
+    QTest::newRow("zero") << u"0"_qs << u"0.000"_qs << QString();
+    QTest::newRow("decimal comma is no separator") << u"12,5"_qs << QString() << u"不是数字"_qs;
+    QTest::newRow("negative") << u"-5"_qs << QString() << u"不能是负数"_qs;
+    QTest::newRow("full-width minus") << u"－５"_qs << QString() << u"不能是负数"_qs;
+    QTest::newRow("unit after the number") << u"5元"_qs << QString() << u"不是数字（“5元”）"_qs;
+    QTest::newRow("words") << u"面议"_qs << QString() << u"不是数字"_qs;
+    QTest::newRow("times sign") << u"×"_qs << QString() << u"不是数字"_qs;
+    QTest::newRow("two points") << u"1.2.3"_qs << QString() << u"不是数字"_qs;
+    QTest::newRow("too many digits to be a price") << u"1234567890123"_qs << QString() << u"不是数字"_qs;
+}
+
+void TestAmount::typedNumber()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, read);
+    QFETCH(QString, refusal);
+    QString why;
+    const std::optional<Amount> value = TypedNumber::nonNegative(text, u"单价"_qs, &why);
+    QCOMPARE(value ? value->toFixed(3) : QString(), read);
+    if (!refusal.isEmpty()) {
+        QVERIFY2(why.contains(refusal), qPrintable(why));
+        // The user learns which field holds the text.
+        QVERIFY2(why.contains(u"“单价”"_qs), qPrintable(why));
+    }
+}

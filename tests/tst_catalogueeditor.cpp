@@ -153,23 +153,37 @@ void TestCatalogueEditor::unitFromUsualQuantity()
 void TestCatalogueEditor::storedPrice_data()
 {
     QTest::addColumn<QString>("box");
-    QTest::addColumn<QString>("price");
-    QTest::newRow("empty") << QString() << QString();
-    QTest::newRow("blank") << u"  "_qs << QString();
-    QTest::newRow("one decimal") << u"12.5"_qs << u"12.500"_qs;
-    QTest::newRow("whole") << u"15"_qs << u"15.000"_qs;
-    QTest::newRow("rounded half up") << u"1.2345"_qs << u"1.235"_qs;
-    QTest::newRow("tenth of a cent is not lost to binary") << u"0.0005"_qs << u"0.001"_qs;
-    QTest::newRow("leading number") << u"12.5元"_qs << u"12.500"_qs;
-    QTest::newRow("star became times") << u"×"_qs << u"0.000"_qs;
-    QTest::newRow("no number") << u"面议"_qs << u"0.000"_qs;
+    QTest::addColumn<QString>("price"); // empty: nothing stored, or refused
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("empty") << QString() << QString() << false;
+    QTest::newRow("blank") << u"  "_qs << QString() << false;
+    QTest::newRow("one decimal") << u"12.5"_qs << u"12.500"_qs << false;
+    QTest::newRow("whole") << u"15"_qs << u"15.000"_qs << false;
+    QTest::newRow("rounded half up") << u"1.2345"_qs << u"1.235"_qs << false;
+    QTest::newRow("tenth of a cent is not lost to binary") << u"0.0005"_qs << u"0.001"_qs << false;
+    QTest::newRow("thousands separator") << u"1,280.00"_qs << u"1280.000"_qs << false;
+    QTest::newRow("full-width, as an input method types it") << u"１２.５"_qs << u"12.500"_qs << false;
+    QTest::newRow("negative") << u"-5"_qs << QString() << true;
+    QTest::newRow("unit after the number") << u"12.5元"_qs << QString() << true;
+    QTest::newRow("star became times") << u"×"_qs << QString() << true;
+    QTest::newRow("no number") << u"面议"_qs << QString() << true;
 }
 
 void TestCatalogueEditor::storedPrice()
 {
     QFETCH(QString, box);
     QFETCH(QString, price);
-    QCOMPARE(CatalogueEditorRules::storedPrice(box), price);
+    QFETCH(bool, refused);
+    CatalogueEditorRules::Fields fields;
+    fields.name = u"当归"_qs;
+    fields.price = box;
+    fields.category = u"中药"_qs;
+    const QString why = CatalogueEditorRules::refusal(fields);
+    QCOMPARE(!why.isEmpty(), refused);
+    if (refused)
+        QVERIFY2(why.contains(u"“单价”"_qs), qPrintable(why));
+    else
+        QCOMPARE(CatalogueEditorRules::toEntry(fields, u"k"_qs).price, price);
 }
 
 void TestCatalogueEditor::displayNameRoundTrip_data()

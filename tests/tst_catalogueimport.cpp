@@ -160,8 +160,14 @@ void TestCatalogueImport::importRules_data()
         << QString() << u"yfkf"_qs << u"用法：口服 每日4次yfkf7232"_qs << QString();
     QTest::newRow("price that is no number") << cells(u"川芎"_qs, u"10"_qs, u"g"_qs, {}, u"面议"_qs, {}, {}, herb)
                                              << QString() << QString() << QString() << u"“单价”不是数字（“面议”）"_qs;
-    QTest::newRow("price with a thousands separator") << cells(u"人参"_qs, u"10"_qs, u"g"_qs, {}, u"1,280.00"_qs, {}, {}, herb)
-                                                      << QString() << QString() << QString() << u"“单价”不是数字"_qs;
+    QTest::newRow("price with a thousands separator") << cells(u"当归"_qs, u"10"_qs, u"g"_qs, {}, u"1,280.00"_qs, {}, u"dg"_qs, herb)
+                                                      << u"1280.000"_qs << u"dg"_qs << u"当归dg12"_qs << QString();
+    QTest::newRow("price in full-width digits") << cells(u"当归"_qs, u"10"_qs, u"g"_qs, {}, u"１２．５"_qs, {}, u"dg"_qs, herb)
+                                                << u"12.500"_qs << u"dg"_qs << u"当归dg12"_qs << QString();
+    QTest::newRow("negative price") << cells(u"川芎"_qs, u"10"_qs, u"g"_qs, {}, u"-5"_qs, {}, {}, herb)
+                                    << QString() << QString() << QString() << u"“单价”不能是负数"_qs;
+    QTest::newRow("price with a unit") << cells(u"川芎"_qs, u"10"_qs, u"g"_qs, {}, u"5元"_qs, {}, {}, herb)
+                                       << QString() << QString() << QString() << u"“单价”不是数字（“5元”）"_qs;
     QTest::newRow("category nobody lists") << cells(u"阿莫西林胶囊"_qs, u"0.25g×24粒"_qs, u"盒"_qs, {}, u"9"_qs, {}, {}, u"西药"_qs)
                                            << QString() << QString() << QString() << u"现在是“西药”"_qs;
     QTest::newRow("subcategory with a full stop") << cells(u"阿莫西林胶囊"_qs, {}, {}, {}, {}, {}, {}, u"西成药.抗生素"_qs)

@@ -2,12 +2,15 @@
 #include "namedcontrol.h"
 #include "scriptedfiles.h"
 #include "testdatabase.h"
+#include "widgetdriving.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -47,6 +50,7 @@ private slots:
     void herbUnitMessage();
     void saveRefusals_data();
     void saveRefusals();
+    void priceTypedByAnInputMethod();
     void newEntrySavedTwiceIsOneRow();
     void twoEntriesAddedWithinOneSecond();
     void subcategoryChangeUpdatesTheSameRow();
@@ -57,6 +61,8 @@ private slots:
     void searchTextIsLiteral_data();
     void searchTextIsLiteral();
     void symbolsGoToTheLastBox();
+    void symbolsInsertAtTheCaret_data();
+    void symbolsInsertAtTheCaret();
     void enterMovesToTheNextBox();
     void helpOpensTheCatalogueSection();
     void clearAsksThenDeletesThePrefix_data();
@@ -378,21 +384,28 @@ void TestCatalogueWindow::saveRefusals_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("drawer");
+    QTest::addColumn<QString>("price");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no name") << u"  "_qs << QString() << u"请输入药物名称！"_qs;
-    QTest::newRow("space in the name") << u"当归 尾"_qs << QString() << u"不能有空格"_qs;
-    QTest::newRow("dollar in the drawer") << u"当归尾"_qs << u"B$3"_qs << u"“斗位”中不能有“@”或“$”"_qs;
+    QTest::newRow("no name") << u"  "_qs << QString() << QString() << u"请输入药物名称！"_qs;
+    QTest::newRow("space in the name") << u"当归 尾"_qs << QString() << QString() << u"不能有空格"_qs;
+    QTest::newRow("dollar in the drawer") << u"当归尾"_qs << u"B$3"_qs << QString() << u"“斗位”中不能有“@”或“$”"_qs;
+    // A price is never stored as another number than the one typed.
+    QTest::newRow("negative price") << u"当归尾"_qs << QString() << u"-5"_qs << u"“单价”不能是负数"_qs;
+    QTest::newRow("price with a unit") << u"当归尾"_qs << QString() << u"5元"_qs << u"“单价”不是数字"_qs;
+    QTest::newRow("price in words") << u"当归尾"_qs << QString() << u"面议"_qs << u"“单价”不是数字"_qs;
 }
 
 void TestCatalogueWindow::saveRefusals()
 {
     QFETCH(QString, name);
     QFETCH(QString, drawer);
+    QFETCH(QString, price);
     QFETCH(QString, message);
     chooseOption(u"中药"_qs);
     const int before = rowsOf(u""_qs);
     edit(u"nameEdit"_qs)->setText(name);
     edit(u"drawerEdit"_qs)->setText(drawer);
+    edit(u"priceEdit"_qs)->setText(price);
     MessageBoxCatcher catcher;
     button(u"保存"_qs)->click();
     QCOMPARE(catcher.texts().size(), 1);
@@ -401,6 +414,23 @@ void TestCatalogueWindow::saveRefusals()
     // What the user typed stays for correcting.
     QCOMPARE(edit(u"nameEdit"_qs)->text(), name);
     QCOMPARE(edit(u"drawerEdit"_qs)->text(), drawer);
+    QCOMPARE(edit(u"priceEdit"_qs)->text(), price);
+}
+
+void TestCatalogueWindow::priceTypedByAnInputMethod()
+{
+    chooseOption(u"中药"_qs);
+    button(u"添加"_qs)->click();
+    edit(u"nameEdit"_qs)->setText(u"人参"_qs);
+    // A Chinese input method in full-width mode gives full-width digits, comma and point.
+    QLineEdit *price = edit(u"priceEdit"_qs);
+    price->setFocus();
+    commitText(price, u"１，２８０．５"_qs);
+    MessageBoxCatcher catcher;
+    button(u"保存"_qs)->click();
+    QCOMPARE(catcher.texts(), QStringList());
+    QCOMPARE(column(m_file->database(), u"select 名称 || '|' || 单价 from 商品 where \"ID号\" = ?"_qs, {m_window->currentKey()}),
+             QStringList{u"人参|1280.500"_qs});
 }
 
 void TestCatalogueWindow::newEntrySavedTwiceIsOneRow()
@@ -563,6 +593,42 @@ void TestCatalogueWindow::symbolsGoToTheLastBox()
     QCOMPARE(usage->text(), u"2粒 每日3次 口服"_qs);
     // The quantity box is untouched by a symbol meant for the usage box.
     QCOMPARE(quantity->text(), u"0.25g×24粒"_qs);
+}
+
+void TestCatalogueWindow::symbolsInsertAtTheCaret_data()
+{
+    QTest::addColumn<int>("caret");     // after the click into the box, by arrow keys from the start
+    QTest::addColumn<int>("selected");  // then characters selected with Shift+Right
+    QTest::addColumn<QString>("text");
+    QTest::newRow("caret after 10") << 2 << 0 << u"10mgx24"_qs;
+    QTest::newRow("10 selected") << 0 << 2 << u"mgx24"_qs;
+    QTest::newRow("caret at the end") << 5 << 0 << u"10x24mg"_qs;
+}
+
+void TestCatalogueWindow::symbolsInsertAtTheCaret()
+{
+    QFETCH(int, caret);
+    QFETCH(int, selected);
+    QFETCH(QString, text);
+    // In the main window's workspace, as the program shows it.
+    auto *area = new QMdiArea;
+    area->resize(1400, 900);
+    area->addSubWindow(m_window)->show();
+    area->show();
+    QApplication::setActiveWindow(area);
+    QVERIFY(QTest::qWaitForWindowActive(area));
+    QLineEdit *quantity = edit(u"quantityEdit"_qs);
+    QTest::mouseClick(quantity, Qt::LeftButton);
+    QTest::keyClicks(quantity, u"10x24"_qs);
+    QTest::keyClick(quantity, Qt::Key_Home);
+    for (int i = 0; i < caret; ++i)
+        QTest::keyClick(quantity, Qt::Key_Right);
+    for (int i = 0; i < selected; ++i)
+        QTest::keyClick(quantity, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::mouseClick(m_window->findChild<QLabel *>(u"symbol_0"_qs), Qt::LeftButton);
+    QCOMPARE(quantity->text(), text);
+    m_window->setParent(nullptr);
+    delete area;
 }
 
 void TestCatalogueWindow::enterMovesToTheNextBox()

@@ -94,6 +94,14 @@ void TestPickInsertion::insertion_data()
     QTest::newRow("second charge item joins the first") << int(DrugCategories::ChargeItems) << true
                                                         << u"当归 10g\r\n\r\n煎药费 1次\r\n"_qs << u"挂号费 1次"_qs << u"挂号费 1次"_qs
                                                         << u"当归 10g\r\n\r\n煎药费 1次\r\n\r\n挂号费 1次\r\n"_qs;
+    const QString danggui = BodyText::padHerbItem(u"当归 10g"_qs);
+    const QString shanyao = BodyText::padHerbItem(u"山药 10g"_qs);
+    const QString baizhu = BodyText::padHerbItem(u"白术 10g"_qs);
+    QTest::newRow("herb after a charge item goes in front of it")
+        << int(DrugCategories::Herbs) << true << danggui + u"山药 10g\r\n\r\n煎药费 1次\r\n"_qs << u"白术 10g"_qs << u"白术 10g"_qs
+        << danggui + shanyao + baizhu + u"\r\n\r\n煎药费 1次\r\n"_qs;
+    QTest::newRow("first herb after a charge item") << int(DrugCategories::Herbs) << true << u"\r\n\r\n煎药费 1次\r\n"_qs
+                                                    << u"白术 10g"_qs << u"白术 10g"_qs << baizhu + u"\r\n\r\n煎药费 1次\r\n"_qs;
     QTest::newRow("personal set on a fresh line") << int(DrugCategories::PersonalSets) << false << u"甲 1盒"_qs << u"组套"_qs
                                                   << u"组套"_qs << u"甲 1盒\r\n乙 1盒\r\n\r\n"_qs;
 }

@@ -26,6 +26,8 @@ private slots:
     void patientRow_data();
     void patientRow();
     void refusedSaveLeavesNothing();
+    void longPatientFieldsShortenedInTheRegisterOnly_data();
+    void longPatientFieldsShortenedInTheRegisterOnly();
     void renewAndCopy();
     void idsNeverRepeat();
     void settleTwiceThenCancel();
@@ -131,7 +133,7 @@ void TestPrescriptionStore::saveAndReopenExactly()
     QCOMPARE(listed.size(), 1);
 
     PrescriptionSheet reopened;
-    PrescriptionHistory history(*m_archive, *m_statistics);
+    PrescriptionHistory history(*m_archive, *m_statistics, *m_lookup);
     QVERIFY(history.reopen(listed.at(0).rowId, reopened));
     const ArchiveRecord again = PrescriptionSaver::recordOf(reopened);
     QCOMPARE(again.fields, saved.fields);
@@ -204,6 +206,49 @@ void TestPrescriptionStore::refusedSaveLeavesNothing()
 
     m_sheet->setField(PrescriptionSheet::Name, u"  "_qs);
     QCOMPARE(m_saver->save(*m_sheet).outcome, PrescriptionSaver::Outcome::NameMissing);
+}
+
+void TestPrescriptionStore::longPatientFieldsShortenedInTheRegisterOnly_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<QString>("registerColumn");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("kept");
+    QTest::addColumn<QString>("note");
+    const QString allergy = u"青霉素、头孢类、磺胺类、阿司匹林、碘造影剂及海鲜均过敏"_qs;
+    QTest::newRow("27-character allergy") << int(PrescriptionSheet::Allergy) << u"过敏史"_qs << allergy << allergy.left(20)
+                                          << u"过敏史过长，患者信息中只保存了前20个字"_qs;
+    const QString name = u"阿卜杜热合曼·买买提艾力·阿卜杜拉·艾尔肯江"_qs;
+    QTest::newRow("long name") << int(PrescriptionSheet::Name) << u"姓名"_qs << name << name.left(20)
+                               << u"姓名过长，患者信息中只保存了前20个字"_qs;
+    QTest::newRow("two telephone numbers") << int(PrescriptionSheet::Telephone) << u"电话"_qs << u"13800000000 0571-88886666"_qs
+                                           << u"13800000000 0571-888"_qs << u"电话过长，患者信息中只保存了前20个字"_qs;
+    QTest::newRow("fee class of 12") << int(PrescriptionSheet::FeeClass) << u"费别"_qs << u"新型农村合作医疗（门诊统筹）"_qs
+                                     << u"新型农村合作医疗（门"_qs << u"费别过长，患者信息中只保存了前10个字"_qs;
+    QTest::newRow("allergy of exactly 20 fits") << int(PrescriptionSheet::Allergy) << u"过敏史"_qs << allergy.left(20)
+                                                << allergy.left(20) << QString();
+}
+
+void TestPrescriptionStore::longPatientFieldsShortenedInTheRegisterOnly()
+{
+    QFETCH(int, field);
+    QFETCH(QString, registerColumn);
+    QFETCH(QString, text);
+    QFETCH(QString, kept);
+    QFETCH(QString, note);
+    fillWestern();
+    m_sheet->setField(field, text);
+    const PrescriptionSaver::Result result = m_saver->save(*m_sheet);
+    QVERIFY2(result.saved(), qPrintable(result.write.fullText()));
+    QCOMPARE(result.notes, note.isEmpty() ? QStringList() : QStringList{note});
+    // The prescription is stored whole.
+    QCOMPARE(column(m_main->database(), u"select \"%1\" from 档案"_qs.arg(field)), QStringList{text});
+    QCOMPARE(column(m_main->database(), u"select \"%1\" from 患者信息"_qs.arg(registerColumn)), QStringList{kept});
+
+    // Picked from the register and saved again, the patient keeps one row.
+    m_sheet->setField(field, kept);
+    QVERIFY(m_saver->save(*m_sheet).saved());
+    QCOMPARE(count(m_main->database(), u"select count(*) from 患者信息"_qs), 1);
 }
 
 void TestPrescriptionStore::renewAndCopy()
@@ -317,7 +362,7 @@ void TestPrescriptionStore::historyListAndDelete()
     m_sheet->setField(PrescriptionSheet::Sex, u"2"_qs);
     QVERIFY(m_saver->save(*m_sheet).saved());
 
-    PrescriptionHistory history(*m_archive, *m_statistics);
+    PrescriptionHistory history(*m_archive, *m_statistics, *m_lookup);
     QStringList texts;
     for (const auto &entry : history.query(QString(), u"2024-03-01"_qs, u"2024-03-01"_qs))
         texts.append(PrescriptionHistory::rowText(entry));

@@ -11,11 +11,14 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
+#include <QTextCursor>
 #include <QTimer>
 #include <QToolButton>
 
 #include "app/clinicservices.h"
 #include "data/archiverepository.h"
+#include "prescription/bodytext.h"
 #include "prescription/prescriptiondocument.h"
 #include "prescription/prescriptionsheet.h"
 #include "prescription/widgets/drugpickerpanel.h"
@@ -36,10 +39,16 @@ private slots:
     void patientLookupAndPick();
     void diagnosisCompletesTheLastOne();
     void pickingDrugsAndHerbs();
+    void doubleClickOnAHerbKeepsIt();
+    void herbPickedAfterAChargeItemGoesInFront();
     void chineseButtonTwiceStartsFreshOnce();
     void settleSaveAndReopenFromHistory();
     void deleteAsksThenResets();
+    void deleteFromTheMenuOfAnotherRow();
+    void longAllergyNeverBlocksTheSave();
+    void settledMarkShownAndCleared();
     void typedQuantityRecomputes();
+    void reopenedFeesSplitByTheirOwnLines();
     void printingWithoutAPrinterOffersAPdf();
     void safetyStripFollowsEdits();
     void missingDiagnosisShownOnSavedPrescriptions();
@@ -55,6 +64,8 @@ private:
     T *child(const QString &name) const { return namedControl<T>(m_window, name); }
     void type(const QString &field, const QString &text);
     void clickCategory(int index);
+    // Types the search text and picks the listed item with Enter.
+    void pickItem(const QString &typed, const QString &item);
     QStringList results() const;
 
     TestDatabase *m_main = nullptr;
@@ -103,6 +114,16 @@ void TestPrescriptionWindow::type(const QString &field, const QString &text)
 void TestPrescriptionWindow::clickCategory(int index)
 {
     child<QPushButton>(u"Command1_%1"_qs.arg(index))->click();
+}
+
+void TestPrescriptionWindow::pickItem(const QString &typed, const QString &item)
+{
+    child<QLineEdit>(u"Text1"_qs)->setText(typed);
+    const int row = int(results().indexOf(item));
+    QVERIFY2(row >= 0, qPrintable(results().join(u'|')));
+    auto *list = child<QListView>(u"List1"_qs);
+    list->setCurrentIndex(list->model()->index(row, 0));
+    QTest::keyClick(list, Qt::Key_Return);
 }
 
 QStringList TestPrescriptionWindow::results() const
@@ -221,6 +242,54 @@ void TestPrescriptionWindow::pickingDrugsAndHerbs()
     QCOMPARE(child<QLabel>(u"Label17"_qs)->text(), u"中药剂数：6"_qs);
 }
 
+void TestPrescriptionWindow::doubleClickOnAHerbKeepsIt()
+{
+    PrescriptionSheet &sheet = m_window->sheet();
+    clickCategory(DrugCategories::Herbs);
+    pickItem(u"dg"_qs, u"当归 10g"_qs);
+    pickItem(u"sy"_qs, u"山药 10g"_qs);
+    clickCategory(DrugCategories::ChargeItems);
+    pickItem(u"jyf"_qs, u"煎药费 1次"_qs);
+    // A double-click on 当归 lays the herbs out again; the word is not left selected for the
+    // next pick to replace.
+    auto *body = child<QPlainTextEdit>(u"R1"_qs);
+    QTextCursor onDanggui(body->document());
+    onDanggui.setPosition(1);
+    QTest::mouseDClick(body->viewport(), Qt::LeftButton, {}, body->cursorRect(onDanggui).center());
+    QVERIFY(!body->textCursor().hasSelection());
+    clickCategory(DrugCategories::Herbs);
+    pickItem(u"bz"_qs, u"白术 10g"_qs);
+    const QString herbs = BodyText::padHerbItem(u"当归 10g"_qs) + BodyText::padHerbItem(u"山药 10g"_qs) + BodyText::padHerbItem(u"白术 10g"_qs);
+    QCOMPARE(sheet.body(), herbs + u"\r\n\r\n煎药费 1次\r\n"_qs);
+    // Double-clicking empty space below the text leaves the caret between the herbs and the tail.
+    QTest::mouseDClick(body->viewport(), Qt::LeftButton, {}, QPoint(body->viewport()->width() / 2, body->viewport()->height() - 5));
+    QVERIFY(!body->textCursor().hasSelection());
+    QCOMPARE(body->textCursor().position(), int(herbs.size()));
+
+    type(u"Text5_0"_qs, u"吴十"_qs);
+    child<QPushButton>(u"划价结算"_qs)->click();
+    QCOMPARE(child<QLabel>(u"Label16"_qs)->text(), u"31.40"_qs);
+}
+
+void TestPrescriptionWindow::herbPickedAfterAChargeItemGoesInFront()
+{
+    PrescriptionSheet &sheet = m_window->sheet();
+    clickCategory(DrugCategories::Herbs);
+    pickItem(u"dg"_qs, u"当归 10g"_qs);
+    pickItem(u"sy"_qs, u"山药 10g"_qs);
+    clickCategory(DrugCategories::ChargeItems);
+    pickItem(u"jyf"_qs, u"煎药费 1次"_qs);
+    clickCategory(DrugCategories::Herbs);
+    pickItem(u"bz"_qs, u"白术 10g"_qs);
+    QCOMPARE(sheet.body(), BodyText::padHerbItem(u"当归 10g"_qs) + BodyText::padHerbItem(u"山药 10g"_qs)
+                               + BodyText::padHerbItem(u"白术 10g"_qs) + u"\r\n\r\n煎药费 1次\r\n"_qs);
+    type(u"Text5_0"_qs, u"郑一"_qs);
+    child<QPushButton>(u"划价结算"_qs)->click();
+    // 当归 13.20, 山药 7.20, 白术 9.00 and 煎药费 2.00.
+    QCOMPARE(child<QLabel>(u"Label16"_qs)->text(), u"31.40"_qs);
+    QCOMPARE(child<QLineEdit>(u"Text5_15"_qs)->text(), u"2.00"_qs);
+}
+
 void TestPrescriptionWindow::chineseButtonTwiceStartsFreshOnce()
 {
     PrescriptionSheet &sheet = m_window->sheet();
@@ -294,10 +363,84 @@ void TestPrescriptionWindow::deleteAsksThenResets()
     QTest::mouseRelease(history->viewport(), Qt::RightButton, {}, row);
     MessageBoxCatcher catcher;
     QTest::mouseClick(child<QLabel>(u"Label9_0"_qs), Qt::LeftButton);
-    QCOMPARE(catcher.texts(), QStringList{u"确实要永久删除该档案吗？"_qs});
+    QCOMPARE(catcher.texts(), QStringList{u"确实要永久删除该档案吗？\n\n将删除的是处方笺上的这张处方：钱七，2026-12-10"_qs});
     QCOMPARE(history->count(), 0);
     QCOMPARE(sheet.field(PrescriptionSheet::Name), QString());
     QCOMPARE(count(m_main->database(), u"select count(*) from 档案"_qs), 0);
+}
+
+void TestPrescriptionWindow::deleteFromTheMenuOfAnotherRow()
+{
+    for (const QString &name : {u"甲一"_qs, u"乙二"_qs, u"丙三"_qs}) {
+        m_window->runToolbarAction(0);
+        type(u"Text5_0"_qs, name);
+        QVERIFY(m_window->saveWithLayout());
+    }
+    auto *history = child<QListWidget>(u"List2"_qs);
+    QCOMPARE(listTexts(history), (QStringList{u"丙三[,,2026-12-10]"_qs, u"乙二[,,2026-12-10]"_qs, u"甲一[,,2026-12-10]"_qs}));
+    // Reopen row 2, then open the menu on row 0: the prescription on screen is the one deleted,
+    // the question says which, and its row leaves the list.
+    clickListRow(history, 2);
+    QCOMPARE(m_window->sheet().field(PrescriptionSheet::Name), u"甲一"_qs);
+    QTest::mouseRelease(history->viewport(), Qt::RightButton, {}, history->visualItemRect(history->item(0)).center());
+    MessageBoxCatcher catcher;
+    QTest::mouseClick(child<QLabel>(u"Label9_0"_qs), Qt::LeftButton);
+    QCOMPARE(catcher.texts(), QStringList{u"确实要永久删除该档案吗？\n\n将删除的是处方笺上的这张处方：甲一，2026-12-10"_qs});
+    QCOMPARE(listTexts(history), (QStringList{u"丙三[,,2026-12-10]"_qs, u"乙二[,,2026-12-10]"_qs}));
+    QCOMPARE(column(m_main->database(), u"select \"0\" from 档案 order by 序号 desc"_qs), (QStringList{u"丙三"_qs, u"乙二"_qs}));
+}
+
+void TestPrescriptionWindow::longAllergyNeverBlocksTheSave()
+{
+    QSignalSpy status(m_window, &PrescriptionWindow::statusMessage);
+    type(u"Text5_0"_qs, u"冯二"_qs);
+    type(u"Text5_2"_qs, u"40岁"_qs);
+    const QString allergy = u"青霉素、头孢类、磺胺类、阿司匹林及碘造影剂均过敏，海鲜也过敏"_qs;
+    QCOMPARE(allergy.size(), 30);
+    type(u"Text5_13"_qs, allergy);
+    MessageBoxCatcher catcher;
+    QTest::mouseClick(child<QToolButton>(u"Toolbar_2"_qs), Qt::LeftButton);
+    QCOMPARE(catcher.texts(), QStringList());
+    // The prescription keeps the whole text; the register what fits, and the status line says so.
+    QCOMPARE(column(m_main->database(), u"select \"13\" from 档案"_qs), QStringList{allergy});
+    QCOMPARE(column(m_main->database(), u"select 过敏史 from 患者信息"_qs), QStringList{allergy.left(20)});
+    QCOMPARE(status.size(), 1);
+    QCOMPARE(status.at(0).at(0).toString(), u"过敏史过长，患者信息中只保存了前20个字"_qs);
+    // Settling stores it as well.
+    m_window->sheet().setBody(u"注射费 2次\r\n"_qs);
+    child<QPushButton>(u"划价结算"_qs)->click();
+    QCOMPARE(catcher.texts(), QStringList());
+    QCOMPARE(column(m_main->database(), u"select 发药 from 档案"_qs), QStringList{u"-已结算"_qs});
+}
+
+void TestPrescriptionWindow::settledMarkShownAndCleared()
+{
+    auto *mark = child<QLabel>(u"Label5"_qs);
+    QCOMPARE(mark->text(), QString());
+    m_window->sheet().setBody(u"注射费 2次\r\n"_qs);
+    {
+        // Without a name nothing is stored, yet the sheet is priced and settled.
+        MessageBoxCatcher catcher;
+        child<QPushButton>(u"划价结算"_qs)->click();
+        QCOMPARE(mark->text(), u"-已结算"_qs);
+        QVERIFY(mark->isVisible());
+        child<QPushButton>(u"撤消结算"_qs)->click();
+        QCOMPARE(mark->text(), QString());
+    }
+    type(u"Text5_0"_qs, u"陈三"_qs);
+    child<QPushButton>(u"划价结算"_qs)->click();
+    QCOMPARE(mark->text(), u"-已结算"_qs);
+    // 复制处方 and 新建 give unsettled prescriptions; reopening the settled one shows it again.
+    m_window->runToolbarAction(9);
+    QCOMPARE(mark->text(), QString());
+    child<QPushButton>(u"划价结算"_qs)->click();
+    QCOMPARE(mark->text(), u"-已结算"_qs);
+    m_window->runToolbarAction(0);
+    QCOMPARE(mark->text(), QString());
+    auto *history = child<QListWidget>(u"List2"_qs);
+    QCOMPARE(history->count(), 2);
+    clickListRow(history, 1);
+    QCOMPARE(mark->text(), u"-已结算"_qs);
 }
 
 void TestPrescriptionWindow::typedQuantityRecomputes()
@@ -312,6 +455,35 @@ void TestPrescriptionWindow::typedQuantityRecomputes()
     QCOMPARE(child<QLabel>(u"Lb6_0"_qs)->text(), u"9.000"_qs);
     QCOMPARE(child<QLabel>(u"Label16"_qs)->text(), u"9.00"_qs);
     QCOMPARE(child<QLineEdit>(u"Text5_15"_qs)->text(), u"9.00"_qs);
+}
+
+void TestPrescriptionWindow::reopenedFeesSplitByTheirOwnLines()
+{
+    PrescriptionSheet &sheet = m_window->sheet();
+    type(u"Text5_0"_qs, u"褚四"_qs);
+    sheet.setBody(u"挂号费 1次\r\n"_qs);
+    child<QPushButton>(u"划价结算"_qs)->click();
+    m_window->runToolbarAction(0);
+    type(u"Text5_0"_qs, u"卫五"_qs);
+    sheet.setBody(u"阿莫西林胶囊 0.25g×24粒\r\n"_qs);
+    child<QPushButton>(u"划价结算"_qs)->click();
+    QVERIFY(!child<QLineEdit>(u"Text5_9"_qs)->text().isEmpty());
+
+    // Reopen the first: its registration fee is an other charge, whatever the row held before.
+    auto *history = child<QListWidget>(u"List2"_qs);
+    QCOMPARE(history->item(1)->text(), u"褚四[,,2026-12-10]-已结算"_qs);
+    clickListRow(history, 1);
+    QCOMPARE(child<QLabel>(u"Lb2_0"_qs)->text(), u"挂号费"_qs);
+    auto *quantity = child<QLineEdit>(u"Lb3_0"_qs);
+    quantity->setFocus();
+    quantity->selectAll();
+    QTest::keyClicks(quantity, u"2"_qs);
+    QCOMPARE(child<QLineEdit>(u"Text5_9"_qs)->text(), QString());
+    QCOMPARE(child<QLineEdit>(u"Text5_15"_qs)->text(), u"30.00"_qs);
+    QCOMPARE(child<QLabel>(u"Label16"_qs)->text(), u"30.00"_qs);
+    QTest::mouseClick(child<QToolButton>(u"Toolbar_2"_qs), Qt::LeftButton);
+    QCOMPARE(column(m_main->database(), u"select \"9\" || '|' || \"15\" || '|' || \"16\" from 档案 where \"0\" = '褚四'"_qs),
+             QStringList{u"|30.00|30.00"_qs});
 }
 
 void TestPrescriptionWindow::printingWithoutAPrinterOffersAPdf()

@@ -1,3 +1,4 @@
+#include "spreadsheetfixtures.h"
 #include "testdatabase.h"
 #include "xlrdscript.h"
 
@@ -179,6 +180,8 @@ private slots:
     void exportFileName();
     void logBookExportReadsBack();
     void usageExportReadsBack();
+    void exportedCellTypes_data();
+    void exportedCellTypes();
 
     void workloadResultLine_data();
     void workloadResultLine();
@@ -416,6 +419,7 @@ void TestReports::logBookExportReadsBack()
     QCOMPARE(table.rowCount(), 4);
     QCOMPARE(table.rowTexts(0), (QStringList{u""_qs, u""_qs, u""_qs, u"门 诊 日 志 登 记 本"_qs, u""_qs, u""_qs, u""_qs}));
     QCOMPARE(table.rowTexts(1), (QStringList{u"姓名"_qs, u"性别"_qs, u"年龄"_qs, u"诊断"_qs, u"住址/电话"_qs, u"就诊日期"_qs, u"备注"_qs}));
+    // The date is a date cell, which the reader gives back in the form the log shows.
     QCOMPARE(table.rowTexts(2), (QStringList{u"患者1"_qs, u"女"_qs, u"40岁"_qs, u"高血压病"_qs, u"北街"_qs, u"2024-02-01"_qs, u""_qs}));
     QCOMPARE(table.rowTexts(3).first(), u"O'Neil"_qs);
 
@@ -446,9 +450,10 @@ void TestReports::usageExportReadsBack()
     QCOMPARE(table.rowCount(), 4);
     QCOMPARE(table.rowTexts(0), (QStringList{u"药品用量统计"_qs, u""_qs, u""_qs, u""_qs}));
     QCOMPARE(table.rowTexts(1), (QStringList{u"名称"_qs, u"数量"_qs, u"单位"_qs, u"金额"_qs}));
-    QCOMPARE(table.rowTexts(2), (QStringList{u"当归"_qs, u"1.50"_qs, u"kg"_qs, u"150.00"_qs}));
+    // Figures are numbers (their cell formats: exportedCellTypes).
+    QCOMPARE(table.rowTexts(2), (QStringList{u"当归"_qs, u"1.5"_qs, u"kg"_qs, u"150"_qs}));
     // The file keeps a zero amount that the grid leaves blank.
-    QCOMPARE(table.rowTexts(3), (QStringList{u"挂号费"_qs, u"2"_qs, u"次"_qs, u"0.00"_qs}));
+    QCOMPARE(table.rowTexts(3), (QStringList{u"挂号费"_qs, u"2"_qs, u"次"_qs, u"0"_qs}));
 
     if (pythonWithXlrd().isEmpty())
         QSKIP("python3 with xlrd (Debian python3-xlrd) is not installed");
@@ -462,6 +467,53 @@ void TestReports::usageExportReadsBack()
     const double expected[] = {25, 10, 5, 10};
     for (int column = 0; column < 4; ++column)
         QCOMPARE(widths.value(QString::number(column)).toDouble(), expected[column]);
+}
+
+void TestReports::exportedCellTypes_data()
+{
+    QTest::addColumn<QString>("workbook");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("kind"); // as xlrd types the cell
+    QTest::addColumn<QVariant>("value"); // as FreeXL reads it: a double, a date or a text
+    QTest::addColumn<QString>("format");
+    QTest::newRow("log: visit date") << u"log"_qs << 2 << 5 << u"date"_qs << QVariant(QDate(2024, 2, 1)) << u"yyyy-mm-dd"_qs;
+    QTest::newRow("log: age stays text") << u"log"_qs << 2 << 2 << u"text"_qs << QVariant(u"40岁"_qs) << u"General"_qs;
+    QTest::newRow("usage: kilograms") << u"usage"_qs << 2 << 1 << u"number"_qs << QVariant(1.5) << u"0.00"_qs;
+    QTest::newRow("usage: amount") << u"usage"_qs << 2 << 3 << u"number"_qs << QVariant(150.0) << u"0.00"_qs;
+    QTest::newRow("usage: plain quantity") << u"usage"_qs << 3 << 1 << u"number"_qs << QVariant(2.5) << u"General"_qs;
+    QTest::newRow("usage: zero amount") << u"usage"_qs << 3 << 3 << u"number"_qs << QVariant(0.0) << u"0.00"_qs;
+    QTest::newRow("usage: cents exact") << u"usage"_qs << 4 << 3 << u"number"_qs << QVariant(0.1) << u"0.00"_qs;
+    QTest::newRow("usage: heading stays text") << u"usage"_qs << 1 << 1 << u"text"_qs << QVariant(u"数量"_qs) << u"General"_qs;
+}
+
+void TestReports::exportedCellTypes()
+{
+    QFETCH(QString, workbook);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(QString, kind);
+    QFETCH(QVariant, value);
+    QFETCH(QString, format);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(workbook + u".xls"_qs);
+    const QList<UsageStatistics::Line> lines = {
+        UsageStatistics::line({u"当归"_qs, u"g"_qs, Amount::fromInteger(1500), Amount::fromInteger(150)}),
+        UsageStatistics::line({u"挂号费"_qs, u"次"_qs, Amount::fromMillionths(2500000), Amount()}),
+        UsageStatistics::line({u"注射费"_qs, u"次"_qs, Amount::fromInteger(1), Amount::fromMillionths(100000)})};
+    QVERIFY(ReportExport::save(workbook == u"log"_qs ? ReportExport::logBook(numberedVisits(1)) : ReportExport::usage(lines), path).ok);
+
+    const FreeXlSheet freeXl = readWithFreeXl(path);
+    QCOMPARE(freeXl.status, FREEXL_OK);
+    QCOMPARE(freeXl.cells.value({row, column}), value);
+
+    if (pythonWithXlrd().isEmpty())
+        QSKIP("python3 with xlrd (Debian python3-xlrd) is not installed");
+    const std::optional<QJsonObject> cells = runXlrdScript(QFINDTESTDATA("reports/xlrd_cell_types.py"), path);
+    QVERIFY(cells);
+    const QJsonObject cell = cells->value(u"%1,%2"_qs.arg(row).arg(column)).toObject();
+    QCOMPARE(cell.value(u"kind"_qs).toString(), kind);
+    QCOMPARE(cell.value(u"format"_qs).toString(), format);
 }
 
 void TestReports::workloadResultLine_data()

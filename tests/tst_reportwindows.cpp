@@ -3,9 +3,11 @@
 #include "testdatabase.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -324,40 +326,64 @@ void TestReportWindows::logExport_data()
 {
     QTest::addColumn<int>("visits");
     QTest::addColumn<QString>("chosen");
+    QTest::addColumn<bool>("existing"); // a file 日志.xls is there before
+    QTest::addColumn<int>("replace");   // the answer to the question about it
     QTest::addColumn<QString>("count");
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("written") << 3 << u"日志"_qs << u"计录数：3"_qs << u"日志.xls"_qs << u"文件导出成功！"_qs;
-    QTest::newRow("extension not doubled") << 3 << u"日志.xls"_qs << u"计录数：3"_qs << u"日志.xls"_qs << u"文件导出成功！"_qs;
-    QTest::newRow("cancelled") << 3 << QString() << u"记录数：3"_qs << QString() << QString();
-    QTest::newRow("no visits: no file, no message") << 0 << u"日志"_qs << u"计录数：0"_qs << QString() << QString();
-    QTest::newRow("unwritable folder is no success") << 3 << u"没有这个文件夹/日志"_qs << u"计录数：3"_qs << QString()
-                                                    << u"无法保存"_qs;
+    QTest::addColumn<QStringList>("messages"); // each the beginning of a message shown
+    const QStringList success{u"文件导出成功！"_qs};
+    const QString asked = u"文件“"_qs;
+    QTest::newRow("written") << 3 << u"日志"_qs << false << 0 << u"计录数：3"_qs << u"日志.xls"_qs << success;
+    QTest::newRow("extension not doubled") << 3 << u"日志.xls"_qs << false << 0 << u"计录数：3"_qs << u"日志.xls"_qs << success;
+    QTest::newRow("cancelled") << 3 << QString() << false << 0 << u"记录数：3"_qs << QString() << QStringList();
+    QTest::newRow("no visits: no file, no message") << 0 << u"日志"_qs << false << 0 << u"计录数：0"_qs << QString() << QStringList();
+    QTest::newRow("unwritable folder is no success") << 3 << u"没有这个文件夹/日志"_qs << false << 0 << u"计录数：3"_qs << QString()
+                                                    << QStringList{u"无法保存"_qs};
+    // The suffix is added before the question, so both ways of typing the name are asked about.
+    QTest::newRow("typed without extension, existing kept") << 3 << u"日志"_qs << true << int(QMessageBox::No) << u"记录数：3"_qs
+                                                             << u"日志.xls"_qs << QStringList{asked};
+    QTest::newRow("typed with extension, existing kept") << 3 << u"日志.xls"_qs << true << int(QMessageBox::No) << u"记录数：3"_qs
+                                                          << u"日志.xls"_qs << QStringList{asked};
+    QTest::newRow("typed without extension, replaced") << 3 << u"日志"_qs << true << int(QMessageBox::Yes) << u"计录数：3"_qs
+                                                        << u"日志.xls"_qs << QStringList{asked} + success;
 }
 
 void TestReportWindows::logExport()
 {
     QFETCH(int, visits);
     QFETCH(QString, chosen);
+    QFETCH(bool, existing);
+    QFETCH(int, replace);
     QFETCH(QString, count);
     QFETCH(QString, file);
-    QFETCH(QString, message);
+    QFETCH(QStringList, messages);
     addVisits(m_main->database(), visits);
+    const QByteArray earlier = "an earlier export";
+    if (existing) {
+        QFile before(m_out->filePath(u"日志.xls"_qs));
+        QVERIFY(before.open(QIODevice::WriteOnly));
+        before.write(earlier);
+    }
     std::unique_ptr<OutpatientLogWindow> window(openLog());
     window->setAttribute(Qt::WA_DeleteOnClose, false);
     m_files->answer = chosen.isEmpty() ? QString() : m_out->filePath(chosen);
-    MessageBoxCatcher catcher;
+    MessageBoxCatcher catcher{QMessageBox::StandardButton(replace)};
     window->findChild<QPushButton *>(u"导出Excel"_qs)->click();
     QCOMPARE(m_files->asked, 1);
     QCOMPARE(m_files->lastTitle, u"另存为"_qs);
     QCOMPARE(m_files->lastFilter, u"Excel文件 (*.xls)"_qs);
     QCOMPARE(window->findChild<QLabel *>(u"recordCountLabel"_qs)->text(), count);
-    QCOMPARE(window->exportPath(), m_files->answer);
     QCOMPARE(QDir(m_out->path()).entryList(QDir::Files), file.isEmpty() ? QStringList() : QStringList{file});
-    QCOMPARE(catcher.texts().size(), message.isEmpty() ? 0 : 1);
-    if (!message.isEmpty())
-        QVERIFY2(catcher.texts().first().startsWith(message), qPrintable(catcher.texts().first()));
-    if (!file.isEmpty())
+    QCOMPARE(catcher.texts().size(), messages.size());
+    for (int i = 0; i < messages.size(); ++i)
+        QVERIFY2(catcher.texts().at(i).startsWith(messages.at(i)), qPrintable(catcher.texts().at(i)));
+    if (file.isEmpty())
+        return;
+    QFile written(m_out->filePath(file));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const bool kept = existing && replace == QMessageBox::No;
+    QCOMPARE(written.readAll() == earlier, kept);
+    if (!kept)
         QCOMPARE(SpreadsheetReader::read(m_out->filePath(file)).rowCount(), visits + 2);
 }
 
@@ -526,7 +552,8 @@ void TestReportWindows::usageExport()
     QCOMPARE(QDir(m_out->path()).entryList(QDir::Files), written ? QStringList{u"用药.xls"_qs} : QStringList());
     if (written) {
         const SpreadsheetTable table = SpreadsheetReader::read(m_out->filePath(u"用药.xls"_qs));
-        QCOMPARE(table.rowTexts(2), (QStringList{u"药01"_qs, u"2"_qs, u"盒"_qs, u"0.00"_qs}));
+        // Figures are number cells (a zero amount is the number 0, shown "0.00").
+        QCOMPARE(table.rowTexts(2), (QStringList{u"药01"_qs, u"2"_qs, u"盒"_qs, u"0"_qs}));
     }
 }
 

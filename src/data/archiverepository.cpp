@@ -118,15 +118,18 @@ WriteResult ArchiveRepository::saveOnce(const ArchiveRecord &record, QString *st
 }
 
 WriteResult ArchiveRepository::save(const ArchiveRecord &record, PatientRepository &patients,
-                                     const std::optional<PatientRepository::Patient> &patient, QString *storedId)
+                                     const std::optional<PatientRepository::Patient> &patient, QString *storedId,
+                                     QStringList *shortened)
 {
     return m_db.retryingLostConnection([&] {
         SqlTransaction transaction(m_db);
         if (!transaction.isActive())
             return transaction.begun();
+        if (shortened)
+            shortened->clear();
         WriteResult written = saveOnce(record, storedId);
         if (written.ok && patient)
-            written = patients.save(*patient);
+            written = patients.save(*patient, shortened);
         if (!written.ok)
             return written;
         written = transaction.commit();

@@ -54,8 +54,9 @@ public:
     // `storedId` receives.
     WriteResult save(const ArchiveRecord &record, QString *storedId = nullptr);
     // The prescription and its patient's register row in one transaction: both or neither.
+    // `shortened` receives what the register kept shortened (PatientRepository::save).
     WriteResult save(const ArchiveRecord &record, PatientRepository &patients, const std::optional<PatientRepository::Patient> &patient,
-                     QString *storedId = nullptr);
+                     QString *storedId = nullptr, QStringList *shortened = nullptr);
     std::optional<ArchiveRecord> byRowId(qint64 rowId);
     // The prescriptions whose name holds the filter text (any letter case, taken literally), dated
     // from `from` to `to` inclusive, newest id first.

@@ -67,7 +67,14 @@ std::optional<PatientRepository::Patient> PatientRepository::byKey(const QString
     return patientOf(query);
 }
 
-WriteResult PatientRepository::save(const Patient &patient)
+QString PatientRepository::fitted(const QString &column, const QString &text)
+{
+    SqlRow row(Tables::patients());
+    row.setClipped(column, text);
+    return row.value(column).toString();
+}
+
+WriteResult PatientRepository::save(const Patient &patient, QStringList *shortened)
 {
     SqlRow row(Tables::patients());
     row.set(QStringLiteral("序号"), patient.key)
@@ -82,24 +89,45 @@ WriteResult PatientRepository::save(const Patient &patient)
         .set(QStringLiteral("过敏史"), patient.allergy)
         .set(QStringLiteral("备用1"), QString(""))
         .set(QStringLiteral("备用2"), QString(""));
+    // The register keeps what fits of every column; the prescription itself is stored whole in
+    // the archive.
+    QStringList cut;
+    for (const QString &column : row.columns()) {
+        const QVariant value = row.value(column);
+        if (value.typeId() != QMetaType::QString)
+            continue;
+        row.setClipped(column, value.toString());
+        if (row.value(column).toString() != value.toString())
+            cut.append(column);
+    }
+    const QString key = row.value(QStringLiteral("序号")).toString();
     const QString before = m_cache.stampOfTable();
     SqlTransaction transaction(m_db);
     if (!transaction.isActive())
         return transaction.begun();
     const std::optional<QVariantList> existing
-        = m_db.firstColumn(QStringLiteral("select rowid from \"患者信息\" where \"序号\" = ? order by rowid"), {patient.key});
+        = m_db.firstColumn(QStringLiteral("select rowid from \"患者信息\" where \"序号\" = ? order by rowid"), {key});
     if (!existing)
         return m_db.readFailure();
     QList<qint64> rowIds;
     for (const QVariant &rowId : *existing)
         rowIds.append(rowId.toLongLong());
-    const WriteResult written = !rowIds.isEmpty() ? m_db.update(row, QStringLiteral("\"序号\" = ?"), {patient.key}) : m_db.insert(row);
+    const WriteResult written = !rowIds.isEmpty() ? m_db.update(row, QStringLiteral("\"序号\" = ?"), {key}) : m_db.insert(row);
     if (!written.ok)
         return written;
     const WriteResult committed = transaction.commit();
     // The name field's list knows the change without reading every patient again.
     if (committed.ok && rowIds.size() <= 1)
-        m_cache.absorbOwnWrite(before, {rowIds.isEmpty() ? m_db.lastInsertRowId() : rowIds.first(), patient.name, patient.key, {patient.birthYear}},
+        m_cache.absorbOwnWrite(before,
+                               {rowIds.isEmpty() ? m_db.lastInsertRowId() : rowIds.first(), row.value(QStringLiteral("姓名")).toString(), key,
+                                {patient.birthYear}},
                                true);
+    if (committed.ok && shortened) {
+        for (const QString &column : cut) {
+            // The key is made from the other columns, not typed.
+            if (column != QStringLiteral("序号"))
+                shortened->append(QStringLiteral("%1过长，患者信息中只保存了前%2个字").arg(column).arg(Tables::patients().width(column)));
+        }
+    }
     return committed;
 }

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include "data/rowcache.h"
 #include "data/writeresult.h"
@@ -48,8 +49,12 @@ public:
     // The patient the user picked from a list, by row identity.
     std::optional<Patient> byRowId(qint64 rowId);
     std::optional<Patient> byKey(const QString &key);
-    // Adds the patient or rewrites the row of the same key.
-    WriteResult save(const Patient &patient);
+    // Adds the patient or rewrites the row of the same key. A text longer than its column is cut
+    // to fit, and `shortened` (when given) receives a sentence naming it for the status line: the
+    // register never refuses a prescription's save.
+    WriteResult save(const Patient &patient, QStringList *shortened = nullptr);
+    // The part of a text that the register's column keeps.
+    static QString fitted(const QString &column, const QString &text);
 
 private:
     Database &m_db;

@@ -4,6 +4,7 @@
 #include "maintenance/catalogueoptions.h"
 #include "text/amount.h"
 #include "text/pinyininitials.h"
+#include "text/typednumber.h"
 
 QString CatalogueEditorRules::typedName(const QString &text)
 {
@@ -85,7 +86,12 @@ QString CatalogueEditorRules::refusal(const QString &name, const QString &usualQ
 
 QString CatalogueEditorRules::refusal(const Fields &fields)
 {
-    return refusal(storedName(fields.name), fields.usualQuantity.trimmed(), fields.unit, fields.drawer, fields.category);
+    const QString rule = refusal(storedName(fields.name), fields.usualQuantity.trimmed(), fields.unit, fields.drawer, fields.category);
+    if (!rule.isEmpty() || fields.price.trimmed().isEmpty())
+        return rule;
+    QString why;
+    TypedNumber::nonNegative(fields.price, QStringLiteral("单价"), &why);
+    return why;
 }
 
 CatalogueRepository::Entry CatalogueEditorRules::toEntry(const Fields &fields, const QString &key)
@@ -113,9 +119,9 @@ QString CatalogueEditorRules::storedName(const QString &name)
 
 QString CatalogueEditorRules::storedPrice(const QString &priceBox)
 {
-    if (priceBox.trimmed().isEmpty())
-        return QString();
-    return Amount::leadingNumber(priceBox).toFixed(3);
+    const std::optional<Amount> price = TypedNumber::read(priceBox);
+    // refusal() keeps any other text out before a price is stored.
+    return price ? price->toFixed(3) : QString();
 }
 
 QString CatalogueEditorRules::searchKey(const QString &name, const QString &initials)

@@ -50,7 +50,8 @@ public:
     static Fields fromEntry(const CatalogueRepository::Entry &entry, bool usageCategory);
 
     // Why the boxes cannot be stored as they are, or empty: a missing name, a space in a name
-    // outside the usage terms, an "@" or "$" that the priced sheet cannot carry.
+    // outside the usage terms, an "@" or "$" that the priced sheet cannot carry, a price that is
+    // not a non-negative number.
     static QString refusal(const Fields &fields);
     // The same checks for a stored name, 常用量, unit and drawer (import rows use them too).
     static QString refusal(const QString &name, const QString &usualQuantity, const QString &unit,
@@ -60,8 +61,8 @@ public:
     static CatalogueRepository::Entry toEntry(const Fields &fields, const QString &key);
     // Trimmed, brackets as braces, line breaks removed.
     static QString storedName(const QString &name);
-    // Empty for an empty box, else the box's leading number with three decimals ("0.000" when
-    // it holds none).
+    // Empty for an empty box, else the box's number with three decimals: "１２.５" and "1,280"
+    // are read as the user meant them (a box refusal() refuses gives the empty text).
     static QString storedPrice(const QString &priceBox);
     // The trimmed name as typed + the trimmed initials + their keypad digits.
     static QString searchKey(const QString &name, const QString &initials);

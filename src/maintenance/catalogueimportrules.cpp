@@ -1,12 +1,11 @@
 #include "maintenance/catalogueimportrules.h"
 
-#include <QRegularExpression>
-
 #include "data/tables.h"
 #include "maintenance/catalogueeditorrules.h"
 #include "maintenance/catalogueoptions.h"
 #include "text/amount.h"
 #include "text/pinyininitials.h"
+#include "text/typednumber.h"
 
 namespace {
 
@@ -61,16 +60,15 @@ QStringList CatalogueImportRules::cellsOf(const CatalogueRepository::Entry &entr
     return {entry.name, entry.usualQuantity, entry.unit, entry.usage, entry.price, entry.drawer, entry.initials, entry.category};
 }
 
-std::optional<QString> CatalogueImportRules::price(const QString &cell)
+std::optional<QString> CatalogueImportRules::price(const QString &cell, QString *refusal)
 {
-    const QString text = cell.trimmed();
-    if (text.isEmpty())
+    if (cell.trimmed().isEmpty())
         return QString();
-    // The whole cell must be the number: "1,280.00" or "12元/盒" would otherwise store a wrong price.
-    static const QRegularExpression number(QStringLiteral(R"(^[+-]?(\d+\.?\d*|\.\d+)$)"));
-    if (!number.match(text).hasMatch())
+    // The whole cell must be the number: "12元/盒" would otherwise store a wrong price.
+    const std::optional<Amount> value = TypedNumber::nonNegative(cell, headings().at(PriceColumn), refusal);
+    if (!value)
         return std::nullopt;
-    return Amount::leadingNumber(text).toFixed(3);
+    return value->toFixed(3);
 }
 
 std::optional<CatalogueRepository::Entry> CatalogueImportRules::entryOf(const QStringList &cells, QString *refusal)
@@ -95,9 +93,10 @@ std::optional<CatalogueRepository::Entry> CatalogueImportRules::entryOf(const QS
     const QString rule = CatalogueEditorRules::refusal(entry.name, entry.usualQuantity, entry.unit, entry.drawer, entry.category);
     if (!rule.isEmpty())
         return fail(rule == CatalogueEditorRules::missingNameMessage() ? QStringLiteral("没有药物名称。") : rule);
-    const std::optional<QString> price = CatalogueImportRules::price(cells.value(4));
+    QString priceRefusal;
+    const std::optional<QString> price = CatalogueImportRules::price(cells.value(PriceColumn), &priceRefusal);
     if (!price)
-        return fail(QStringLiteral("“单价”不是数字（“%1”）。").arg(cells.value(4)));
+        return fail(priceRefusal);
     entry.price = *price;
     if (!CatalogueOptions::isCategory(entry.category)) {
         return fail(QStringLiteral("“分类”应是西成药的一个小类（如“%1”，中间是圆点“·”）、“%2”、“%3”或“%4”，"

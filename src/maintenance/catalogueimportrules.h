@@ -34,7 +34,9 @@ public:
     static Outcome entries(const QList<QStringList> &rows);
     // One row's entry (without key), or the reason it cannot be imported.
     static std::optional<CatalogueRepository::Entry> entryOf(const QStringList &cells, QString *refusal);
-    // "12.5" gives "12.500", an empty cell the empty text; a cell that does not begin with a
-    // number gives nothing.
-    static std::optional<QString> price(const QString &cell);
+    static constexpr int PriceColumn = 4;
+
+    // "12.5", "１２.５" and "1,280" give "12.500", "12.500" and "1280.000", an empty cell the empty
+    // text; a cell that is not a non-negative number gives nothing, and `refusal` the reason.
+    static std::optional<QString> price(const QString &cell, QString *refusal = nullptr);
 };

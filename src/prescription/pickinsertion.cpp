@@ -18,6 +18,21 @@ QString trimmedSpaces(const QString &text)
     return text.mid(start, end - start);
 }
 
+// Where the tail of a herbal body (charge items, instructions) begins: after the last herb unit
+// and the padding that follows it, as the herb layout cuts it; 0 when the body has no herb.
+int tailStart(const QString &body)
+{
+    qsizetype last = -1;
+    for (const QChar unit : BodyText::herbUnits())
+        last = qMax(last, body.lastIndexOf(unit));
+    if (last < 0)
+        return 0;
+    qsizetype start = last + 1;
+    while (start < body.size() && (body.at(start) == QLatin1Char(' ') || body.at(start) == QLatin1Char('\t')))
+        ++start;
+    return int(start);
+}
+
 PickInsertion::Result appended(const QString &body)
 {
     return {body, int(body.size()), true};
@@ -33,8 +48,12 @@ PickInsertion::Result PickInsertion::apply(int category, PrescriptionKind kind, 
         QString herb = BodyText::padHerbItem(item.visible);
         while (herb.contains(QStringLiteral("] ")))
             herb.replace(QStringLiteral("] "), QStringLiteral("]"));
-        const int from = qBound(0, qMin(selectionStart, caret), int(body.size()));
-        const int to = qBound(0, qMax(selectionStart, caret), int(body.size()));
+        // A herb goes at the caret among the herbs, never into the tail: glued to a charge line
+        // ("煎药费 1次白术 10g") both would drop out of pricing. The caret stands at the end of
+        // the body after a charge item is picked.
+        const int tail = tailStart(body);
+        const int from = qBound(0, qMin(selectionStart, caret), tail);
+        const int to = qBound(0, qMax(selectionStart, caret), tail);
         const BodyText::HerbLayout layout = BodyText::reflowHerbs(body.left(from) + herb + body.mid(to));
         return {layout.text, layout.caret, true};
     }

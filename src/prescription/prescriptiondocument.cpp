@@ -24,7 +24,7 @@ PrescriptionDocument::PrescriptionDocument(const PrescriptionServices &services,
     m_pricer = std::make_unique<PrescriptionPricer>(m_services.catalogue);
     m_saver = std::make_unique<PrescriptionSaver>(m_services.archive, m_services.patients, today);
     m_settlement = std::make_unique<Settlement>(*m_sheet, *m_pricer, *m_saver, m_services.statistics);
-    m_history = std::make_unique<PrescriptionHistory>(m_services.archive, m_services.statistics);
+    m_history = std::make_unique<PrescriptionHistory>(m_services.archive, m_services.statistics, m_services.catalogue);
 
     for (const auto change : {&PrescriptionSheet::kindChanged, &PrescriptionSheet::dosesChanged, &PrescriptionSheet::bodyChanged,
                               &PrescriptionSheet::cardTextChanged, &PrescriptionSheet::idChanged,

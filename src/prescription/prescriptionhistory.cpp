@@ -1,11 +1,14 @@
 #include "prescription/prescriptionhistory.h"
 
+#include "data/cataloguelookup.h"
+#include "data/cataloguename.h"
 #include "data/statisticsrepository.h"
 #include "prescription/prescriptionsheet.h"
 
-PrescriptionHistory::PrescriptionHistory(ArchiveRepository &archive, StatisticsRepository &statistics)
+PrescriptionHistory::PrescriptionHistory(ArchiveRepository &archive, StatisticsRepository &statistics, CatalogueLookup &catalogue)
     : m_archive(archive)
     , m_statistics(statistics)
+    , m_catalogue(catalogue)
 {
 }
 
@@ -47,6 +50,30 @@ void PrescriptionHistory::restore(const ArchiveRecord &record, PrescriptionSheet
     sheet.setMedicalRecord(record.medicalRecord);
     sheet.setGrandTotal(record.fields.value(PrescriptionSheet::Total));
     sheet.restorePricedSheet(record.pricedSheet);
+    // The archive keeps no categories: a row must not keep the one an earlier prescription left.
+    PrescriptionSheet::FrozenTotals frozen(sheet);
+    for (int row = 0; row < PrescriptionSheet::LineCount; ++row) {
+        DrugLine line = sheet.line(row);
+        if (line.category.isEmpty())
+            continue;
+        line.category.clear();
+        sheet.setLine(row, line);
+    }
+}
+
+QString PrescriptionHistory::categoryOf(const QString &name, PrescriptionKind kind)
+{
+    const QString stored = CatalogueName::stored(name.trimmed());
+    // A herbal prescription prices herbs and, in its tail, charge items; a Western one any drug or
+    // charge item.
+    const QList<CatalogueLookup::Scope> scopes = kind == PrescriptionKind::Chinese
+        ? QList<CatalogueLookup::Scope>{CatalogueLookup::Scope::Herb, CatalogueLookup::Scope::ChargeItem}
+        : QList<CatalogueLookup::Scope>{CatalogueLookup::Scope::WesternLine};
+    for (const CatalogueLookup::Scope scope : scopes) {
+        if (const std::optional<CatalogueItem> item = m_catalogue.find(stored, scope))
+            return item->category;
+    }
+    return QString();
 }
 
 bool PrescriptionHistory::reopen(qint64 rowId, PrescriptionSheet &sheet)
@@ -55,7 +82,21 @@ bool PrescriptionHistory::reopen(qint64 rowId, PrescriptionSheet &sheet)
     if (!record)
         return false;
     restore(*record, sheet);
+    PrescriptionSheet::FrozenTotals frozen(sheet);
+    for (int row = 0; row < PrescriptionSheet::LineCount; ++row) {
+        DrugLine line = sheet.line(row);
+        if (line.name.trimmed().isEmpty())
+            continue;
+        line.category = categoryOf(line.name, sheet.kind());
+        sheet.setLine(row, line);
+    }
     return true;
+}
+
+QString PrescriptionHistory::deleteQuestion(const QString &name, const QString &date)
+{
+    const QString who = name.trimmed().isEmpty() ? QStringLiteral("（未填姓名）") : name.trimmed();
+    return QStringLiteral("确实要永久删除该档案吗？\n\n将删除的是处方笺上的这张处方：%1，%2").arg(who, date.trimmed());
 }
 
 WriteResult PrescriptionHistory::remove(const QString &prescriptionId)

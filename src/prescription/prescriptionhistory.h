@@ -5,7 +5,9 @@
 #include <QString>
 
 #include "data/archiverepository.h"
+#include "prescription/drugcategories.h"
 
+class CatalogueLookup;
 class PrescriptionSheet;
 class StatisticsRepository;
 
@@ -15,7 +17,7 @@ class StatisticsRepository;
 class PrescriptionHistory
 {
 public:
-    PrescriptionHistory(ArchiveRepository &archive, StatisticsRepository &statistics);
+    PrescriptionHistory(ArchiveRepository &archive, StatisticsRepository &statistics, CatalogueLookup &catalogue);
 
     // "name[sex,age,yyyy-mm-dd]" followed by the settled mark.
     static QString rowText(const ArchiveRepository::HistoryEntry &entry);
@@ -24,13 +26,22 @@ public:
 
     // The prescriptions of the filter and the two date boxes; nothing when a date is not a date.
     QList<ArchiveRepository::HistoryEntry> query(const QString &nameFilter, const QString &from, const QString &to);
-    // Puts an archived prescription on the sheet exactly as it was saved.
+    // Puts an archived prescription on the sheet exactly as it was saved. Its lines carry their own
+    // categories, read from the catalogue (the archive keeps none), so that a changed quantity
+    // splits 药费 and 其他 by this prescription's lines, not by what an earlier one left in a row.
     bool reopen(qint64 rowId, PrescriptionSheet &sheet);
     static void restore(const ArchiveRecord &record, PrescriptionSheet &sheet);
+    // The catalogue category of a priced line's name, for a prescription of that kind; empty when
+    // the catalogue no longer has it.
+    QString categoryOf(const QString &name, PrescriptionKind kind);
+    // The question before the prescription on screen is deleted, naming its patient and date, so
+    // that nobody takes it for the row the menu was opened on.
+    static QString deleteQuestion(const QString &name, const QString &date);
     // Deletes a prescription and its settlement lines.
     WriteResult remove(const QString &prescriptionId);
 
 private:
     ArchiveRepository &m_archive;
     StatisticsRepository &m_statistics;
+    CatalogueLookup &m_catalogue;
 };

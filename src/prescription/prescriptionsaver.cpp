@@ -33,7 +33,7 @@ ArchiveRecord PrescriptionSaver::recordOf(const PrescriptionSheet &sheet)
 PrescriptionSaver::Result PrescriptionSaver::save(PrescriptionSheet &sheet)
 {
     if (sheet.field(PrescriptionSheet::Name).trimmed().isEmpty())
-        return {Outcome::NameMissing, WriteResult::failure(QStringLiteral("请输入患者姓名！"))};
+        return {Outcome::NameMissing, WriteResult::failure(QStringLiteral("请输入患者姓名！")), {}};
 
     // The stored date is a date: one typed as 2024-3-1 is stored as 2024-03-01, one that is no date
     // at all is refused before anything is written.
@@ -58,7 +58,9 @@ PrescriptionSaver::Result PrescriptionSaver::save(PrescriptionSheet &sheet)
     if (!name.isEmpty() && !age.isEmpty()) {
         const QString year = PatientKey::birthYear(age, m_today().year());
         PatientRepository::Patient p;
-        p.key = PatientKey::of(name, year);
+        // A name too long for the register is kept there shortened; the key follows the kept
+        // name, so that the patient picked from the register again finds the same row.
+        p.key = PatientKey::of(PatientRepository::fitted(QStringLiteral("姓名"), name), year);
         p.name = name;
         p.sex = sheet.field(PrescriptionSheet::Sex);
         p.birthYear = year;
@@ -71,17 +73,18 @@ PrescriptionSaver::Result PrescriptionSaver::save(PrescriptionSheet &sheet)
         patient = p;
     }
     QString storedId;
-    const WriteResult written = m_archive.save(record, m_patients, patient, &storedId);
+    QStringList shortened;
+    const WriteResult written = m_archive.save(record, m_patients, patient, &storedId, &shortened);
     if (!written.ok && written.connectionLost) {
         // Nothing on screen is lost: the same save works once the server is back.
         WriteResult lost = WriteResult::failure(QStringLiteral("保存失败：与数据库服务器的连接中断，处方仍在屏幕上，恢复连接后请再保存。"), written.detail);
         lost.connectionLost = true;
-        return {Outcome::Refused, lost};
+        return {Outcome::Refused, lost, {}};
     }
     if (!written.ok)
-        return {Outcome::Refused, written};
+        return {Outcome::Refused, written, {}};
     // Another computer took the id meanwhile: the sheet now shows the one it is stored under.
     if (!storedId.isEmpty() && storedId != sheet.id())
         sheet.setId(storedId);
-    return {Outcome::Saved, written};
+    return {Outcome::Saved, written, shortened};
 }

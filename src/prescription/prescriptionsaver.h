@@ -3,6 +3,7 @@
 #include <functional>
 
 #include <QDate>
+#include <QStringList>
 
 #include "data/writeresult.h"
 
@@ -21,6 +22,8 @@ public:
     {
         Outcome outcome = Outcome::Saved;
         WriteResult write;
+        // What the patient register kept shortened, one sentence each, for the status line.
+        QStringList notes;
         bool saved() const { return outcome == Outcome::Saved; }
         // What the user is told when the save did not happen: a missing name as a notice, a
         // refused write as a warning with the database's reason.

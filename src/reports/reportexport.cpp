@@ -1,5 +1,25 @@
 #include "reports/reportexport.h"
 
+#include <optional>
+
+#include "text/typednumber.h"
+
+namespace {
+
+// A figure goes in as a number, so that the spreadsheet sums it; a text that is no number (none
+// is expected) stays text rather than become a different number.
+void setFigure(XlsWorkbookWriter &sheet, int row, int column, const QString &text, XlsWorkbookWriter::NumberFormat format)
+{
+    const std::optional<Amount> value = TypedNumber::read(text);
+    if (!value) {
+        sheet.setText(row, column, text);
+        return;
+    }
+    sheet.setNumber(row, column, double(value->millionths()) / double(Amount::Scale), format);
+}
+
+} // namespace
+
 QString ReportExport::fileName(const QString &chosen)
 {
     return XlsWorkbookWriter::withExtension(chosen.trimmed());
@@ -15,9 +35,15 @@ XlsWorkbookWriter ReportExport::logBook(const QList<OutpatientLogRepository::Vis
         sheet.setText(1, column, headings.at(column));
     int row = 2;
     for (const OutpatientLogRepository::Visit &visit : visits) {
-        const QStringList values = {visit.name, visit.sex, visit.age, visit.diagnosis, visit.address, visit.date};
+        const QStringList values = {visit.name, visit.sex, visit.age, visit.diagnosis, visit.address};
         for (int column = 0; column < values.size(); ++column)
             sheet.setText(row, column, values.at(column));
+        // The visit date is a date cell, so that the spreadsheet sorts and filters by it.
+        const QDate date = QDate::fromString(visit.date, Qt::ISODate);
+        if (date.isValid())
+            sheet.setDate(row, 5, date);
+        else
+            sheet.setText(row, 5, visit.date);
         sheet.setRowFormat(row++, {false, 10, 20});
     }
     sheet.setRowFormat(0, {true, 20, 30});
@@ -37,9 +63,12 @@ XlsWorkbookWriter ReportExport::usage(const QList<UsageStatistics::Line> &lines)
         sheet.setText(1, column, headings.at(column));
     int row = 2;
     for (const UsageStatistics::Line &line : lines) {
-        const QStringList values = {line.name, line.quantity, line.unit, line.amount};
-        for (int column = 0; column < values.size(); ++column)
-            sheet.setText(row, column, values.at(column));
+        using Format = XlsWorkbookWriter::NumberFormat;
+        sheet.setText(row, 0, line.name);
+        // Kilograms come with two decimals; other quantities as summed.
+        setFigure(sheet, row, 1, line.quantity, line.unit == QLatin1String("kg") ? Format::TwoDecimals : Format::General);
+        sheet.setText(row, 2, line.unit);
+        setFigure(sheet, row, 3, line.amount, Format::TwoDecimals);
         sheet.setRowFormat(row++, {false, 10, 0});
     }
     sheet.setRowFormat(0, {true, 16, 30});

@@ -29,6 +29,26 @@ constexpr int MinFontTwips = 20;
 constexpr int MaxFontTwips = 8191;
 constexpr int MinRowTwips = 2;
 constexpr int MaxRowTwips = 8192;
+// Built-in number format "0.00"; custom formats are numbered from 164.
+constexpr quint16 TwoDecimalsFormat = 2;
+constexpr quint16 DateFormat = 164;
+const QLatin1String DateFormatCode("yyyy-mm-dd");
+// Day 0 of the 1900 date system as spreadsheet programs count it (which skips the 29 February
+// 1900 that never was).
+const QDate SerialDayZero(1899, 12, 30);
+
+quint16 formatIndex(XlsWorkbookWriter::NumberFormat format)
+{
+    switch (format) {
+    case XlsWorkbookWriter::NumberFormat::TwoDecimals:
+        return TwoDecimalsFormat;
+    case XlsWorkbookWriter::NumberFormat::Date:
+        return DateFormat;
+    case XlsWorkbookWriter::NumberFormat::General:
+        break;
+    }
+    return 0;
+}
 
 // Little-endian record payloads.
 class Payload
@@ -144,15 +164,16 @@ Payload styleXf(quint16 fontIndex, bool normalStyle)
         .u16(0x20C0);    // automatic pattern colours
 }
 
-Payload cellXf(quint16 fontIndex)
+Payload cellXf(quint16 fontIndex, quint16 format)
 {
     return Payload()
         .u16(fontIndex)
-        .u16(0)
+        .u16(format)
         .u16(0x0001)                              // locked, parent style 0 (Normal)
         .u8(0x20)
         .u8(0)
-        .u16(fontIndex == 0 ? 0x0000 : 0x0800)    // the font differs from the style's
+        // Which attributes differ from the style's: the font, the number format.
+        .u16((fontIndex == 0 ? 0x0000 : 0x0800) | (format == 0 ? 0x0000 : 0x0400))
         .u32(0)
         .u32(0)
         .u16(0x20C0);
@@ -187,6 +208,31 @@ QString nativePath(const QString &path)
 }
 
 } // namespace
+
+struct XlsWorkbookWriter::Styles
+{
+    // The fonts after the four default ones, from FirstCustomFont on.
+    QList<int> fontTwips;
+    QList<bool> fontBold;
+    // The font index of each formatted row (0, the default font, when not listed).
+    QMap<int, quint16> rowFonts;
+    QMap<int, int> rowFontTwips;
+    // The cell XFs after the default one, from FirstCustomXf on: font index and format index.
+    QList<QPair<quint16, quint16>> xfs;
+    bool usesDateFormat = false;
+
+    void addXf(quint16 font, quint16 format)
+    {
+        if ((font != 0 || format != 0) && !xfs.contains(QPair<quint16, quint16>{font, format}))
+            xfs.append({font, format});
+    }
+    quint16 xf(quint16 font, quint16 format) const
+    {
+        if (font == 0 && format == 0)
+            return DefaultCellXf;
+        return quint16(FirstCustomXf + xfs.indexOf(QPair<quint16, quint16>{font, format}));
+    }
+};
 
 XlsWorkbookWriter::XlsWorkbookWriter(const QString &sheetName) : m_sheetName(sanitisedSheetName(sheetName))
 {
@@ -226,7 +272,7 @@ void XlsWorkbookWriter::setText(int row, int column, const QString &text)
     m_rows[row][column] = Cell{false, text, 0};
 }
 
-void XlsWorkbookWriter::setNumber(int row, int column, double value)
+void XlsWorkbookWriter::setNumber(int row, int column, double value, NumberFormat format)
 {
     if (!accept(row, column))
         return;
@@ -234,7 +280,16 @@ void XlsWorkbookWriter::setNumber(int row, int column, double value)
         refuse(QStringLiteral("第%1行第%2列不是有效的数字。").arg(row + 1).arg(column + 1));
         return;
     }
-    m_rows[row][column] = Cell{true, {}, value};
+    m_rows[row][column] = Cell{true, {}, value, format};
+}
+
+void XlsWorkbookWriter::setDate(int row, int column, const QDate &date)
+{
+    if (!date.isValid() || date < QDate(1900, 3, 1)) {
+        refuse(QStringLiteral("第%1行第%2列不是有效的日期。").arg(row + 1).arg(column + 1));
+        return;
+    }
+    setNumber(row, column, double(SerialDayZero.daysTo(date)), NumberFormat::Date);
 }
 
 void XlsWorkbookWriter::setRowFormat(int row, const RowFormat &format)
@@ -284,7 +339,10 @@ void XlsWorkbookWriter::autoFitColumns()
     for (const QMap<int, Cell> &cells : std::as_const(m_rows)) {
         for (auto it = cells.cbegin(); it != cells.cend(); ++it) {
             const Cell &cell = it.value();
-            const int width = displayWidth(cell.isNumber ? SpreadsheetCell::shortestDecimal(cell.number) : cell.text);
+            const int width = !cell.isNumber ? displayWidth(cell.text)
+                : cell.format == NumberFormat::Date ? int(DateFormatCode.size())
+                : displayWidth(cell.format == NumberFormat::TwoDecimals ? QString::number(cell.number, 'f', 2)
+                                                                         : SpreadsheetCell::shortestDecimal(cell.number));
             int &column = widest[it.key()];
             column = qMax(column, width);
         }
@@ -293,8 +351,7 @@ void XlsWorkbookWriter::autoFitColumns()
         setColumnWidth(it.key(), it.value() + AutoFitMargin);
 }
 
-QByteArray XlsWorkbookWriter::globalsStream(const SharedStringTable &strings, const QList<int> &fontTwips,
-                                            const QList<bool> &fontBold, qsizetype *sheetOffsetField) const
+QByteArray XlsWorkbookWriter::globalsStream(const SharedStringTable &strings, const Styles &styles, qsizetype *sheetOffsetField) const
 {
     QByteArray stream;
     appendRecord(stream, Record::Bof, bof(GlobalsSubstream));
@@ -331,15 +388,22 @@ QByteArray XlsWorkbookWriter::globalsStream(const SharedStringTable &strings, co
     // Fonts 0 to 3 are the default font, as Excel writes them; the built-in styles refer to them.
     for (int i = 0; i < 4; ++i)
         appendRecord(stream, Record::Font, font(m_fontTwips, false, m_fontName));
-    for (qsizetype i = 0; i < fontTwips.size(); ++i)
-        appendRecord(stream, Record::Font, font(fontTwips.at(i), fontBold.at(i), m_fontName));
+    for (qsizetype i = 0; i < styles.fontTwips.size(); ++i)
+        appendRecord(stream, Record::Font, font(styles.fontTwips.at(i), styles.fontBold.at(i), m_fontName));
+    if (styles.usesDateFormat) {
+        Payload format;
+        format.u16(DateFormat).u16(quint16(DateFormatCode.size())).u8(0);
+        for (const char c : DateFormatCode)
+            format.u8(quint8(c));
+        appendRecord(stream, Record::Format, format);
+    }
 
     static const quint16 styleFonts[15] = {0, 1, 1, 2, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     for (int i = 0; i < 15; ++i)
         appendRecord(stream, Record::Xf, styleXf(styleFonts[i], i == 0));
-    appendRecord(stream, Record::Xf, cellXf(0));
-    for (qsizetype i = 0; i < fontTwips.size(); ++i)
-        appendRecord(stream, Record::Xf, cellXf(quint16(FirstCustomFont + i)));
+    appendRecord(stream, Record::Xf, cellXf(0, 0));
+    for (const auto &[fontIndex, format] : styles.xfs)
+        appendRecord(stream, Record::Xf, cellXf(fontIndex, format));
     // The built-in Normal style on XF 0.
     appendRecord(stream, Record::Style, Payload().u16(0x8000).u8(0).u8(0xFF));
     appendRecord(stream, Record::UsesElfs, Payload().u16(0));
@@ -355,8 +419,7 @@ QByteArray XlsWorkbookWriter::globalsStream(const SharedStringTable &strings, co
     return stream;
 }
 
-QByteArray XlsWorkbookWriter::sheetStream(SharedStringTable &strings, const QMap<int, quint16> &rowXfs,
-                                          const QMap<int, int> &rowFontTwips) const
+QByteArray XlsWorkbookWriter::sheetStream(SharedStringTable &strings, const Styles &styles) const
 {
     QByteArray stream;
     stream.reserve(1024 + qsizetype(m_rows.size()) * 16 * 8);
@@ -420,12 +483,12 @@ QByteArray XlsWorkbookWriter::sheetStream(SharedStringTable &strings, const QMap
             const int row = rows.at(i);
             const auto cellsIt = m_rows.constFind(row);
             const QMap<int, Cell> &cells = cellsIt == m_rows.cend() ? noCells : cellsIt.value();
-            const quint16 xf = rowXfs.value(row, DefaultCellXf);
+            const quint16 xf = styles.xf(styles.rowFonts.value(row, 0), 0);
             const RowFormat format = m_rowFormats.value(row);
             const bool customHeight = format.height > 0;
             const int twips = customHeight
                 ? qBound(MinRowTwips, int(std::lround(format.height * 20)), MaxRowTwips)
-                : naturalRowTwips(rowFontTwips.value(row, m_fontTwips));
+                : naturalRowTwips(styles.rowFontTwips.value(row, m_fontTwips));
             quint32 flags = 0x0100;
             if (customHeight)
                 flags |= 0x0040; // the height was set, not taken from the font
@@ -441,11 +504,13 @@ QByteArray XlsWorkbookWriter::sheetStream(SharedStringTable &strings, const QMap
             const auto cellsIt = m_rows.constFind(row);
             if (cellsIt == m_rows.cend())
                 continue;
-            const quint16 xf = rowXfs.value(row, DefaultCellXf);
+            const quint16 rowFont = styles.rowFonts.value(row, 0);
+            const quint16 xf = styles.xf(rowFont, 0);
             for (auto cell = cellsIt.value().cbegin(); cell != cellsIt.value().cend(); ++cell) {
                 if (cell.value().isNumber) {
+                    const quint16 numberXf = styles.xf(rowFont, formatIndex(cell.value().format));
                     appendRecord(stream, Record::Number,
-                                 Payload().u16(quint16(row)).u16(quint16(cell.key())).u16(xf).f64(cell.value().number));
+                                 Payload().u16(quint16(row)).u16(quint16(cell.key())).u16(numberXf).f64(cell.value().number));
                 } else if (cell.value().text.isEmpty()) {
                     // An empty text is a blank cell, as Excel keeps it: FreeXL refuses a workbook
                     // whose shared strings hold an empty one.
@@ -470,30 +535,37 @@ QByteArray XlsWorkbookWriter::sheetStream(SharedStringTable &strings, const QMap
 QByteArray XlsWorkbookWriter::toBytes() const
 {
     // Each distinct bold/size pair of the formatted rows becomes one FONT and one cell XF.
-    QList<int> fontTwips;
-    QList<bool> fontBold;
-    QMap<int, quint16> rowXfs;
-    QMap<int, int> rowFontTwips;
+    Styles styles;
     for (auto it = m_rowFormats.cbegin(); it != m_rowFormats.cend(); ++it) {
         const int twips = fontTwipsFor(it.value().pointSize, m_fontTwips);
         const bool bold = it.value().bold;
-        rowFontTwips.insert(it.key(), twips);
+        styles.rowFontTwips.insert(it.key(), twips);
         if (!bold && twips == m_fontTwips)
             continue;
         qsizetype index = 0;
-        while (index < fontTwips.size() && !(fontTwips.at(index) == twips && fontBold.at(index) == bold))
+        while (index < styles.fontTwips.size() && !(styles.fontTwips.at(index) == twips && styles.fontBold.at(index) == bold))
             ++index;
-        if (index == fontTwips.size()) {
-            fontTwips.append(twips);
-            fontBold.append(bold);
+        if (index == styles.fontTwips.size()) {
+            styles.fontTwips.append(twips);
+            styles.fontBold.append(bold);
+            styles.addXf(quint16(FirstCustomFont + index), 0);
         }
-        rowXfs.insert(it.key(), quint16(FirstCustomXf + index));
+        styles.rowFonts.insert(it.key(), quint16(FirstCustomFont + index));
+    }
+    // Then one XF for each font and number format that number cells combine.
+    for (auto row = m_rows.cbegin(); row != m_rows.cend(); ++row) {
+        for (const Cell &cell : row.value()) {
+            if (!cell.isNumber || cell.format == NumberFormat::General)
+                continue;
+            styles.addXf(styles.rowFonts.value(row.key(), 0), formatIndex(cell.format));
+            styles.usesDateFormat = styles.usesDateFormat || cell.format == NumberFormat::Date;
+        }
     }
 
     SharedStringTable strings;
-    const QByteArray sheet = sheetStream(strings, rowXfs, rowFontTwips);
+    const QByteArray sheet = sheetStream(strings, styles);
     qsizetype offsetField = 0;
-    QByteArray stream = globalsStream(strings, fontTwips, fontBold, &offsetField);
+    QByteArray stream = globalsStream(strings, styles, &offsetField);
     qToLittleEndian(quint32(stream.size()), stream.data() + offsetField);
     stream.append(sheet);
     return CompoundFileWriter::build(QStringLiteral("Workbook"), stream);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDate>
 #include <QList>
 #include <QMap>
 #include <QString>
@@ -31,6 +32,9 @@ public:
         double height = 0;
     };
 
+    // How a number cell shows its value; a spreadsheet program computes with it either way.
+    enum class NumberFormat { General, TwoDecimals, Date };
+
     explicit XlsWorkbookWriter(const QString &sheetName = QStringLiteral("Sheet1"));
 
     // The font of every cell without a row format, and the unit of column widths.
@@ -39,7 +43,9 @@ public:
     // A cell outside the 65536 rows and 256 columns of the format, or a text longer than
     // 32767 characters, is refused and makes save() fail with the reason.
     void setText(int row, int column, const QString &text);
-    void setNumber(int row, int column, double value);
+    void setNumber(int row, int column, double value, NumberFormat format = NumberFormat::General);
+    // A date cell: the day's serial number in the 1900 date system, shown "yyyy-mm-dd".
+    void setDate(int row, int column, const QDate &date);
     void setRowFormat(int row, const RowFormat &format);
     // Width in characters of the default font's digit "0", at most 255.
     void setColumnWidth(int column, double characters);
@@ -64,14 +70,15 @@ private:
         bool isNumber = false;
         QString text;
         double number = 0;
+        NumberFormat format = NumberFormat::General;
     };
+    // The cell formats (XF records) the cells use: a font and a number format each.
+    struct Styles;
 
     bool accept(int row, int column);
     void refuse(const QString &problem);
-    QByteArray globalsStream(const SharedStringTable &strings, const QList<int> &fontTwips,
-                             const QList<bool> &fontBold, qsizetype *sheetOffsetField) const;
-    QByteArray sheetStream(SharedStringTable &strings, const QMap<int, quint16> &rowXfs,
-                           const QMap<int, int> &rowFontTwips) const;
+    QByteArray globalsStream(const SharedStringTable &strings, const Styles &styles, qsizetype *sheetOffsetField) const;
+    QByteArray sheetStream(SharedStringTable &strings, const Styles &styles) const;
 
     QString m_sheetName;
     QString m_fontName = QStringLiteral("宋体");

@@ -229,6 +229,7 @@ void MainWindow::connectPrescriptionWindow(PrescriptionWindow *window)
             url.setFragment(section);
         openHelp(url);
     });
+    connect(window, &PrescriptionWindow::statusMessage, this, [this](const QString &text) { statusBar()->showMessage(text); });
     // The medical record belongs to the prescription on screen; another one replaces it.
     connect(&window->document(), &PrescriptionDocument::replacing, this, [this] {
         for (QMdiSubWindow *sub : framesOf(QStringLiteral("Form14")))

@@ -1,5 +1,6 @@
 #include "maintenance/widgets/cataloguewindow.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
@@ -434,6 +435,19 @@ void CatalogueWindow::unitChanged(const QString &unit)
     m_unit->setEditText(QString());
 }
 
+void CatalogueWindow::restoreCaret(const LeftBox &left)
+{
+    if (left.selectionStart < 0 || left.selectionLength <= 0) {
+        left.box->setCursorPosition(left.caret);
+        return;
+    }
+    // The caret stays at the end of the selection it was at.
+    if (left.caret == left.selectionStart)
+        left.box->setSelection(left.selectionStart + left.selectionLength, -left.selectionLength);
+    else
+        left.box->setSelection(left.selectionStart, left.selectionLength);
+}
+
 void CatalogueWindow::insertSymbol(const QString &symbol)
 {
     if (m_lastBox && m_lastBox->isEnabled())
@@ -466,7 +480,7 @@ CatalogueTransfer::Result CatalogueWindow::withProgress(const QString &label, Wo
 
 void CatalogueWindow::exportCategory()
 {
-    const QString chosen = m_files.saveFileName(this, QStringLiteral("另存为"), QStringLiteral("Excel文件 (*.xls)"));
+    const QString chosen = m_files.fileToWrite(this, QStringLiteral("另存为"), QStringLiteral("Excel文件 (*.xls)"), QStringLiteral("xls"));
     if (chosen.isEmpty())
         return;
     const QString path = CatalogueTransfer::exportPath(chosen);
@@ -525,7 +539,21 @@ bool CatalogueWindow::eventFilter(QObject *watched, QEvent *event)
     case QEvent::FocusIn:
         if (auto *edit = qobject_cast<QLineEdit *>(watched); edit && m_boxes.contains(edit)) {
             m_lastBox = edit;
-            edit->end(false);
+            if (m_leftBox.box == edit)
+                restoreCaret(m_leftBox);
+            else
+                edit->end(false);
+            m_leftBox = {};
+        }
+        break;
+    case QEvent::FocusOut:
+        // Clicking a symbol lets the workspace frame take the focus and hand it back: the box
+        // did not gain the focus anew, so it keeps its caret and selection for the symbol.
+        if (auto *edit = qobject_cast<QLineEdit *>(watched); edit && m_boxes.contains(edit)) {
+            QWidget *next = QApplication::focusWidget();
+            m_leftBox = {};
+            if (!next || !isAncestorOf(next))
+                m_leftBox = {edit, edit->cursorPosition(), edit->selectionStart(), int(edit->selectedText().size())};
         }
         break;
     case QEvent::KeyPress: {

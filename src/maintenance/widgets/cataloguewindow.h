@@ -60,6 +60,15 @@ private:
     void exportCategory();
     void importFile();
     void clearCategory();
+    // A box that lost the focus to something outside this window, with its caret and selection.
+    struct LeftBox
+    {
+        QPointer<QLineEdit> box;
+        int caret = 0;
+        int selectionStart = -1;
+        int selectionLength = 0;
+    };
+    void restoreCaret(const LeftBox &left);
     void insertSymbol(const QString &symbol);
 
     void nameChanged();
@@ -102,6 +111,7 @@ private:
     QList<QStringList> m_wholeRows;
     int m_selectedRow = -1;
     QPointer<QLineEdit> m_lastBox;
+    LeftBox m_leftBox;
     // Set while a category switch rearranges the editor or a selection fills it: the herb-unit
     // check keeps quiet then.
     bool m_busy = false;

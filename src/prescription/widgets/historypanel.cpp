@@ -140,13 +140,15 @@ void HistoryPanel::moveDay(int days)
     query();
 }
 
-void HistoryPanel::removeMenuRow()
+void HistoryPanel::removeEntry(const QString &prescriptionId)
 {
-    if (m_menuRow >= 0 && m_menuRow < m_entries.size()) {
-        m_entries.removeAt(m_menuRow);
-        delete m_list->takeItem(m_menuRow);
+    // The menu deletes the prescription on screen, which need not be the row right-clicked.
+    for (qsizetype row = m_entries.size() - 1; row >= 0; --row) {
+        if (m_entries.at(row).id != prescriptionId)
+            continue;
+        m_entries.removeAt(row);
+        delete m_list->takeItem(int(row));
     }
-    m_menuRow = -1;
 }
 
 void HistoryPanel::hideMenu()
@@ -156,7 +158,6 @@ void HistoryPanel::hideMenu()
 
 void HistoryPanel::showMenu(const QPoint &at)
 {
-    m_menuRow = m_list->indexAt(at).row();
     QWidget *host = m_menu->parentWidget();
     QPoint place = m_list->viewport()->mapTo(host, at) + QPoint(twips(60), twips(60));
     place.setY(qMin(place.y(), twips(8580)));

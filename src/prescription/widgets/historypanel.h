@@ -32,8 +32,8 @@ public:
     void patientHistory(const QString &name);
     // "<<" and ">>": the day before or after the range's end, by `days` (-1 or 1).
     void moveDay(int days);
-    // Removes the row the menu was opened on.
-    void removeMenuRow();
+    // Removes the rows of a deleted prescription, wherever the menu was opened.
+    void removeEntry(const QString &prescriptionId);
     void hideMenu();
 
     QLineEdit *nameFilter() const { return m_name; }
@@ -60,5 +60,4 @@ private:
     QListWidget *m_list;
     QFrame *m_menu;
     QList<ArchiveRepository::HistoryEntry> m_entries;
-    int m_menuRow = -1;
 };

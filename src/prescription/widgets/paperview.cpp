@@ -47,6 +47,7 @@ PaperView::PaperView(PrescriptionSheet &sheet, PatientEntry &entry, QWidget *par
     , m_organisation(new QLabel(this))
     , m_paperTitle(new QLabel(this))
     , m_kind(new QLabel(this))
+    , m_settled(new QLabel(this))
     , m_dosesCaption(new QLabel(this))
     , m_doses(new QLineEdit(this))
     , m_body(new QPlainTextEdit(this))
@@ -75,6 +76,13 @@ PaperView::PaperView(PrescriptionSheet &sheet, PatientEntry &entry, QWidget *par
     for (int i = 0; i < kindBox.size(); ++i)
         lineWidget(this, QStringLiteral("Line2_%1").arg(i + 1), kindBox.at(i), 2);
     lineWidget(this, QStringLiteral("Line2_0"), SheetGeometry::footerRule(), 1);
+    // The settled mark, under the kind box: whoever looks at the sheet sees that it is settled.
+    m_settled->setObjectName(QStringLiteral("Label5"));
+    m_settled->setFont(sheetFont(QStringLiteral("宋体"), 10.5, true));
+    m_settled->setStyleSheet(QStringLiteral("color: #c00000;"));
+    m_settled->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_settled->setGeometry(twipsRect(4560, 600, 1440, 300));
+    connect(&m_sheet, &PrescriptionSheet::settledMarkChanged, this, &PaperView::showSettledMark);
 
     m_doses->setObjectName(QStringLiteral("Text6"));
     m_doses->setGeometry(twipsRect(SheetGeometry::dosesBox().x(), SheetGeometry::dosesBox().y(), SheetGeometry::dosesBox().width(),
@@ -118,6 +126,12 @@ PaperView::PaperView(PrescriptionSheet &sheet, PatientEntry &entry, QWidget *par
     }
     showKind();
     showBody();
+    showSettledMark();
+}
+
+void PaperView::showSettledMark()
+{
+    m_settled->setText(m_sheet.settledMark());
 }
 
 void PaperView::buildFields()
@@ -309,8 +323,12 @@ bool PaperView::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_body->viewport()) {
         if (event->type() == QEvent::MouseButtonPress)
             hidePickLists();
-        else if (event->type() == QEvent::MouseButtonDblClick)
+        else if (event->type() == QEvent::MouseButtonDblClick && m_sheet.kind() == PrescriptionKind::Chinese) {
+            // The herbs are laid out again and the caret goes where the next herb belongs. The
+            // word selection a double-click makes must not follow, or the next pick replaces it.
             emit bodyDoubleClicked();
+            return true;
+        }
         return false;
     }
     auto *list = qobject_cast<QListWidget *>(watched);

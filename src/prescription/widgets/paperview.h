@@ -32,7 +32,8 @@ public:
     void setBodyCaret(int position);
 
 signals:
-    // A click in the body or the search box wants the pick lists hidden; the body was double-clicked.
+    // A click in the body or the search box wants the pick lists hidden; the body of a herbal
+    // prescription was double-clicked (the word selection of the double-click is not made).
     void bodyDoubleClicked();
 
 protected:
@@ -43,6 +44,7 @@ private:
     void showField(int field);
     void showKind();
     void showBody();
+    void showSettledMark();
     void fieldChanged(int field);
     void lookUpPatients();
     void lookUpDiagnoses(bool wholeField);
@@ -57,6 +59,7 @@ private:
     QLabel *m_organisation;
     QLabel *m_paperTitle;
     QLabel *m_kind;
+    QLabel *m_settled;
     QLabel *m_dosesCaption;
     QLineEdit *m_doses;
     QPlainTextEdit *m_body;

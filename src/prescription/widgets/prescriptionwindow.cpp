@@ -263,8 +263,12 @@ void PrescriptionWindow::pick(const DrugPickList::Item &item)
 
 bool PrescriptionWindow::reportSave(const PrescriptionSaver::Result &result)
 {
-    if (result.saved())
+    if (result.saved()) {
+        // The prescription is stored whole; only the patient register kept less.
+        if (!result.notes.isEmpty())
+            emit statusMessage(result.notes.join(QStringLiteral("；")));
         return true;
+    }
     showRefusal(this, result.message(), result.isNotice());
     return false;
 }
@@ -398,15 +402,17 @@ void PrescriptionWindow::reopen(qint64 rowId)
 
 void PrescriptionWindow::deleteOnScreen()
 {
-    QMessageBox question(QMessageBox::Warning, Title, QStringLiteral("确实要永久删除该档案吗？"), QMessageBox::Ok | QMessageBox::Cancel, this);
-    if (question.exec() != QMessageBox::Ok)
+    const QString question = PrescriptionHistory::deleteQuestion(m_sheet.field(PrescriptionSheet::Name), m_sheet.field(PrescriptionSheet::Date));
+    QMessageBox ask(QMessageBox::Warning, Title, question, QMessageBox::Ok | QMessageBox::Cancel, this);
+    if (ask.exec() != QMessageBox::Ok)
         return;
+    const QString id = m_sheet.id();
     const WriteResult removed = m_document.remove();
     if (!removed.ok) {
         QMessageBox::warning(this, Title, removed.fullText());
         return;
     }
-    m_historyPanel->removeMenuRow();
+    m_historyPanel->removeEntry(id);
     m_priced->scrollToTop();
     m_paper->field(PrescriptionSheet::Name)->setFocus();
 }

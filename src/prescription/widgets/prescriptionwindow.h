@@ -72,6 +72,8 @@ signals:
     void saveAsTemplateRequested(const QString &kind, const QString &content);
     // Help at a section of the operating help ("" for its start).
     void helpRequested(const QString &section);
+    // A note for the status line: what a save stored otherwise than typed.
+    void statusMessage(const QString &text);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

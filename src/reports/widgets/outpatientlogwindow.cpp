@@ -212,7 +212,7 @@ void OutpatientLogWindow::preview()
 
 void OutpatientLogWindow::exportWorkbook()
 {
-    const QString chosen = m_files.saveFileName(this, QStringLiteral("另存为"), QStringLiteral("Excel文件 (*.xls)"));
+    const QString chosen = m_files.fileToWrite(this, QStringLiteral("另存为"), QStringLiteral("Excel文件 (*.xls)"), QStringLiteral("xls"));
     if (chosen.isEmpty())
         return;
     m_exportPath = chosen;

@@ -150,7 +150,7 @@ void UsageStatisticsWindow::finish()
 
 void UsageStatisticsWindow::exportWorkbook()
 {
-    const QString chosen = m_files.saveFileName(this, QStringLiteral("另存为"), QStringLiteral("Excel文件 (*.xls)")).trimmed();
+    const QString chosen = m_files.fileToWrite(this, QStringLiteral("另存为"), QStringLiteral("Excel文件 (*.xls)"), QStringLiteral("xls"));
     if (chosen.isEmpty() || m_lines.isEmpty())
         return;
     setCursor(Qt::BusyCursor);

@@ -3,7 +3,30 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QStandardPaths>
+
+QString FileChooser::fileToWrite(QWidget *parent, const QString &title, const QString &filter, const QString &suffix)
+{
+    QString path = saveFileName(parent, title, filter).trimmed();
+    if (path.isEmpty())
+        return QString();
+    // The suffix comes before the question, so a name typed without it is asked about too.
+    if (!suffix.isEmpty() && !path.endsWith(QLatin1Char('.') + suffix, Qt::CaseInsensitive))
+        path += QLatin1Char('.') + suffix;
+    if (QFileInfo::exists(path) && !confirmReplace(parent, path))
+        return QString();
+    return path;
+}
+
+bool FileChooser::confirmReplace(QWidget *parent, const QString &path)
+{
+    const QMessageBox::StandardButton answer
+        = QMessageBox::question(parent, QStringLiteral("提示"),
+                                QStringLiteral("文件“%1”已经存在，要替换它吗？").arg(QDir::toNativeSeparators(path)),
+                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    return answer == QMessageBox::Yes;
+}
 
 QString DialogFileChooser::saveFileName(QWidget *parent, const QString &title, const QString &filter)
 {
@@ -12,7 +35,8 @@ QString DialogFileChooser::saveFileName(QWidget *parent, const QString &title, c
         if (!QFileInfo(m_saveFolder).isDir())
             m_saveFolder = QDir::homePath();
     }
-    const QString chosen = QFileDialog::getSaveFileName(parent, title, m_saveFolder, filter);
+    // fileToWrite() asks about an existing file once the suffix is on the name.
+    const QString chosen = QFileDialog::getSaveFileName(parent, title, m_saveFolder, filter, nullptr, QFileDialog::DontConfirmOverwrite);
     if (!chosen.isEmpty())
         m_saveFolder = QFileInfo(chosen).absolutePath();
     return chosen;
