@@ -237,7 +237,8 @@ void BM_Settlement36(benchmark::State &state)
 {
     ArchiveRepository archive(*clinic().main);
     PatientRepository patients(*clinic().main);
-    StatisticsRepository statistics(*clinic().stats);
+    // As the program does: the statistics through the main file's connection, one transaction.
+    StatisticsRepository statistics(*clinic().main, clinic().stats->location());
     CatalogueLookup lookup(*clinic().main);
     PrescriptionPricer pricer(lookup);
     PrescriptionSaver saver(archive, patients, [] { return QDate(2026, 12, 10); });

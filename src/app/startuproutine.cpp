@@ -70,6 +70,11 @@ bool useServer(StartupResult &result, const QString &addressText, int busyTimeou
                                     .arg(location.shownName());
             return true;
         }
+        {
+            // Schemas of an earlier version are upgraded as files are.
+            Database db(location, busyTimeoutMs);
+            DatabaseUpgrade::apply(db, kind);
+        }
         locations[kind == DatabaseKind::Main ? 0 : 1] = location;
     }
     StartupValues &values = result.values;
@@ -180,12 +185,12 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
             result.warnings.append(damageWarning(path, problems));
     }
 
-    // Files of an earlier version get the indexes the lists need; a file that cannot take them
-    // (read-only, busy) still works, only more slowly.
+    // Files of an earlier version get the indexes the lists need and the room the settlement's
+    // figures need; a file that cannot take them (read-only, busy) still works, only more slowly.
     for (const auto &[path, kind] : {std::pair{values.mainDataPath, DatabaseKind::Main}, std::pair{values.statsDataPath, DatabaseKind::Stats}}) {
         if (QFileInfo::exists(path)) {
             Database db(path, busyTimeoutMs);
-            DatabaseUpgrade::ensureIndexes(db, kind);
+            DatabaseUpgrade::apply(db, kind);
         }
     }
 

@@ -101,17 +101,29 @@ WriteResult ArchiveRepository::save(const ArchiveRecord &record, QString *stored
 }
 
 WriteResult ArchiveRepository::save(const ArchiveRecord &record, PatientRepository &patients,
-                                     const std::optional<PatientRepository::Patient> &patient, QString *storedId)
+                                     const std::optional<PatientRepository::Patient> &patient, QString *storedId, const AlsoWrite &also)
 {
     SqlTransaction transaction(m_db);
     if (!transaction.isActive())
         return transaction.begun();
-    WriteResult written = save(record, storedId);
+    // A unit undone is as if never tried: a fresh id stays one that must never rewrite a row.
+    const bool fresh = m_fresh.contains(record.id);
+    QString id;
+    WriteResult written = save(record, &id);
     if (written.ok && patient)
         written = patients.save(*patient);
-    if (!written.ok)
+    if (written.ok && also)
+        written = also(id);
+    if (written.ok)
+        written = transaction.commit();
+    if (!written.ok) {
+        if (fresh)
+            m_fresh.insert(record.id);
         return written;
-    return transaction.commit();
+    }
+    if (storedId)
+        *storedId = id;
+    return written;
 }
 
 std::optional<ArchiveRecord> ArchiveRepository::byRowId(qint64 rowId)
@@ -183,11 +195,25 @@ QList<ArchiveRepository::HistoryEntry> ArchiveRepository::history(const QString 
     return entries;
 }
 
-WriteResult ArchiveRepository::remove(const QString &id, int *removed)
+WriteResult ArchiveRepository::remove(const QString &id, int *removed, const AlsoWrite &also)
 {
-    const WriteResult result = m_db.exec(QStringLiteral("delete from \"档案\" where \"序号\" = ?"), {id});
     if (removed)
-        *removed = result.ok ? m_db.rowsAffected() : 0;
+        *removed = 0;
+    SqlTransaction transaction(m_db);
+    if (!transaction.isActive())
+        return transaction.begun();
+    WriteResult result = m_db.exec(QStringLiteral("delete from \"档案\" where \"序号\" = ?"), {id});
+    if (!result.ok)
+        return result;
+    const int rows = m_db.rowsAffected();
+    if (also) {
+        result = also(id);
+        if (!result.ok)
+            return result;
+    }
+    result = transaction.commit();
+    if (result.ok && removed)
+        *removed = rows;
     return result;
 }
 

@@ -49,13 +49,23 @@ public:
     std::optional<QVariantList> firstRow(const QString &sql, const QVariantList &values = {});
     // Whether the last failed read failed because another connection held the file.
     bool readWasBusy() const { return m_readBusy; }
+    // Makes the tables of the clinic's other database reachable on this connection under `alias`,
+    // so that one transaction changes both or neither: SQLite attaches the other file (an atomic
+    // commit over both files needs the rollback journal, which is what these files use); on the
+    // server the other schema is in the same database already.
+    void attach(const QString &alias, const DatabaseLocation &other);
+    // `table` of the database attached as `alias`, named for SQL on this connection.
+    QString attachedTable(const QString &alias, const QString &table) const;
+    // Why the database attached as `alias` cannot be reached now, in Chinese; empty when it can.
+    QString attachError(const QString &alias);
     // Whether a schema of that name exists on the server (the connection must be open).
     bool schemaExists(const QString &schema);
     // One statement that changes data; every failure is reported.
     WriteResult exec(const QString &sql, const QVariantList &values = {});
     WriteResult insert(const SqlRow &row);
     // Rows of one table with the same columns, in one statement (all or none).
-    WriteResult insertAll(const QList<SqlRow> &rows);
+    // `table` replaces the rows' own table name (a table of an attached database).
+    WriteResult insertAll(const QList<SqlRow> &rows, const QString &table = QString());
     // Updates the rows the where clause finds (its placeholders bind after the row's values).
     WriteResult update(const SqlRow &row, const QString &where, const QVariantList &whereValues);
     // The number of rows the last successful exec, insert or update changed.
@@ -90,6 +100,8 @@ private:
     void readFailed(const QSqlError &error, QSqlDatabase &db);
     std::optional<QVariantList> readPrepared(const QString &sql, const QVariantList &values, bool wholeFirstRow);
     WriteResult notOpen() const;
+    // Attaches what is not attached yet (never inside a transaction: SQLite refuses it there).
+    void attachAll(QSqlDatabase &db);
     void noteWrite(const QString &sql);
 
     DatabaseLocation m_location;
@@ -98,6 +110,14 @@ private:
     int m_busyTimeoutMs;
     QString m_lastError;
     QString m_readError;
+    struct Attachment
+    {
+        QString alias;
+        DatabaseLocation location;
+        bool attached = false;
+        QString error;
+    };
+    QList<Attachment> m_attachments;
     bool m_readBusy = false;
     int m_rowsAffected = 0;
     qint64 m_lastInsertRowId = 0;

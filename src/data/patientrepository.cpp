@@ -68,6 +68,17 @@ WriteResult PatientRepository::save(const Patient &patient)
         .set(QStringLiteral("过敏史"), patient.allergy)
         .set(QStringLiteral("备用1"), QString(""))
         .set(QStringLiteral("备用2"), QString(""));
+    // The key is built from the name (name, initials, birth year): a name too long is refused as the
+    // name the user typed, with the name's own limit, never as the key nobody sees.
+    const int nameWidth = Tables::patients().width(QStringLiteral("姓名"));
+    if (patient.name.toUcs4().size() > nameWidth)
+        return WriteResult::tooLong(QStringLiteral("姓名"), nameWidth);
+    const WriteResult fits = row.checkWidths([](const QString &column) {
+        // The card number is filled from the allergy history.
+        return column == QLatin1String("序号") ? QStringLiteral("姓名") : column == QLatin1String("医疗证号") ? QStringLiteral("过敏史") : QString();
+    });
+    if (!fits.ok)
+        return fits;
     const QString before = m_cache.stampOfTable();
     SqlTransaction transaction(m_db);
     if (!transaction.isActive())

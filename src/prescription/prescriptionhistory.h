@@ -27,7 +27,7 @@ public:
     // Puts an archived prescription on the sheet exactly as it was saved.
     bool reopen(qint64 rowId, PrescriptionSheet &sheet);
     static void restore(const ArchiveRecord &record, PrescriptionSheet &sheet);
-    // Deletes a prescription and its settlement lines.
+    // Deletes a prescription and its settlement lines: both or, refused, neither.
     WriteResult remove(const QString &prescriptionId);
 
 private:

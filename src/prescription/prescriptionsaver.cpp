@@ -2,10 +2,30 @@
 
 #include "data/archiverepository.h"
 #include "data/patientrepository.h"
+#include "data/tables.h"
 #include "prescription/patientkey.h"
 #include "prescription/prescriptionhistory.h"
 #include "prescription/prescriptionsheet.h"
+#include "prescription/sheetgeometry.h"
 #include "text/amount.h"
+
+namespace {
+
+// A header field longer than its archive column, refused under the caption the user sees.
+WriteResult headerFieldsFit(const PrescriptionSheet &sheet)
+{
+    for (int i = 0; i < PrescriptionSheet::FieldCount; ++i) {
+        const int width = Tables::archive().width(QString::number(i));
+        if (width > 0 && sheet.field(i).toUcs4().size() > width) {
+            QString caption = SheetGeometry::headerFields().value(i).caption;
+            caption.remove(QStringLiteral("："));
+            return WriteResult::tooLong(caption, width);
+        }
+    }
+    return WriteResult::success();
+}
+
+} // namespace
 
 PrescriptionSaver::PrescriptionSaver(ArchiveRepository &archive, PatientRepository &patients, std::function<QDate()> today)
     : m_archive(archive)
@@ -30,7 +50,7 @@ ArchiveRecord PrescriptionSaver::recordOf(const PrescriptionSheet &sheet)
     return record;
 }
 
-PrescriptionSaver::Result PrescriptionSaver::save(PrescriptionSheet &sheet)
+PrescriptionSaver::Result PrescriptionSaver::save(PrescriptionSheet &sheet, const ArchiveRepository::AlsoWrite &also)
 {
     if (sheet.field(PrescriptionSheet::Name).trimmed().isEmpty())
         return {Outcome::NameMissing, WriteResult::failure(QStringLiteral("请输入患者姓名！"))};
@@ -70,8 +90,17 @@ PrescriptionSaver::Result PrescriptionSaver::save(PrescriptionSheet &sheet)
         p.allergy = sheet.field(PrescriptionSheet::Allergy);
         patient = p;
     }
+    // The register keeps the name shorter than the archive: a name is refused with the limit that
+    // applies to it, before the archive's wider one.
+    const int nameWidth = Tables::patients().width(QStringLiteral("姓名"));
+    if (patient && name.toUcs4().size() > nameWidth)
+        return {Outcome::Refused, WriteResult::tooLong(QStringLiteral("姓名"), nameWidth)};
+    const WriteResult fits = headerFieldsFit(sheet);
+    if (!fits.ok)
+        return {Outcome::Refused, fits};
+
     QString storedId;
-    const WriteResult written = m_archive.save(record, m_patients, patient, &storedId);
+    const WriteResult written = m_archive.save(record, m_patients, patient, &storedId, also);
     if (!written.ok)
         return {Outcome::Refused, written};
     // Another computer took the id meanwhile: the sheet now shows the one it is stored under.
