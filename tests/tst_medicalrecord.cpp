@@ -16,7 +16,7 @@
 #include <QTextEdit>
 
 #include "app/clinicservices.h"
-#include "app/clinicsettings.h"
+#include "app/widgets/mainwindow.h"
 #include "data/templaterepository.h"
 #include "prescription/prescriptionsheet.h"
 #include "prescription/widgets/prescriptiontoolbar.h"
@@ -26,7 +26,7 @@
 #include "records/medicalrecordtext.h"
 #include "records/recordheader.h"
 #include "records/widgets/medicalrecordwindow.h"
-#include "ui/widgets/mainwindow.h"
+#include "settings/clinicsettings.h"
 
 namespace {
 

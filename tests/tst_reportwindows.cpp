@@ -11,7 +11,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "app/clinicsettings.h"
 #include "data/outpatientlogrepository.h"
 #include "data/settingsrepository.h"
 #include "data/sqlrow.h"
@@ -23,6 +22,7 @@
 #include "reports/widgets/usagestatisticswindow.h"
 #include "reports/widgets/workloadchart.h"
 #include "reports/widgets/workloadwindow.h"
+#include "settings/clinicsettings.h"
 #include "spreadsheet/spreadsheetreader.h"
 #include "ui/widgets/filechooser.h"
 #include "ui/widgets/rowgrid.h"

@@ -17,20 +17,18 @@
 #include <QTimer>
 
 #include "app/clinicservices.h"
-#include "app/clinicsettings.h"
 #include "app/exitbackup.h"
 #include "app/widgets/loginwindow.h"
+#include "app/widgets/mainwindow.h"
+#include "app/widgets/settingswindow.h"
 #include "data/database.h"
 #include "data/settingsrepository.h"
 #include "prescription/prescriptionsheet.h"
-#include "prescription/prescriptionsheet.h"
-#include "prescription/widgets/prescriptionwindow.h"
 #include "prescription/widgets/prescriptionwindow.h"
 #include "print/units.h"
 #include "reports/widgets/outpatientlogwindow.h"
+#include "settings/clinicsettings.h"
 #include "ui/widgets/helpviewer.h"
-#include "ui/widgets/mainwindow.h"
-#include "ui/widgets/settingswindow.h"
 
 // The windows as a user meets them: login, the main window's menus, settings and the exit.
 class TestWindows : public QObject

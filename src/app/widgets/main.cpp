@@ -11,9 +11,9 @@
 #include "app/installationprefix.h"
 #include "app/startuproutine.h"
 #include "app/widgets/loginwindow.h"
+#include "app/widgets/mainwindow.h"
 #include "prescription/settlementrepair.h"
 #include "print/cjkfonts.h"
-#include "ui/widgets/mainwindow.h"
 #include "version.h"
 
 namespace {

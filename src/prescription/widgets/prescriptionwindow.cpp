@@ -13,7 +13,6 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/clinicsettings.h"
 #include "data/archiverepository.h"
 #include "prescription/infusioncardform.h"
 #include "prescription/patiententry.h"
@@ -33,6 +32,7 @@
 #include "prescription/widgets/safetystrip.h"
 #include "print/units.h"
 #include "print/widgets/printservice.h"
+#include "settings/clinicsettings.h"
 #include "text/linebreaks.h"
 #include "text/textboxlines.h"
 

@@ -12,7 +12,6 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "app/clinicsettings.h"
 #include "maintenance/templaterules.h"
 #include "prescription/prescriptionsheet.h"
 #include "prescription/widgets/prescriptionwindow.h"
@@ -21,6 +20,7 @@
 #include "print/widgets/printservice.h"
 #include "records/medicalrecordtext.h"
 #include "records/recordheader.h"
+#include "settings/clinicsettings.h"
 #include "text/linebreaks.h"
 #include "text/textboxlines.h"
 #include "ui/widgets/closeinframe.h"

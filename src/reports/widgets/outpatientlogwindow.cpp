@@ -8,12 +8,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "app/clinicsettings.h"
 #include "data/tables.h"
 #include "print/units.h"
 #include "reports/reportdaterange.h"
 #include "reports/reportexport.h"
 #include "reports/widgets/reportdateboxes.h"
+#include "settings/clinicsettings.h"
 #include "ui/widgets/filechooser.h"
 #include "ui/widgets/rowgrid.h"
 

@@ -1,4 +1,4 @@
-#include "ui/widgets/mainwindow.h"
+#include "app/widgets/mainwindow.h"
 
 #include <QCloseEvent>
 #include <QDate>
@@ -9,9 +9,10 @@
 #include <QPushButton>
 
 #include "app/clinicservices.h"
-#include "app/clinicsettings.h"
 #include "app/exitbackup.h"
-#include "app/settingdefinitions.h"
+#include "app/widgets/aboutwindow.h"
+#include "app/widgets/servermigrationwindow.h"
+#include "app/widgets/settingswindow.h"
 #include "data/serverdump.h"
 #include "maintenance/templaterules.h"
 #include "maintenance/widgets/cataloguewindow.h"
@@ -26,12 +27,11 @@
 #include "reports/widgets/outpatientlogwindow.h"
 #include "reports/widgets/usagestatisticswindow.h"
 #include "reports/widgets/workloadwindow.h"
+#include "settings/clinicsettings.h"
+#include "settings/settingdefinitions.h"
 #include "ui/helppages.h"
-#include "ui/widgets/aboutwindow.h"
 #include "ui/widgets/filechooser.h"
 #include "ui/widgets/helpviewer.h"
-#include "ui/widgets/servermigrationwindow.h"
-#include "ui/widgets/settingswindow.h"
 #include "version.h"
 
 MainWindow::MainWindow(ClinicServices &services, FileChooser *files, QWidget *parent)

@@ -6,8 +6,8 @@
 #include <QObject>
 #include <QString>
 
-#include "app/settingdefinitions.h"
 #include "data/writeresult.h"
+#include "settings/settingdefinitions.h"
 
 class Database;
 

@@ -1,7 +1,7 @@
-#include "app/clinicsettings.h"
+#include "settings/clinicsettings.h"
 
-#include "app/passwordcheck.h"
 #include "data/settingsrepository.h"
+#include "settings/passwordcheck.h"
 
 ClinicSettings::ClinicSettings(Database &main, QObject *parent)
     : QObject(parent)
