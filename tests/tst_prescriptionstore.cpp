@@ -566,6 +566,7 @@ void TestPrescriptionStore::leftoversOfEarlierVersionsAreMended()
     QVERIFY(m_statistics->replace(u"GONE1"_qs, u"2024-02-01"_qs, {{u"甲"_qs, u"1"_qs}, {u"乙"_qs, u"2"_qs}}).ok);
 
     SettlementRepair repair(*m_archive, *m_statistics, *m_lookup);
+    QVERIFY(!repair.checkedBefore());
     const std::optional<SettlementRepair::Findings> findings = repair.find();
     QVERIFY(findings);
     QCOMPARE(findings->withoutLines.size(), 1);
@@ -579,6 +580,9 @@ void TestPrescriptionStore::leftoversOfEarlierVersionsAreMended()
     QCOMPARE(stored(lost), complete);
     QCOMPARE(m_statistics->countFor(u"GONE1"_qs), 0);
     QVERIFY(repair.find()->isEmpty());
+    // Mended once, the files are not walked again at every start.
+    QVERIFY(repair.checkedBefore());
+    QVERIFY(SettlementRepair(*m_archive, *m_statistics, *m_lookup).checkedBefore());
 }
 
 void TestPrescriptionStore::tooLongFieldIsNamedAsTyped_data()

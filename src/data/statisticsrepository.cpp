@@ -12,6 +12,10 @@
 namespace {
 const QString Alias = QStringLiteral("stats");
 const QString SettledMark = QStringLiteral("-已结算");
+// The statistics file's user version (SQLite) or its table's comment (server) once both files
+// were found whole.
+constexpr int CheckedVersion = 1;
+const QString CheckedComment = QStringLiteral("quillon: settlements checked");
 } // namespace
 
 StatisticsRepository::StatisticsRepository(Database &main, const DatabaseLocation &statistics)
@@ -112,6 +116,28 @@ std::optional<StatisticsRepository::Leftovers> StatisticsRepository::leftovers()
     while (orphans.next())
         found.linesWithoutPrescription.append(orphans.value(0).toString());
     return found;
+}
+
+bool StatisticsRepository::leftoversChecked()
+{
+    if (!m_attached || !usable().ok)
+        return false;
+    const std::optional<QVariantList> marker = m_db.location().isServer()
+        ? m_db.firstColumn(QStringLiteral("select obj_description(?::regclass, 'pg_class')"), {m_table})
+        : m_db.firstColumn(QStringLiteral("pragma %1.user_version").arg(quotedName(Alias)));
+    if (!marker || marker->isEmpty())
+        return false;
+    return m_db.location().isServer() ? marker->first().toString() == CheckedComment : marker->first().toInt() >= CheckedVersion;
+}
+
+WriteResult StatisticsRepository::markLeftoversChecked()
+{
+    const WriteResult result = usable();
+    if (!result.ok)
+        return result;
+    if (m_db.location().isServer())
+        return m_db.exec(QStringLiteral("comment on table %1 is %2").arg(m_table, quotedText(CheckedComment)));
+    return m_db.exec(QStringLiteral("pragma %1.user_version = %2").arg(quotedName(Alias)).arg(CheckedVersion));
 }
 
 WriteResult StatisticsRepository::removeLines(const QStringList &prescriptionIds)

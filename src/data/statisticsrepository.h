@@ -49,6 +49,10 @@ public:
         QStringList linesWithoutPrescription;
     };
     std::optional<Leftovers> leftovers();
+    // Whether both files were found whole once (a file marker: a full check walks every
+    // prescription, too long to repeat at every start), and setting it.
+    bool leftoversChecked();
+    WriteResult markLeftoversChecked();
     // Removes the lines of prescriptions that are gone, in one transaction.
     WriteResult removeLines(const QStringList &prescriptionIds);
 

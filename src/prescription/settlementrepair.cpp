@@ -32,6 +32,11 @@ SettlementRepair::SettlementRepair(ArchiveRepository &archive, StatisticsReposit
 {
 }
 
+bool SettlementRepair::checkedBefore()
+{
+    return m_statistics.leftoversChecked();
+}
+
 std::optional<SettlementRepair::Findings> SettlementRepair::find(QString *error)
 {
     const std::optional<StatisticsRepository::Leftovers> leftovers = m_statistics.leftovers();
@@ -53,6 +58,8 @@ std::optional<SettlementRepair::Findings> SettlementRepair::find(QString *error)
             continue;
         findings.withoutLines.append(*record);
     }
+    if (findings.isEmpty())
+        m_statistics.markLeftoversChecked();
     return findings;
 }
 
@@ -112,5 +119,8 @@ WriteResult SettlementRepair::mend(const Findings &findings)
         if (!written.ok)
             return written;
     }
-    return removeOrphans(findings);
+    const WriteResult removed = removeOrphans(findings);
+    if (removed.ok)
+        m_statistics.markLeftoversChecked();
+    return removed;
 }

@@ -30,12 +30,17 @@ public:
 
     SettlementRepair(ArchiveRepository &archive, StatisticsRepository &statistics, CatalogueLookup &catalogue);
 
-    // What there is to mend; nothing when a read failed (then `error` says why).
+    // Whether the files were found whole (or mended) once already: the check walks every
+    // prescription and runs once per pair of files.
+    bool checkedBefore();
+    // What there is to mend; nothing when a read failed (then `error` says why). Finding nothing
+    // marks the files as checked.
     std::optional<Findings> find(QString *error = nullptr);
     // The question shown to the user: what was found and what mending does; empty when nothing.
     static QString question(const Findings &findings);
     // Writes the missing lines and removes the orphaned ones; each prescription's lines in one
-    // transaction. The categories come from the catalogue, as the settlement took them.
+    // transaction. The categories come from the catalogue, as the settlement took them. Then the
+    // files are marked as checked.
     WriteResult mend(const Findings &findings);
     // Only the orphaned lines (their removal changes no prescription).
     WriteResult removeOrphans(const Findings &findings);

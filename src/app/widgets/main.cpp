@@ -42,6 +42,8 @@ std::optional<StartupResult> startUp(const DriveLayout &drives)
 void offerSettlementRepair(ClinicServices &services, QWidget *parent)
 {
     SettlementRepair repair(services.archive(), services.statistics(), services.catalogueLookup());
+    if (repair.checkedBefore())
+        return;
     const std::optional<SettlementRepair::Findings> findings = repair.find();
     if (!findings || findings->isEmpty())
         return;
