@@ -42,7 +42,7 @@ private slots:
     void loginRetriesThenAccepts();
     void loginCancelEndsTheProgram_data();
     void loginCancelEndsTheProgram();
-    void menuBarAsTabled();
+    void captionMenusAndShortcuts();
     void menuOpensFreshWindow_data();
     void menuOpensFreshWindow();
     void windowThatRefusesToCloseStays();
@@ -153,7 +153,7 @@ void TestWindows::loginCancelEndsTheProgram()
     QCOMPARE(cancelled.count(), 1);
 }
 
-void TestWindows::menuBarAsTabled()
+void TestWindows::captionMenusAndShortcuts()
 {
     QCOMPARE(m_main->windowTitle(), u"QuillonV8.0"_qs);
     QStringList captions;

@@ -33,6 +33,16 @@ std::optional<QString> ClinicSettings::storedValue(Setting key)
     return m_values.value(settingDefinition(key).column);
 }
 
+Margins ClinicSettings::margins(Setting left, Setting top)
+{
+    return Margins::fromTexts(value(left), value(top));
+}
+
+FontSpec ClinicSettings::prescriptionFont()
+{
+    return FontSpec::fromTexts(value(Setting::PrescriptionFont), value(Setting::PrescriptionFontSize));
+}
+
 void ClinicSettings::setValue(Setting key, const QString &value)
 {
     ensureLoaded();

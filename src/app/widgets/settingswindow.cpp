@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/widgets/windowplacement.h"
 #include "print/units.h"
 #include "settings/clinicsettings.h"
 #include "settings/settingdefinitions.h"

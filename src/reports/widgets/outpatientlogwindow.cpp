@@ -177,7 +177,7 @@ void OutpatientLogWindow::query()
 
 OutpatientLogBook::Options OutpatientLogWindow::logBookOptions() const
 {
-    return {m_leftMargin->text(), m_topMargin->text(), m_physician ? m_physician() : QString()};
+    return {Margins::fromTexts(m_leftMargin->text(), m_topMargin->text()), m_physician ? m_physician() : QString()};
 }
 
 PrintJob OutpatientLogWindow::printJob(const QList<OutpatientLogRepository::Visit> &visits) const
