@@ -127,7 +127,7 @@ void Database::attachAll(QSqlDatabase &db)
         }
         QSqlQuery attach(db);
         if (!attach.prepare(QStringLiteral("ATTACH DATABASE ? AS %1").arg(quotedName(attachment.alias))) || !execBound(attach, {path})) {
-            attachment.error = WriteResult::fromSqlError(attach.lastError(), QStringLiteral("无法打开数据库“%1”").arg(QDir::toNativeSeparators(path))).message;
+            attachment.error = writeResultOf(attach.lastError(), QStringLiteral("无法打开数据库“%1”").arg(QDir::toNativeSeparators(path))).message;
             continue;
         }
         // A commit over two files is atomic only with the rollback journal: a file some tool
