@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QSqlQuery>
 
+#include "data/changecounters.h"
 #include "data/database.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
@@ -113,4 +114,11 @@ WriteResult DatabaseUpgrade::widenColumns(Database &db, DatabaseKind kind)
             return widened;
     }
     return WriteResult::success();
+}
+
+WriteResult DatabaseUpgrade::ensureChangeCounters(Database &db, DatabaseKind kind)
+{
+    if (db.engine() != SqlEngine::Sqlite)
+        return WriteResult::success();
+    return ChangeCounters::ensure(db, kind);
 }

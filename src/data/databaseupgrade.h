@@ -6,7 +6,8 @@
 class Database;
 
 // Brings a file made by an earlier version up to what this version expects, without touching its
-// rows: the indexes the lists need to answer quickly, and the room the settlement's figures need.
+// rows: the indexes the lists need to answer quickly, the room the settlement's figures need, and
+// the per-table change counters that spare the lists a reload when another table changed.
 class DatabaseUpgrade
 {
 public:
@@ -17,4 +18,6 @@ public:
     // Widening a check never makes a stored row invalid, so only the table's description
     // changes: on SQLite its text in the schema, on the server the named check.
     static WriteResult widenColumns(Database &db, DatabaseKind kind);
+    // Files only: the server schema has its counters from the start.
+    static WriteResult ensureChangeCounters(Database &db, DatabaseKind kind);
 };
