@@ -13,7 +13,12 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSet>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "data/cataloguerepository.h"
 #include "maintenance/catalogueimportrules.h"
@@ -64,6 +69,35 @@ bool writeDistributorXlsx(const QString &file)
                            {QStringLiteral("xl/worksheets/sheet1.xml"), sheet}});
 }
 
+// A tiny package whose only cells are a heading and one cell as far out as the format allows.
+bool writeFarCellXlsx(const QString &file, const QString &reference)
+{
+    const QString row = reference.mid(reference.indexOf(QRegularExpression(QStringLiteral("[0-9]"))));
+    const QByteArray sheet = QStringLiteral("<?xml version='1.0' encoding='UTF-8' standalone='yes'?>"
+        "<worksheet xmlns='http://schemas.openxmlformats.org/spreadsheetml/2006/main'><sheetData>"
+        "<row r='1'><c r='A1' t='inlineStr'><is><t>名称</t></is></c></row>"
+        "<row r='%1'><c r='%2' t='inlineStr'><is><t>远</t></is></c></row>"
+        "</sheetData></worksheet>").arg(row, reference).toUtf8();
+    const QByteArray workbook = QByteArrayLiteral("<?xml version='1.0' encoding='UTF-8'?>"
+        "<workbook xmlns='http://schemas.openxmlformats.org/spreadsheetml/2006/main' xmlns:r='http://schemas.openxmlformats.org/officeDocument/2006/relationships'><sheets><sheet name='药品' sheetId='1' r:id='rId1'/></sheets></workbook>");
+    const QByteArray workbookRelationships = QByteArrayLiteral("<?xml version='1.0' encoding='UTF-8'?>"
+        "<Relationships xmlns='http://schemas.openxmlformats.org/package/2006/relationships'><Relationship Id='rId1' Type='http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet' Target='worksheets/sheet1.xml'/></Relationships>");
+    return writeZip(file, {{QStringLiteral("[Content_Types].xml"), xlsxContentTypes()},
+                           {QStringLiteral("_rels/.rels"), xlsxPackageRelationships()},
+                           {QStringLiteral("xl/workbook.xml"), workbook},
+                           {QStringLiteral("xl/_rels/workbook.xml.rels"), workbookRelationships},
+                           {QStringLiteral("xl/worksheets/sheet1.xml"), sheet}});
+}
+
+// The address space this process uses now, in bytes.
+qint64 addressSpaceInUse()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    return statm.readAll().split(' ').value(0).toLongLong() * sysconf(_SC_PAGESIZE);
+}
+
 } // namespace
 
 // The catalogue's spreadsheet files: the import rules row by row, the export read back by
@@ -93,6 +127,8 @@ private slots:
     void cancelledImportStoresNothing();
     void importsInOneSecondKeepKeysApart();
     void xlsxFromADistributor();
+    void farCellUnderAMemoryLimit_data();
+    void farCellUnderAMemoryLimit();
 
     void windowExport_data();
     void windowExport();
@@ -483,6 +519,47 @@ void TestCatalogueImport::xlsxFromADistributor()
     QCOMPARE(column(m_file->database(), u"select 名称 || '|' || 常用量 || '|' || 单位 || '|' || 单价 || '|' || 斗位 || '|' || 拼音 "
                                          "|| '|' || 分类 from 商品 where \"ID号\" like '20240603091542%' order by \"ID号\""_qs),
              (QStringList{u"蒲地蓝消炎片|0.3g×48片|盒|18.500||pdlxyp|西成药·中成药"_qs, u"金银花|10|g|0.350|B4|jyh|中药"_qs}));
+}
+
+void TestCatalogueImport::farCellUnderAMemoryLimit_data()
+{
+    QTest::addColumn<QString>("reference");
+    QTest::addColumn<QString>("refusal");
+    // Right of the eight columns the import uses: never stored, the sheet is only its heading.
+    QTest::newRow("last cell of the format") << u"XFD1048576"_qs << QString();
+    QTest::newRow("first column, last row") << u"A1048576"_qs << u"超过100001行"_qs;
+}
+
+void TestCatalogueImport::farCellUnderAMemoryLimit()
+{
+    QFETCH(QString, reference);
+    QFETCH(QString, refusal);
+    const QString file = path(u"远.xlsx"_qs);
+    QVERIFY(writeFarCellXlsx(file, reference));
+    QVERIFY(QFileInfo(file).size() < 4096);
+    const int before = entries();
+    const qint64 inUse = addressSpaceInUse();
+    QVERIFY(inUse > 0);
+    // The import runs in a child process that may take 256 MB more than the test already has: a
+    // file's declared size must not decide the memory (padding every row to the format's last
+    // column took gigabytes).
+    const pid_t child = fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        const rlimit limit{rlim_t(inUse + 256LL * 1024 * 1024), rlim_t(inUse + 256LL * 1024 * 1024)};
+        setrlimit(RLIMIT_AS, &limit);
+        const CatalogueTransfer::Result imported = m_transfer->importFile(file, ImportTime);
+        const bool expected = refusal.isEmpty() ? imported.status == CatalogueTransfer::Status::Done && imported.count == 0
+                                                : imported.status == CatalogueTransfer::Status::Failed && imported.message.contains(refusal);
+        if (!expected)
+            std::fprintf(stderr, "import gave: %s\n", qPrintable(imported.message));
+        _exit(expected ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(waitpid(child, &status, 0), child);
+    QVERIFY2(WIFEXITED(status), "the import was killed (out of memory?)");
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(entries(), before);
 }
 
 void TestCatalogueImport::windowExport_data()

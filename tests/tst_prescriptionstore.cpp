@@ -2,8 +2,11 @@
 
 #include "data/archiverepository.h"
 #include "data/cataloguelookup.h"
+#include "data/databaseupgrade.h"
 #include "data/patientrepository.h"
+#include "data/sqltransaction.h"
 #include "data/statisticsrepository.h"
+#include "data/tables.h"
 #include "prescription/patientkey.h"
 #include "prescription/prescriptionhistory.h"
 #include "prescription/prescriptionlifecycle.h"
@@ -11,6 +14,57 @@
 #include "prescription/prescriptionsaver.h"
 #include "prescription/prescriptionsheet.h"
 #include "prescription/settlement.h"
+#include "prescription/settlementrepair.h"
+
+namespace {
+
+// What a prescription window works with, on a connection of its own to the main file (with the
+// statistics file attached) that waits only briefly for another computer's lock.
+struct Desk
+{
+    Desk(const DatabaseLocation &main, const DatabaseLocation &stats, PrescriptionSheet &sheet, int busyTimeoutMs = 300)
+        : db(main, busyTimeoutMs)
+        , archive(db)
+        , patients(db)
+        , statistics(db, stats)
+        , lookup(db)
+        , pricer(lookup)
+        , saver(archive, patients, [] { return QDate(2024, 3, 1); })
+        , settlement(sheet, pricer, saver, statistics)
+        , history(archive, statistics)
+    {
+    }
+
+    Database db;
+    ArchiveRepository archive;
+    PatientRepository patients;
+    StatisticsRepository statistics;
+    CatalogueLookup lookup;
+    PrescriptionPricer pricer;
+    PrescriptionSaver saver;
+    Settlement settlement;
+    PrescriptionHistory history;
+};
+
+// A statement of that table that always fails, as a full disk or a damaged page would make it.
+void injectFailure(Database &db, const QString &table, const QString &verbs)
+{
+    if (db.location().isServer()) {
+        QVERIFY(db.exec(u"CREATE FUNCTION injected_failure() RETURNS trigger LANGUAGE plpgsql AS "
+                        "$$BEGIN RAISE EXCEPTION 'injected failure'; END$$"_qs).ok);
+        QVERIFY(db.exec(u"CREATE TRIGGER injected BEFORE %1 ON %2 FOR EACH ROW EXECUTE FUNCTION injected_failure()"_qs
+                            .arg(QString(verbs).replace(u',', u" OR "_qs), quotedName(table)))
+                    .ok);
+        return;
+    }
+    for (const QString &verb : verbs.split(u',')) {
+        QVERIFY(db.exec(u"CREATE TRIGGER %1 BEFORE %2 ON %3 BEGIN SELECT RAISE(ABORT, 'injected failure'); END"_qs
+                            .arg(quotedName(u"injected_"_qs + verb), verb, quotedName(table)))
+                    .ok);
+    }
+}
+
+} // namespace
 
 // A prescription's life in the archive: saved, reopened exactly, renewed, copied, settled,
 // cancelled and deleted; nothing half-written, no two with one id.
@@ -32,7 +86,15 @@ private slots:
     void idsNeverRepeat();
     void settleTwiceThenCancel();
     void thirtySevenItemsGiveThirtySix();
-    void refusedStatisticsAreReported();
+    void longQuantityIsStored_data();
+    void longQuantityIsStored();
+    void allOrNothingAcrossBothFiles_data();
+    void allOrNothingAcrossBothFiles();
+    void failedReadStopsTheSettlement_data();
+    void failedReadStopsTheSettlement();
+    void leftoversOfEarlierVersionsAreMended();
+    void tooLongFieldIsNamedAsTyped_data();
+    void tooLongFieldIsNamedAsTyped();
     void historyListAndDelete();
     void kindSwitchStartsAFreshPrescriptionOnce();
     void patientListFollowsSavesHereAndElsewhere();
@@ -40,6 +102,8 @@ private slots:
 private:
     void fillWestern();
     void fillChinese();
+    // The archive row and the statistics lines of a prescription, as one comparable text.
+    QStringList stored(const QString &id);
 
     TestDatabase *m_main = nullptr;
     TestDatabase *m_stats = nullptr;
@@ -61,7 +125,7 @@ void TestPrescriptionStore::init()
     m_now = QDateTime(QDate(2024, 3, 1), QTime(9, 30, 5));
     m_archive = std::make_unique<ArchiveRepository>(m_main->database());
     m_patients = std::make_unique<PatientRepository>(m_main->database());
-    m_statistics = std::make_unique<StatisticsRepository>(m_stats->database());
+    m_statistics = std::make_unique<StatisticsRepository>(m_main->database(), m_stats->location());
     m_lookup = std::make_unique<CatalogueLookup>(m_main->database());
     m_pricer = std::make_unique<PrescriptionPricer>(*m_lookup);
     m_saver = std::make_unique<PrescriptionSaver>(*m_archive, *m_patients, [this] { return m_now.date(); });
@@ -188,7 +252,7 @@ void TestPrescriptionStore::refusedSaveLeavesNothing()
     m_sheet->setField(PrescriptionSheet::Department, QString(11, u'科'));
     const PrescriptionSaver::Result result = m_saver->save(*m_sheet);
     QVERIFY(!result.saved());
-    QVERIFY2(result.write.message.contains(u"3"_qs), qPrintable(result.write.message));
+    QVERIFY2(result.write.message.contains(u"科别"_qs), qPrintable(result.write.message));
     QCOMPARE(count(m_main->database(), u"select count(*) from 档案"_qs), 0);
     QCOMPARE(count(m_main->database(), u"select count(*) from 患者信息"_qs), 0);
 
@@ -338,17 +402,258 @@ void TestPrescriptionStore::thirtySevenItemsGiveThirtySix()
     QCOMPARE(m_statistics->countFor(m_sheet->id()), 36);
 }
 
-void TestPrescriptionStore::refusedStatisticsAreReported()
+QStringList TestPrescriptionStore::stored(const QString &id)
 {
-    fillWestern();
-    // 数量 holds five characters: a quantity of six is refused and named, the archive is saved.
-    m_sheet->setBody(u"注射费 123456次\r\n"_qs);
+    QStringList texts = column(m_main->database(), u"select 发药 || '|' || 计价 from 档案 where 序号 = ?"_qs, {id});
+    texts += column(m_stats->database(), u"select 名称 || '|' || 数量 || '|' || 金额 || '|' || 分类 from 统计 where \"ID号\" = ? order by rowid"_qs, {id});
+    texts.append(QString::number(count(m_stats->database(), u"select count(*) from 统计"_qs)));
+    return texts;
+}
+
+void TestPrescriptionStore::longQuantityIsStored_data()
+{
+    QTest::addColumn<bool>("earlierFile");
+    QTest::addColumn<bool>("upgraded");
+    QTest::newRow("new file") << false << false;
+    QTest::newRow("file of an earlier version, upgraded") << true << true;
+    QTest::newRow("file of an earlier version, not upgraded") << true << false;
+}
+
+void TestPrescriptionStore::longQuantityIsStored()
+{
+    QFETCH(bool, earlierFile);
+    QFETCH(bool, upgraded);
+    Database &stats = m_stats->database();
+    if (earlierFile) {
+        // An earlier version's 统计 held five characters of quantity and ten of amount.
+        QStringList statements = Tables::statistics().createStatements(stats.engine());
+        for (QString &statement : statements) {
+            statement.replace(u"\"数量\") <= 30"_qs, u"\"数量\") <= 5"_qs).replace(u"\"数量 <= 30\""_qs, u"\"数量 <= 5\""_qs);
+            statement.replace(u"\"金额\") <= 30"_qs, u"\"金额\") <= 10"_qs).replace(u"\"金额 <= 30\""_qs, u"\"金额 <= 10\""_qs);
+        }
+        QVERIFY(stats.exec(u"drop table 统计"_qs).ok);
+        for (const QString &statement : statements)
+            QVERIFY(stats.exec(statement).ok);
+        if (upgraded) {
+            const WriteResult result = DatabaseUpgrade::apply(stats, DatabaseKind::Stats);
+            QVERIFY2(result.ok, qPrintable(result.fullText()));
+            // Once is enough: a second start changes nothing.
+            QVERIFY(DatabaseUpgrade::widenColumns(stats, DatabaseKind::Stats).ok);
+        }
+    }
+    fillChinese();
+    m_sheet->setDoses(u"99"_qs);
+    m_sheet->setBody(u"当归 12.5g"_qs);
     const Settlement::Result result = Settlement(*m_sheet, *m_pricer, *m_saver, *m_statistics).settle();
-    QVERIFY(result.save.saved());
-    QVERIFY(!result.statistics.ok);
-    QVERIFY2(result.messages().join(u'\n').contains(u"数量"_qs), qPrintable(result.messages().join(u'\n')));
-    QCOMPARE(m_statistics->countFor(m_sheet->id()), 0);
-    QCOMPARE(count(m_main->database(), u"select count(*) from 档案 where 发药 = '-已结算'"_qs), 1);
+    if (earlierFile && !upgraded) {
+        // Refused whole, naming the field; the prescription is not stored as settled either.
+        QVERIFY(!result.save.saved());
+        QVERIFY2(result.messages().join(u'\n').contains(u"数量"_qs), qPrintable(result.messages().join(u'\n')));
+        QCOMPARE(m_sheet->settledMark(), QString());
+        QCOMPARE(count(m_main->database(), u"select count(*) from 档案"_qs), 0);
+        QCOMPARE(count(stats, u"select count(*) from 统计"_qs), 0);
+        return;
+    }
+    QVERIFY2(result.messages().isEmpty(), qPrintable(result.messages().join(u'\n')));
+    QCOMPARE(column(stats, u"select 名称 || '|' || 数量 from 统计"_qs), QStringList{u"当归|1237.5"_qs});
+    // The longest figure the settlement can compute fits as well.
+    const QString longest = u"-9223372036854.775807"_qs;
+    QVERIFY(m_statistics->replace(u"X1"_qs, u"2024-03-01"_qs, {{u"当归"_qs, longest, u"g"_qs, u"0.5"_qs, longest}}).ok);
+}
+
+void TestPrescriptionStore::allOrNothingAcrossBothFiles_data()
+{
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("failure");
+    for (const QString &operation : {u"settle"_qs, u"cancel"_qs, u"delete"_qs}) {
+        for (const QString &failure : {u"none"_qs, u"main file locked"_qs, u"statistics file locked"_qs, u"archive statement fails"_qs,
+                                       u"statistics statement fails"_qs})
+            QTest::addRow("%s, %s", qPrintable(operation), qPrintable(failure)) << operation << failure;
+    }
+}
+
+void TestPrescriptionStore::allOrNothingAcrossBothFiles()
+{
+    QFETCH(QString, operation);
+    QFETCH(QString, failure);
+    // A settled prescription: archive row and two statistics lines; another prescription's lines
+    // stay untouched throughout.
+    fillWestern();
+    QVERIFY(Settlement(*m_sheet, *m_pricer, *m_saver, *m_statistics).settle().statisticsWritten);
+    QVERIFY(m_statistics->replace(u"OTHER1"_qs, u"2024-03-01"_qs, {{u"甲"_qs}}).ok);
+    const QString id = m_sheet->id();
+    // Settling again prices a changed body.
+    m_sheet->setBody(m_sheet->body() + u"注射费 2次\r\n"_qs);
+    const QStringList before = stored(id);
+    const QString markBefore = m_sheet->settledMark();
+    const QString totalBefore = m_sheet->field(PrescriptionSheet::Total);
+    QCOMPARE(before.size(), 4);
+
+    Desk desk(m_main->location(), m_stats->location(), *m_sheet);
+    Database other(failure == u"main file locked"_qs ? m_main->location() : m_stats->location());
+    std::optional<SqlTransaction> lock;
+    if (failure.endsWith(u"locked"_qs)) {
+        lock.emplace(other);
+        QVERIFY(lock->isActive());
+        // On the server the statistics are written through the main schema's connection: the table itself is held.
+        if (other.location().isServer() && failure.startsWith(u"statistics"_qs))
+            QVERIFY(other.exec(u"LOCK TABLE 统计 IN ACCESS EXCLUSIVE MODE"_qs).ok);
+    } else if (failure == u"archive statement fails"_qs) {
+        injectFailure(m_main->database(), u"档案"_qs, u"UPDATE,DELETE"_qs);
+    } else if (failure == u"statistics statement fails"_qs) {
+        injectFailure(m_stats->database(), u"统计"_qs, u"INSERT,DELETE"_qs);
+    }
+
+    QString message;
+    bool done = false;
+    if (operation == u"settle"_qs) {
+        const Settlement::Result result = desk.settlement.settle();
+        done = result.save.saved();
+        message = result.messages().join(u'\n');
+    } else if (operation == u"cancel"_qs) {
+        const Settlement::Result result = desk.settlement.cancel();
+        done = result.save.saved();
+        message = result.messages().join(u'\n');
+    } else {
+        const WriteResult result = desk.history.remove(id);
+        done = result.ok;
+        message = result.fullText();
+    }
+    lock.reset();
+
+    const QStringList after = stored(id);
+    if (failure == u"none"_qs) {
+        QVERIFY2(done, qPrintable(message));
+        if (operation == u"settle"_qs) {
+            QCOMPARE(after.value(0), u"-已结算|"_qs + m_sheet->pricedSheetText());
+            QCOMPARE(after.mid(1), (QStringList{u"阿莫西林胶囊|24|2.880|西成药·抗生素"_qs, u"注射费|1|3.000|收费项目"_qs,
+                                                u"注射费|2|6.000|收费项目"_qs, u"4"_qs}));
+        } else if (operation == u"cancel"_qs) {
+            QCOMPARE(after, (QStringList{u"|$$$$$$"_qs, u"1"_qs}));
+        } else {
+            QCOMPARE(after, QStringList{u"1"_qs});
+        }
+        return;
+    }
+    QVERIFY(!done);
+    QCOMPARE(after, before);
+    const QString expected = operation == u"settle"_qs ? u"划价结算未完成"_qs : operation == u"cancel"_qs ? u"撤消结算未完成"_qs : u"删除失败，处方未删除"_qs;
+    QVERIFY2(message.startsWith(expected), qPrintable(message));
+    if (failure.endsWith(u"locked"_qs))
+        QVERIFY2(message.contains(u"数据库被占用"_qs), qPrintable(message));
+    // The sheet shows what is stored.
+    QCOMPARE(m_sheet->settledMark(), markBefore);
+    QCOMPARE(m_sheet->field(PrescriptionSheet::Total), totalBefore);
+}
+
+void TestPrescriptionStore::failedReadStopsTheSettlement_data()
+{
+    QTest::addColumn<bool>("damaged");
+    QTest::newRow("catalogue held by another computer") << false;
+    QTest::newRow("catalogue damaged") << true;
+}
+
+void TestPrescriptionStore::failedReadStopsTheSettlement()
+{
+    QFETCH(bool, damaged);
+    if (damaged && testsOnServer())
+        QSKIP("a damaged page is a file's fault");
+    fillWestern();
+    QVERIFY(m_saver->save(*m_sheet).saved());
+    const QString id = m_sheet->id();
+    const QStringList before = stored(id);
+    const QList<DrugLine> linesBefore = m_sheet->lines();
+    const QString bodyBefore = m_sheet->body();
+
+    Database other(m_main->location());
+    std::optional<SqlTransaction> lock;
+    if (damaged) {
+        QVERIFY(damageTablePage(m_main->path(), u"商品"_qs));
+    } else if (testsOnServer()) {
+        lock.emplace(other);
+        QVERIFY(other.exec(u"LOCK TABLE 商品 IN ACCESS EXCLUSIVE MODE"_qs).ok);
+    } else {
+        // Another computer in the middle of its commit: nobody can read the file.
+        QVERIFY(other.exec(u"BEGIN EXCLUSIVE"_qs).ok);
+    }
+    Desk desk(m_main->location(), m_stats->location(), *m_sheet);
+    const Settlement::Result result = desk.settlement.settle();
+    if (!damaged && !testsOnServer())
+        QVERIFY(other.exec(u"ROLLBACK"_qs).ok);
+    lock.reset();
+
+    QVERIFY(!result.save.saved());
+    const QString message = result.messages().join(u'\n');
+    QVERIFY2(message.startsWith(u"划价结算未完成：药品目录读取失败，处方没有改变。"_qs), qPrintable(message));
+    QVERIFY2(message.contains(damaged ? u"损坏"_qs : u"数据库被占用"_qs), qPrintable(message));
+    QCOMPARE(stored(id), before);
+    QCOMPARE(m_sheet->settledMark(), QString());
+    QCOMPARE(m_sheet->body(), bodyBefore);
+    for (int row = 0; row < PrescriptionSheet::LineCount; ++row)
+        QCOMPARE(m_sheet->line(row).name, linesBefore.value(row).name);
+}
+
+void TestPrescriptionStore::leftoversOfEarlierVersionsAreMended()
+{
+    // A: settled, its lines lost (an earlier version stopped between the files).
+    fillWestern();
+    QVERIFY(Settlement(*m_sheet, *m_pricer, *m_saver, *m_statistics).settle().statisticsWritten);
+    const QString lost = m_sheet->id();
+    const QStringList complete = stored(lost);
+    QVERIFY(m_statistics->remove(lost).ok);
+    // B: settled with nothing the catalogue knows: rightly without lines.
+    m_now = m_now.addSecs(60);
+    m_lifecycle->newPrescription();
+    m_sheet->setField(PrescriptionSheet::Name, u"王五"_qs);
+    m_sheet->setBody(u"不存在的药 1盒\r\n"_qs);
+    QVERIFY(Settlement(*m_sheet, *m_pricer, *m_saver, *m_statistics).settle().save.saved());
+    // Lines of a prescription deleted long ago.
+    QVERIFY(m_statistics->replace(u"GONE1"_qs, u"2024-02-01"_qs, {{u"甲"_qs, u"1"_qs}, {u"乙"_qs, u"2"_qs}}).ok);
+
+    SettlementRepair repair(*m_archive, *m_statistics, *m_lookup);
+    QVERIFY(!repair.checkedBefore());
+    const std::optional<SettlementRepair::Findings> findings = repair.find();
+    QVERIFY(findings);
+    QCOMPARE(findings->withoutLines.size(), 1);
+    QCOMPARE(findings->withoutLines.at(0).id, lost);
+    QCOMPARE(findings->orphanIds, QStringList{u"GONE1"_qs});
+    const QString question = SettlementRepair::question(*findings);
+    QVERIFY2(question.contains(u"张三  2024-03-01"_qs) && question.contains(u"1张已删除的处方"_qs), qPrintable(question));
+
+    const WriteResult mended = repair.mend(*findings);
+    QVERIFY2(mended.ok, qPrintable(mended.fullText()));
+    QCOMPARE(stored(lost), complete);
+    QCOMPARE(m_statistics->countFor(u"GONE1"_qs), 0);
+    QVERIFY(repair.find()->isEmpty());
+    // Mended once, the files are not walked again at every start.
+    QVERIFY(repair.checkedBefore());
+    QVERIFY(SettlementRepair(*m_archive, *m_statistics, *m_lookup).checkedBefore());
+}
+
+void TestPrescriptionStore::tooLongFieldIsNamedAsTyped_data()
+{
+    QTest::addColumn<int>("field");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("refusal");
+    // The register's key is built from the name; it must never be what the user is told about.
+    QTest::newRow("name of 21") << int(PrescriptionSheet::Name) << 21 << u"“姓名”的内容超过了20个字符"_qs;
+    QTest::newRow("name of 24") << int(PrescriptionSheet::Name) << 24 << u"“姓名”的内容超过了20个字符"_qs;
+    QTest::newRow("name of 60") << int(PrescriptionSheet::Name) << 60 << u"“姓名”的内容超过了20个字符"_qs;
+    QTest::newRow("department") << int(PrescriptionSheet::Department) << 11 << u"“科别”的内容超过了10个字符"_qs;
+    QTest::newRow("allergy") << int(PrescriptionSheet::Allergy) << 21 << u"“过敏史”的内容超过了20个字符"_qs;
+}
+
+void TestPrescriptionStore::tooLongFieldIsNamedAsTyped()
+{
+    QFETCH(int, field);
+    QFETCH(int, length);
+    QFETCH(QString, refusal);
+    fillWestern();
+    m_sheet->setField(field, QString(length, u'张'));
+    const PrescriptionSaver::Result result = m_saver->save(*m_sheet);
+    QVERIFY(!result.saved());
+    QVERIFY2(result.write.message.contains(refusal), qPrintable(result.write.message));
+    QCOMPARE(count(m_main->database(), u"select count(*) from 档案"_qs), 0);
 }
 
 void TestPrescriptionStore::historyListAndDelete()

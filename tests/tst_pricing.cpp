@@ -110,7 +110,7 @@ void TestPricing::price()
     CatalogueLookup lookup(m_db->database());
     PrescriptionPricer pricer(lookup);
     QStringList actual;
-    for (const DrugLine &line : pricer.price(chinese ? PrescriptionKind::Chinese : PrescriptionKind::Western, body, doses)) {
+    for (const DrugLine &line : pricer.price(chinese ? PrescriptionKind::Chinese : PrescriptionKind::Western, body, doses).lines) {
         QStringList cells;
         for (int cell = 0; cell < DrugLine::CellCount; ++cell)
             cells.append(line.cell(cell));

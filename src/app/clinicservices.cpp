@@ -35,7 +35,8 @@ ClinicServices::ClinicServices(const StartupValues &values, const QString &backu
     , m_catalogue(std::make_unique<CatalogueRepository>(*m_main))
     , m_patients(std::make_unique<PatientRepository>(*m_main))
     , m_archive(std::make_unique<ArchiveRepository>(*m_main))
-    , m_statistics(std::make_unique<StatisticsRepository>(*m_stats))
+    // Through the main file's connection: a settlement changes both files in one transaction.
+    , m_statistics(std::make_unique<StatisticsRepository>(*m_main, m_stats->location()))
 {
 }
 

@@ -97,6 +97,11 @@ bool useServer(StartupResult &result, const QString &addressText, int busyTimeou
         if (refuseSchema(result, verdict, locations[i], problem))
             return true;
     }
+    // Schemas of an earlier version are upgraded as files are.
+    for (int i = 0; i < 2; ++i) {
+        Database db(locations[i], busyTimeoutMs);
+        DatabaseUpgrade::apply(db, kinds[i]);
+    }
     StartupValues &values = result.values;
     values.mainLocation = locations[0];
     values.statsLocation = locations[1];
@@ -245,13 +250,14 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
         }
     }
 
-    // Files of an earlier version get the indexes the lists need and the change counters; a file
-    // that cannot take them (read-only, busy) still works, only more slowly.
+    // Files of an earlier version get the indexes the lists need, the room the settlement's
+    // figures need and the change counters; a file that cannot take them (read-only, busy) still
+    // works, only more slowly.
     for (const auto &[path, kind] : {std::pair{values.mainDataPath, DatabaseKind::Main}, std::pair{values.statsDataPath, DatabaseKind::Stats}}) {
         // A damaged file is not written to.
         if (QFileInfo::exists(path) && !damaged.contains(path)) {
             Database db(path, busyTimeoutMs);
-            DatabaseUpgrade::ensureIndexes(db, kind);
+            DatabaseUpgrade::apply(db, kind);
             DatabaseUpgrade::ensureChangeCounters(db, kind);
         }
     }

@@ -119,7 +119,7 @@ WriteResult ArchiveRepository::saveOnce(const ArchiveRecord &record, QString *st
 
 WriteResult ArchiveRepository::save(const ArchiveRecord &record, PatientRepository &patients,
                                      const std::optional<PatientRepository::Patient> &patient, QString *storedId,
-                                     QStringList *shortened)
+                                     QStringList *shortened, const AlsoWrite &also)
 {
     return m_db.retryingLostConnection([&] {
         SqlTransaction transaction(m_db);
@@ -127,14 +127,27 @@ WriteResult ArchiveRepository::save(const ArchiveRecord &record, PatientReposito
             return transaction.begun();
         if (shortened)
             shortened->clear();
-        WriteResult written = saveOnce(record, storedId);
+        // A unit undone is as if never tried: a fresh id stays one that must never rewrite a row.
+        const bool fresh = m_fresh.contains(record.id);
+        QString id;
+        WriteResult written = saveOnce(record, &id);
         if (written.ok && patient)
             written = patients.save(*patient, shortened);
-        if (!written.ok)
+        if (written.ok && also)
+            written = also(id);
+        if (written.ok)
+            written = transaction.commit();
+        if (!written.ok) {
+            // The server may have stored it before the connection broke: the next save must
+            // rewrite that row, not store the prescription a second time under another id.
+            if (written.connectionLost && m_db.commitInDoubt())
+                m_fresh.remove(record.id);
+            else if (fresh)
+                m_fresh.insert(record.id);
             return written;
-        written = transaction.commit();
-        if (!written.ok && written.connectionLost && m_db.commitInDoubt())
-            m_fresh.remove(record.id);
+        }
+        if (storedId)
+            *storedId = id;
         return written;
     });
 }
@@ -142,6 +155,14 @@ WriteResult ArchiveRepository::save(const ArchiveRecord &record, PatientReposito
 std::optional<ArchiveRecord> ArchiveRepository::byRowId(qint64 rowId)
 {
     QSqlQuery query = m_db.select(QStringLiteral("select %1 from \"档案\" where rowid = ?").arg(recordColumns()), {rowId});
+    if (!query.next())
+        return std::nullopt;
+    return fromQuery(query);
+}
+
+std::optional<ArchiveRecord> ArchiveRepository::byId(const QString &id)
+{
+    QSqlQuery query = m_db.select(QStringLiteral("select %1 from \"档案\" where \"序号\" = ? order by rowid limit 1").arg(recordColumns()), {id});
     if (!query.next())
         return std::nullopt;
     return fromQuery(query);
@@ -245,11 +266,25 @@ QList<ArchiveRepository::HistoryEntry> ArchiveRepository::history(const QString 
     return entries;
 }
 
-WriteResult ArchiveRepository::remove(const QString &id, int *removed)
+WriteResult ArchiveRepository::remove(const QString &id, int *removed, const AlsoWrite &also)
 {
-    const WriteResult result = m_db.exec(QStringLiteral("delete from \"档案\" where \"序号\" = ?"), {id});
     if (removed)
-        *removed = result.ok ? m_db.rowsAffected() : 0;
+        *removed = 0;
+    SqlTransaction transaction(m_db);
+    if (!transaction.isActive())
+        return transaction.begun();
+    WriteResult result = m_db.exec(QStringLiteral("delete from \"档案\" where \"序号\" = ?"), {id});
+    if (!result.ok)
+        return result;
+    const int rows = m_db.rowsAffected();
+    if (also) {
+        result = also(id);
+        if (!result.ok)
+            return result;
+    }
+    result = transaction.commit();
+    if (result.ok && removed)
+        *removed = rows;
     return result;
 }
 

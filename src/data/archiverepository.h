@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include <QDate>
@@ -46,6 +47,11 @@ public:
         QString settledMark;
     };
 
+    // A write of another table of the same connection (the statistics attached to it) that belongs
+    // to the same change: it runs inside the transaction, with the id the prescription is stored
+    // under, and its refusal undoes everything.
+    using AlsoWrite = std::function<WriteResult(const QString &storedId)>;
+
     explicit ArchiveRepository(Database &db);
 
     // Adds the prescription or rewrites the row of its id; joins a transaction in progress. The
@@ -53,16 +59,19 @@ public:
     // stored that id meanwhile, the prescription is stored under the next free id, which
     // `storedId` receives.
     WriteResult save(const ArchiveRecord &record, QString *storedId = nullptr);
-    // The prescription and its patient's register row in one transaction: both or neither.
-    // `shortened` receives what the register kept shortened (PatientRepository::save).
+    // The prescription, its patient's register row and the `also` write in one transaction: all or
+    // none. `shortened` receives what the register kept shortened (PatientRepository::save).
     WriteResult save(const ArchiveRecord &record, PatientRepository &patients, const std::optional<PatientRepository::Patient> &patient,
-                     QString *storedId = nullptr, QStringList *shortened = nullptr);
+                     QString *storedId = nullptr, QStringList *shortened = nullptr, const AlsoWrite &also = {});
     std::optional<ArchiveRecord> byRowId(qint64 rowId);
+    // The first stored row of that id.
+    std::optional<ArchiveRecord> byId(const QString &id);
     // The prescriptions whose name holds the filter text (any letter case, taken literally), dated
     // from `from` to `to` inclusive, newest id first.
     QList<HistoryEntry> history(const QString &nameFilter, const QDate &from, const QDate &to);
-    // Deletes the prescription of that id; the number of rows deleted.
-    WriteResult remove(const QString &id, int *removed = nullptr);
+    // Deletes the prescription of that id together with the `also` write, in one transaction; the
+    // number of archive rows deleted.
+    WriteResult remove(const QString &id, int *removed = nullptr, const AlsoWrite &also = {});
     // A PrescriptionId (installation prefix + "yyyymmddhhmmss") that no stored prescription has and
     // that this program has not handed out before.
     QString freshId(const QString &prefix, const QDateTime &now);

@@ -11,7 +11,7 @@ CatalogueLookup::CatalogueLookup(Database &db)
 {
 }
 
-std::optional<CatalogueItem> CatalogueLookup::find(const QString &name, Scope scope)
+CatalogueLookup::Found CatalogueLookup::find(const QString &name, Scope scope)
 {
     static const SqlColumns columns(Tables::catalogue(), {QStringLiteral("名称"), QStringLiteral("单位"), QStringLiteral("单价"),
                                                           QStringLiteral("斗位"), QStringLiteral("分类")});
@@ -30,9 +30,14 @@ std::optional<CatalogueItem> CatalogueLookup::find(const QString &name, Scope sc
     // A settlement looks up every line: prepared once per connection on the server.
     const std::optional<QVariantList> row
         = m_db.firstRow(columns.select(QStringLiteral("where \"名称\" = ? and %1 order by rowid limit 1").arg(condition)), {name});
-    if (!row || row->size() < columns.names().size())
-        return std::nullopt;
+    if (!row) {
+        const QString error = m_db.readError();
+        return {std::nullopt, error.isEmpty() ? QStringLiteral("读取失败：数据库拒绝了这次操作。") : error, m_db.readWasBusy()};
+    }
+    if (row->size() < columns.names().size())
+        return {};
     const SqlColumns::Values found = columns.of(*row);
-    return CatalogueItem{found.text(QStringLiteral("名称")), found.text(QStringLiteral("单位")), found.text(QStringLiteral("单价")),
-                         found.text(QStringLiteral("斗位")), found.text(QStringLiteral("分类"))};
+    return {CatalogueItem{found.text(QStringLiteral("名称")), found.text(QStringLiteral("单位")), found.text(QStringLiteral("单价")),
+                          found.text(QStringLiteral("斗位")), found.text(QStringLiteral("分类"))},
+            QString(), false};
 }

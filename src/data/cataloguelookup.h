@@ -24,9 +24,21 @@ public:
     // Western line (any drug or charge item, never a usage or a herb).
     enum class Scope { Herb, ChargeItem, WesternLine };
 
+    // What a look-up found: an entry, nothing (the catalogue has no such entry), or a read that
+    // failed (the file busy or damaged, the server lost), which says nothing about the catalogue.
+    struct Found
+    {
+        std::optional<CatalogueItem> item;
+        // Why the read failed, in Chinese; empty when it succeeded.
+        QString readError;
+        // Whether another computer's lock stopped it.
+        bool busy = false;
+        bool failed() const { return !readError.isEmpty(); }
+    };
+
     explicit CatalogueLookup(Database &db);
 
-    std::optional<CatalogueItem> find(const QString &name, Scope scope);
+    Found find(const QString &name, Scope scope);
 
 private:
     Database &m_db;

@@ -211,15 +211,17 @@ WriteResult CatalogueRepository::clear(const QString &categoryPrefix)
                     QStringLiteral("清空失败"));
 }
 
-QString CatalogueRepository::importStamp(const QDateTime &now)
+std::optional<QString> CatalogueRepository::importStamp(const QDateTime &now)
 {
     QDateTime second = now;
     second.setTime(QTime(now.time().hour(), now.time().minute(), now.time().second()));
     for (;;) {
         const QString stamp = TimestampKeyGenerator::stamp(second);
-        QSqlQuery used = m_db.select(
+        const std::optional<QVariantList> used = m_db.firstColumn(
             QStringLiteral("select count(*) from \"商品\" where length(\"ID号\") > 14 and substr(\"ID号\", 1, 14) = ?"), {stamp});
-        if (!used.next() || used.value(0).toInt() == 0)
+        if (!used || used->isEmpty())
+            return std::nullopt;
+        if (used->first().toInt() == 0)
             return stamp;
         second = second.addSecs(1);
     }
@@ -234,7 +236,12 @@ CatalogueRepository::ImportResult CatalogueRepository::import(const QList<Entry>
         outcome.result = failedTo(guard.begun(), QStringLiteral("导入失败"));
         return outcome;
     }
-    const QString stamp = importStamp(now);
+    const std::optional<QString> readStamp = importStamp(now);
+    if (!readStamp) {
+        outcome.result = failedTo(WriteResult::failure(QStringLiteral("保存失败：") + m_db.readError()), QStringLiteral("导入失败"));
+        return outcome;
+    }
+    const QString stamp = *readStamp;
     const int total = int(entries.size());
     for (int i = 0; i < total; ++i) {
         Entry entry = entries.at(i);

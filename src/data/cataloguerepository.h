@@ -80,7 +80,8 @@ public:
                         const Progress &progress = {});
     // The "yyyymmddhhmmss" stamp an import starting now uses: the first second from now on that
     // no imported key begins with, so two imports within one second keep their keys apart.
-    QString importStamp(const QDateTime &now);
+    // Nothing when the keys could not be read (a stamp then might repeat another import's keys).
+    std::optional<QString> importStamp(const QDateTime &now);
 
     // Refuses a value too long for its field, naming the field as the window shows it.
     static WriteResult checkWidths(const Entry &entry);

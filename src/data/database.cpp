@@ -14,6 +14,7 @@
 #include "data/sqlfunctions.h"
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
+#include "data/tabledefinition.h"
 
 namespace {
 
@@ -55,8 +56,10 @@ QSqlDatabase Database::connection()
 {
     if (QSqlDatabase::contains(m_name)) {
         QSqlDatabase db = QSqlDatabase::database(m_name, false);
-        if (db.isOpen())
+        if (db.isOpen()) {
+            attachAll(db);
             return db;
+        }
     }
     const QString driver = m_location.isServer() ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE");
     QSqlDatabase db = QSqlDatabase::contains(m_name) ? QSqlDatabase::database(m_name, false) : QSqlDatabase::addDatabase(driver, m_name);
@@ -76,7 +79,76 @@ QSqlDatabase Database::connection()
     }
     registerSqlFunctions(db);
     m_lastError.clear();
+    for (Attachment &attachment : m_attachments)
+        attachment.attached = false;
+    attachAll(db);
     return db;
+}
+
+void Database::attach(const QString &alias, const DatabaseLocation &other)
+{
+    for (const Attachment &attachment : std::as_const(m_attachments)) {
+        if (attachment.alias == alias)
+            return;
+    }
+    // On the server both schemas live in one database: nothing to open.
+    m_attachments.append({alias, other, m_location.isServer(), QString()});
+}
+
+QString Database::attachedTable(const QString &alias, const QString &table) const
+{
+    for (const Attachment &attachment : m_attachments) {
+        if (attachment.alias == alias)
+            return quotedName(m_location.isServer() ? attachment.location.schema() : alias) + QLatin1Char('.') + quotedName(table);
+    }
+    Q_ASSERT_X(false, "Database::attachedTable", qPrintable(alias));
+    return quotedName(table);
+}
+
+QString Database::attachError(const QString &alias)
+{
+    const QSqlDatabase db = connection();
+    if (!db.isOpen())
+        return m_lastError;
+    for (const Attachment &attachment : std::as_const(m_attachments)) {
+        if (attachment.alias == alias)
+            return attachment.attached ? QString() : attachment.error;
+    }
+    return QString();
+}
+
+void Database::attachAll(QSqlDatabase &db)
+{
+    if (m_transactionDepth > 0 || m_location.isServer())
+        return;
+    for (Attachment &attachment : m_attachments) {
+        if (attachment.attached)
+            continue;
+        const QString path = attachment.location.path();
+        // ATTACH would create a missing file; only start-up creates files.
+        if (!QFileInfo::exists(path)) {
+            attachment.error = QStringLiteral("找不到数据库文件“%1”。").arg(QDir::toNativeSeparators(path));
+            continue;
+        }
+        QSqlQuery attach(db);
+        if (!attach.prepare(QStringLiteral("ATTACH DATABASE ? AS %1").arg(quotedName(attachment.alias))) || !execBound(attach, {path})) {
+            attachment.error = writeResultOf(attach.lastError(), QStringLiteral("无法打开数据库“%1”").arg(QDir::toNativeSeparators(path))).message;
+            continue;
+        }
+        // A commit over two files is atomic only with the rollback journal: a file some tool
+        // switched to write-ahead logging goes back to it.
+        QSqlQuery mode(db);
+        for (const QString &schema : {QStringLiteral("main"), attachment.alias}) {
+            if (mode.exec(QStringLiteral("pragma %1.journal_mode").arg(quotedName(schema))) && mode.next()
+                && mode.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0) {
+                mode.finish();
+                mode.exec(QStringLiteral("pragma %1.journal_mode = delete").arg(quotedName(schema)));
+            }
+            mode.finish();
+        }
+        attachment.attached = true;
+        attachment.error.clear();
+    }
 }
 
 QSqlDatabase Database::openServer(QSqlDatabase db)
@@ -522,7 +594,7 @@ WriteResult Database::insert(const SqlRow &row)
     return run(row.insertSql(), row.values());
 }
 
-WriteResult Database::insertAll(const QList<SqlRow> &rows)
+WriteResult Database::insertAll(const QList<SqlRow> &rows, const QString &table)
 {
     if (rows.isEmpty())
         return WriteResult::success();
@@ -534,7 +606,11 @@ WriteResult Database::insertAll(const QList<SqlRow> &rows)
         Q_ASSERT(row.columns() == rows.first().columns());
         values += row.values();
     }
-    return write(insertSql(rows.first().table().name(), rows.first().columns(), int(rows.size())), values);
+    const QString own = rows.first().table().name();
+    QString sql = insertSql(own, rows.first().columns(), int(rows.size()));
+    if (!table.isEmpty())
+        sql.replace(0, QStringLiteral("insert into ").size() + quotedName(own).size(), QStringLiteral("insert into ") + table);
+    return write(sql, values);
 }
 
 WriteResult Database::update(const SqlRow &row, const QString &where, const QVariantList &whereValues)

@@ -63,13 +63,23 @@ public:
     // The last failed read as the failure of a save ("保存失败：读取失败：…"), marked as a lost
     // connection when it was one.
     WriteResult readFailure() const;
+    // Makes the tables of the clinic's other database reachable on this connection under `alias`,
+    // so that one transaction changes both or neither: SQLite attaches the other file (an atomic
+    // commit over both files needs the rollback journal, which is what these files use); on the
+    // server the other schema is in the same database already.
+    void attach(const QString &alias, const DatabaseLocation &other);
+    // `table` of the database attached as `alias`, named for SQL on this connection.
+    QString attachedTable(const QString &alias, const QString &table) const;
+    // Why the database attached as `alias` cannot be reached now, in Chinese; empty when it can.
+    QString attachError(const QString &alias);
     // Whether a schema of that name exists on the server (the connection must be open).
     bool schemaExists(const QString &schema);
     // One statement that changes data; every failure is reported.
     WriteResult exec(const QString &sql, const QVariantList &values = {});
     WriteResult insert(const SqlRow &row);
     // Rows of one table with the same columns, in one statement (all or none).
-    WriteResult insertAll(const QList<SqlRow> &rows);
+    // `table` replaces the rows' own table name (a table of an attached database).
+    WriteResult insertAll(const QList<SqlRow> &rows, const QString &table = QString());
     // Updates the rows the where clause finds (its placeholders bind after the row's values).
     WriteResult update(const SqlRow &row, const QString &where, const QVariantList &whereValues);
     // Runs a unit of writes (a function that makes its own SqlTransaction) and, on the server, runs
@@ -139,6 +149,8 @@ private:
     void readFailed(const QSqlError &error, QSqlDatabase &db);
     std::optional<QVariantList> readPrepared(const QString &sql, const QVariantList &values, bool wholeFirstRow);
     WriteResult notOpen() const;
+    // Attaches what is not attached yet (never inside a transaction: SQLite refuses it there).
+    void attachAll(QSqlDatabase &db);
     void noteWrite(const QString &sql);
 
     DatabaseLocation m_location;
@@ -150,6 +162,14 @@ private:
     bool m_watchdogFired = false;
     QString m_lastError;
     QString m_readError;
+    struct Attachment
+    {
+        QString alias;
+        DatabaseLocation location;
+        bool attached = false;
+        QString error;
+    };
+    QList<Attachment> m_attachments;
     bool m_readBusy = false;
     bool m_readLost = false;
     // The last loss may be retried at once: the connection broke, but the server did not time out

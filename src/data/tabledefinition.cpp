@@ -97,8 +97,10 @@ QStringList TableDefinition::missingIndexStatements() const
 
 QString TableDefinition::indexStatement(const QString &kind, const QString &column) const
 {
+    // "a,b" is one index over both columns.
+    const QStringList parts = column.split(QLatin1Char(','));
     return QStringLiteral("CREATE %1 %2 ON %3 (%4);")
-        .arg(kind, quotedName(m_name + QLatin1Char('_') + column), quotedName(m_name), quotedName(column));
+        .arg(kind, quotedName(m_name + QLatin1Char('_') + parts.join(QLatin1Char('_'))), quotedName(m_name), quotedNames(parts));
 }
 
 QString quotedName(const QString &name)

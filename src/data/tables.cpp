@@ -69,8 +69,10 @@ const TableDefinition &archive()
         columns += {memo(QStringLiteral("T4")), memo(QStringLiteral("T5")), text(QStringLiteral("类别"), 5),
                     text(QStringLiteral("发药"), 20), memo(QStringLiteral("计价")), memo(QStringLiteral("病历")),
                     text(QStringLiteral("剂数"), 5)};
-        // The name and the date serve the history list and the outpatient log.
-        return TableDefinition(QStringLiteral("档案"), columns, {QStringLiteral("序号"), QStringLiteral("0"), QStringLiteral("5")},
+        // The name and the date serve the history list and the outpatient log; the settled mark
+        // with the id finds settled prescriptions without reading their rows.
+        return TableDefinition(QStringLiteral("档案"), columns,
+                               {QStringLiteral("序号"), QStringLiteral("0"), QStringLiteral("5"), QStringLiteral("发药,序号")},
                                QStringLiteral("序号"));
     }();
     return table;
@@ -136,8 +138,10 @@ const TableDefinition &users()
 const TableDefinition &statistics()
 {
     static const TableDefinition table(QStringLiteral("统计"),
-        {text(QStringLiteral("ID号"), 50), text(QStringLiteral("名称"), 50), text(QStringLiteral("数量"), 5),
-         text(QStringLiteral("单位"), 5), text(QStringLiteral("单价"), 10), text(QStringLiteral("金额"), 10),
+        // Quantity and amount are computed by the settlement: room for any figure it can produce
+        // (a herb's 12.5 g × 99 doses is 1237.5; the longest is 21 characters).
+        {text(QStringLiteral("ID号"), 50), text(QStringLiteral("名称"), 50), text(QStringLiteral("数量"), ComputedFigureWidth),
+         text(QStringLiteral("单位"), 5), text(QStringLiteral("单价"), 10), text(QStringLiteral("金额"), ComputedFigureWidth),
          text(QStringLiteral("斗位"), 5), text(QStringLiteral("分类"), 10), text(QStringLiteral("备用1"), 200),
          text(QStringLiteral("备用2"), 200), date(QStringLiteral("日期")), text(QStringLiteral("医师"), 20)},
         // The drug-usage statistics read a date range.

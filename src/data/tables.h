@@ -18,6 +18,10 @@ const TableDefinition &addresses();  // 地址
 const TableDefinition &users();      // 用户
 const TableDefinition &statistics(); // 统计 (the statistics file)
 
+// The width of the figures a settlement computes (统计.数量 and 金额): an exact amount in
+// millionths is at most 21 characters long.
+constexpr int ComputedFigureWidth = 30;
+
 // The tables of one database file, in creation order.
 QList<const TableDefinition *> of(DatabaseKind kind);
 

@@ -15,6 +15,9 @@ class CatalogueImportRules
 {
 public:
     static constexpr int ColumnCount = 8;
+    // The most entries a file may hold: far beyond any clinic's catalogue, and a bound on what
+    // reading a file may take, whatever size the file declares.
+    static constexpr int MaxEntries = 100000;
 
     struct Outcome
     {

@@ -75,7 +75,9 @@ CatalogueTransfer::Result CatalogueTransfer::exportCategory(const QString &path,
 
 CatalogueTransfer::Result CatalogueTransfer::importFile(const QString &path, const QDateTime &now, const Progress &progress)
 {
-    const SpreadsheetTable sheet = SpreadsheetReader::read(path);
+    // The heading row and the entries, in the eight columns the import uses.
+    const SpreadsheetTable sheet
+        = SpreadsheetReader::read(path, {CatalogueImportRules::ColumnCount, CatalogueImportRules::MaxEntries + 1});
     if (!sheet.ok())
         return failed(NothingImported + QLatin1Char('\n') + sheet.errorMessage());
     QList<QStringList> rows;

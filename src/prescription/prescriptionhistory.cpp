@@ -101,8 +101,12 @@ QString PrescriptionHistory::deleteQuestion(const QString &name, const QString &
 
 WriteResult PrescriptionHistory::remove(const QString &prescriptionId)
 {
-    const WriteResult archive = m_archive.remove(prescriptionId);
-    if (!archive.ok)
-        return archive;
-    return m_statistics.remove(prescriptionId);
+    const WriteResult removed
+        = m_archive.remove(prescriptionId, nullptr, [this](const QString &id) { return m_statistics.remove(id); });
+    if (removed.ok)
+        return removed;
+    QString reason = removed.message;
+    if (reason.startsWith(QStringLiteral("保存失败：")))
+        reason = reason.mid(QStringLiteral("保存失败：").size());
+    return WriteResult::failure(QStringLiteral("删除失败，处方未删除：") + reason, removed.detail);
 }

@@ -37,7 +37,7 @@ public:
     // The question before the prescription on screen is deleted, naming its patient and date, so
     // that nobody takes it for the row the menu was opened on.
     static QString deleteQuestion(const QString &name, const QString &date);
-    // Deletes a prescription and its settlement lines.
+    // Deletes a prescription and its settlement lines: both or, refused, neither.
     WriteResult remove(const QString &prescriptionId);
 
 private:

@@ -9,14 +9,18 @@ PrescriptionPricer::PrescriptionPricer(CatalogueLookup &catalogue)
 {
 }
 
-QList<DrugLine> PrescriptionPricer::price(PrescriptionKind kind, const QString &body, const QString &doses)
+PrescriptionPricer::Priced PrescriptionPricer::price(PrescriptionKind kind, const QString &body, const QString &doses)
 {
-    QList<DrugLine> priced;
+    Priced result;
+    QList<DrugLine> &priced = result.lines;
     const Amount perPrescription = Amount::leadingNumber(doses);
     for (const BodyItem &item : BodyItems::read(kind, body)) {
         if (item.name.isEmpty())
             continue;
-        const std::optional<CatalogueItem> found = m_catalogue.find(item.name, item.scope);
+        const CatalogueLookup::Found lookedUp = m_catalogue.find(item.name, item.scope);
+        if (lookedUp.failed())
+            return {{}, lookedUp.readError};
+        const std::optional<CatalogueItem> &found = lookedUp.item;
         if (!found)
             continue;
         Amount quantity = Amount::leadingNumber(item.quantity);
@@ -36,5 +40,5 @@ QList<DrugLine> PrescriptionPricer::price(PrescriptionKind kind, const QString &
         line.category = CatalogueName::shown(found->category);
         priced.append(line);
     }
-    return priced;
+    return result;
 }

@@ -2,10 +2,30 @@
 
 #include "data/archiverepository.h"
 #include "data/patientrepository.h"
+#include "data/tables.h"
 #include "prescription/patientkey.h"
 #include "prescription/prescriptionhistory.h"
 #include "prescription/prescriptionsheet.h"
+#include "prescription/sheetgeometry.h"
 #include "text/amount.h"
+
+namespace {
+
+// A header field longer than its archive column, refused under the caption the user sees.
+WriteResult headerFieldsFit(const PrescriptionSheet &sheet)
+{
+    for (int i = 0; i < PrescriptionSheet::FieldCount; ++i) {
+        const int width = Tables::archive().width(QString::number(i));
+        if (width > 0 && sheet.field(i).toUcs4().size() > width) {
+            QString caption = SheetGeometry::headerFields().value(i).caption;
+            caption.remove(QStringLiteral("："));
+            return WriteResult::tooLong(caption, width);
+        }
+    }
+    return WriteResult::success();
+}
+
+} // namespace
 
 PrescriptionSaver::PrescriptionSaver(ArchiveRepository &archive, PatientRepository &patients, std::function<QDate()> today)
     : m_archive(archive)
@@ -30,7 +50,7 @@ ArchiveRecord PrescriptionSaver::recordOf(const PrescriptionSheet &sheet)
     return record;
 }
 
-PrescriptionSaver::Result PrescriptionSaver::save(PrescriptionSheet &sheet)
+PrescriptionSaver::Result PrescriptionSaver::save(PrescriptionSheet &sheet, const ArchiveRepository::AlsoWrite &also)
 {
     if (sheet.field(PrescriptionSheet::Name).trimmed().isEmpty())
         return {Outcome::NameMissing, WriteResult::failure(QStringLiteral("请输入患者姓名！")), {}};
@@ -72,9 +92,15 @@ PrescriptionSaver::Result PrescriptionSaver::save(PrescriptionSheet &sheet)
         p.allergy = sheet.field(PrescriptionSheet::Allergy);
         patient = p;
     }
+    // A field wider than the archive's column is refused under its caption on screen; the register
+    // keeps what fits of its narrower columns (PatientRepository::save).
+    const WriteResult fits = headerFieldsFit(sheet);
+    if (!fits.ok)
+        return {Outcome::Refused, fits, {}};
+
     QString storedId;
     QStringList shortened;
-    const WriteResult written = m_archive.save(record, m_patients, patient, &storedId, &shortened);
+    const WriteResult written = m_archive.save(record, m_patients, patient, &storedId, &shortened, also);
     if (!written.ok && written.connectionLost) {
         // Nothing on screen is lost: the same save works once the server is back.
         WriteResult lost = WriteResult::failure(QStringLiteral("保存失败：与数据库服务器的连接中断，处方仍在屏幕上，恢复连接后请再保存。"), written.detail);

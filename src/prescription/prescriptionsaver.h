@@ -5,12 +5,11 @@
 #include <QDate>
 #include <QStringList>
 
+#include "data/archiverepository.h"
 #include "data/writeresult.h"
 
-class ArchiveRepository;
 class PatientRepository;
 class PrescriptionSheet;
-struct ArchiveRecord;
 
 // Stores the prescription on screen in the archive and keeps the patient register up to date, in
 // one transaction: a save is stored completely or not at all, and a refusal is always reported.
@@ -35,7 +34,9 @@ public:
 
     // Saves under the sheet's id. A drug fee or other charge that is a number is rewritten with two
     // decimals on the sheet as well. The patient row is written when the name and the age are there.
-    Result save(PrescriptionSheet &sheet);
+    // `also` (the statistics of a settlement) belongs to the same change: stored with the
+    // prescription or, refused, nothing is stored.
+    Result save(PrescriptionSheet &sheet, const ArchiveRepository::AlsoWrite &also = {});
     // The archive row the sheet would be stored as.
     static ArchiveRecord recordOf(const PrescriptionSheet &sheet);
 

@@ -24,7 +24,7 @@ bool looksLikeText(const QByteArray &head)
 
 } // namespace
 
-SpreadsheetTable SpreadsheetReader::read(const QString &path)
+SpreadsheetTable SpreadsheetReader::read(const QString &path, SpreadsheetTable::Bounds bounds)
 {
     const QString shown = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
     auto failure = [&shown](const QString &reason) {
@@ -55,7 +55,7 @@ SpreadsheetTable SpreadsheetReader::read(const QString &path)
     if (content.size() != file.size())
         return failure(QStringLiteral("读取文件时出错。"));
 
-    const SpreadsheetTable table = compoundFile ? XlsSheetReader::read(content) : XlsxSheetReader::read(content);
+    const SpreadsheetTable table = compoundFile ? XlsSheetReader::read(content, bounds) : XlsxSheetReader::read(content, bounds);
     if (!table.ok())
         return failure(table.errorMessage());
     return table;

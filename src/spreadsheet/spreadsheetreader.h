@@ -13,5 +13,5 @@ public:
     // Files are read into memory whole; larger ones are refused.
     static constexpr qint64 MaxFileSize = 256 * 1024 * 1024;
 
-    static SpreadsheetTable read(const QString &path);
+    static SpreadsheetTable read(const QString &path, SpreadsheetTable::Bounds bounds = {});
 };

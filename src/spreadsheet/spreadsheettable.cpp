@@ -2,6 +2,20 @@
 
 #include <QStringList>
 
+SpreadsheetTable::SpreadsheetTable() = default;
+
+SpreadsheetTable::SpreadsheetTable(Bounds bounds)
+    : m_bounds(bounds)
+{
+}
+
+QString SpreadsheetTable::overflowMessage() const
+{
+    if (m_tooManyRows)
+        return QStringLiteral("表格太大（超过%1行），无法导入。").arg(m_bounds.rows);
+    return QStringLiteral("表格太大（超过%1个单元格），无法导入。").arg(MaxCellPlaces);
+}
+
 SpreadsheetTable SpreadsheetTable::failure(const QString &message)
 {
     SpreadsheetTable table;
@@ -31,8 +45,12 @@ bool SpreadsheetTable::setCell(int row, int column, const SpreadsheetCell &cell)
 {
     if (row < 0 || column < 0)
         return false;
-    if (cell.isEmpty())
+    if (cell.isEmpty() || column >= m_bounds.columns)
         return true;
+    if (row >= m_bounds.rows) {
+        m_tooManyRows = true;
+        return false;
+    }
     const qsizetype newRows = qMax<qsizetype>(0, row + 1 - m_rows.size());
     const qsizetype width = row < m_rows.size() ? m_rows.at(row).size() : 0;
     const qsizetype newPlaces = newRows + qMax<qsizetype>(0, column + 1 - width);

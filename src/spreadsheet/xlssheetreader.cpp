@@ -49,7 +49,7 @@ private:
 
 } // namespace
 
-SpreadsheetTable XlsSheetReader::read(const QByteArray &fileContent)
+SpreadsheetTable XlsSheetReader::read(const QByteArray &fileContent, SpreadsheetTable::Bounds bounds)
 {
     // FreeXL gets the checked workbook stream in a container of our own making, so it never
     // meets a damaged container or record; the copy also spares it paths it cannot open.
@@ -93,9 +93,11 @@ SpreadsheetTable XlsSheetReader::read(const QByteArray &fileContent)
     if (status != FREEXL_OK)
         return SpreadsheetTable::failure(reasonFor(status));
 
-    SpreadsheetTable table;
+    SpreadsheetTable table(bounds);
+    // Only the columns the caller uses are read at all.
+    const unsigned short usedColumns = (unsigned short)qMin<int>(columns, bounds.columns);
     for (unsigned int row = 0; row < rows; ++row) {
-        for (unsigned short column = 0; column < columns; ++column) {
+        for (unsigned short column = 0; column < usedColumns; ++column) {
             FreeXL_CellValue value;
             status = freexl_get_cell_value(handle.get(), row, column, &value);
             if (status != FREEXL_OK)
@@ -120,8 +122,7 @@ SpreadsheetTable XlsSheetReader::read(const QByteArray &fileContent)
                 break;
             }
             if (!table.setCell(int(row), column, cell))
-                return SpreadsheetTable::failure(
-                    QStringLiteral("表格太大（超过%1个单元格），无法导入。").arg(SpreadsheetTable::MaxCellPlaces));
+                return SpreadsheetTable::failure(table.overflowMessage());
         }
     }
     return table;

@@ -11,5 +11,5 @@ class XlsSheetReader
 {
 public:
     // The whole file's content. On failure the message says what is wrong, without naming the file.
-    static SpreadsheetTable read(const QByteArray &fileContent);
+    static SpreadsheetTable read(const QByteArray &fileContent, SpreadsheetTable::Bounds bounds = {});
 };

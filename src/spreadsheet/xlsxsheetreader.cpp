@@ -11,8 +11,8 @@
 
 namespace {
 
-constexpr int MaxColumns = 16384;
-constexpr int MaxRows = 1048576;
+constexpr int MaxColumns = SpreadsheetTable::MaxColumns;
+constexpr int MaxRows = SpreadsheetTable::MaxRows;
 
 struct Relationship
 {
@@ -137,13 +137,19 @@ QString richText(QXmlStreamReader &xml)
     return unescaped(text);
 }
 
-QStringList readSharedStrings(const QByteArray &xmlText, bool *ok)
+QStringList readSharedStrings(const QByteArray &xmlText, bool *ok, bool *tooMany)
 {
     QStringList strings;
     QXmlStreamReader xml(xmlText);
     while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"si")
-            strings.append(richText(xml));
+        if (xml.readNext() != QXmlStreamReader::StartElement || xml.name() != u"si")
+            continue;
+        // A few bytes per entry could otherwise make a small part fill the memory.
+        if (strings.size() == XlsxSheetReader::MaxSharedStrings) {
+            *tooMany = true;
+            return {};
+        }
+        strings.append(richText(xml));
     }
     *ok = !xml.hasError();
     return strings;
@@ -185,9 +191,9 @@ SpreadsheetCell numberCell(const QString &text)
     return SpreadsheetCell::fromNumber(value);
 }
 
-SpreadsheetTable readSheet(const QByteArray &xmlText, const QString &part, const QStringList &sharedStrings)
+SpreadsheetTable readSheet(const QByteArray &xmlText, const QString &part, const QStringList &sharedStrings, SpreadsheetTable::Bounds bounds)
 {
-    SpreadsheetTable table;
+    SpreadsheetTable table(bounds);
     QXmlStreamReader xml(xmlText);
     int row = -1;
     int nextColumn = 0;
@@ -261,8 +267,7 @@ SpreadsheetTable readSheet(const QByteArray &xmlText, const QString &part, const
             cell = numberCell(value);
         }
         if (!table.setCell(cellRow, cellColumn, cell))
-            return SpreadsheetTable::failure(
-                QStringLiteral("表格太大（超过%1个单元格），无法导入。").arg(SpreadsheetTable::MaxCellPlaces));
+            return SpreadsheetTable::failure(table.overflowMessage());
     }
     if (xml.hasError())
         return SpreadsheetTable::failure(xmlError(part));
@@ -271,7 +276,7 @@ SpreadsheetTable readSheet(const QByteArray &xmlText, const QString &part, const
 
 } // namespace
 
-SpreadsheetTable XlsxSheetReader::read(const QByteArray &fileContent)
+SpreadsheetTable XlsxSheetReader::read(const QByteArray &fileContent, SpreadsheetTable::Bounds bounds)
 {
     const ZipArchive zip(fileContent);
     if (!zip.isOpen())
@@ -328,7 +333,10 @@ SpreadsheetTable XlsxSheetReader::read(const QByteArray &fileContent)
         const QByteArray text = package.part(relationship.target, true);
         if (!package.error.isEmpty())
             return SpreadsheetTable::failure(package.error);
-        sharedStrings = readSharedStrings(text, &ok);
+        bool tooMany = false;
+        sharedStrings = readSharedStrings(text, &ok, &tooMany);
+        if (tooMany)
+            return SpreadsheetTable::failure(QStringLiteral("表格太大（共享文字超过%1条），无法导入。").arg(XlsxSheetReader::MaxSharedStrings));
         if (!ok)
             return SpreadsheetTable::failure(xmlError(relationship.target));
     }
@@ -336,5 +344,5 @@ SpreadsheetTable XlsxSheetReader::read(const QByteArray &fileContent)
     const QByteArray sheet = package.part(sheetPart, true);
     if (!package.error.isEmpty())
         return SpreadsheetTable::failure(package.error);
-    return readSheet(sheet, sheetPart, sharedStrings);
+    return readSheet(sheet, sheetPart, sharedStrings, bounds);
 }

@@ -13,6 +13,9 @@ public:
     // Parts are not unpacked past this size, so that a small file cannot expand to fill memory.
     static constexpr qint64 MaxPartSize = 256 * 1024 * 1024;
 
+    // Shared strings are not kept past this many.
+    static constexpr qsizetype MaxSharedStrings = SpreadsheetTable::MaxCellPlaces;
+
     // On failure the message says what is wrong, without naming the file.
-    static SpreadsheetTable read(const QByteArray &fileContent);
+    static SpreadsheetTable read(const QByteArray &fileContent, SpreadsheetTable::Bounds bounds = {});
 };

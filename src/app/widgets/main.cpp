@@ -24,6 +24,7 @@
 #include "app/widgets/mainwindow.h"
 #include "app/widgets/olddataoffer.h"
 #include "data/databaserepair.h"
+#include "prescription/settlementrepair.h"
 #include "print/cjkfonts.h"
 #include "version.h"
 
@@ -54,6 +55,29 @@ std::optional<StartupResult> startUp(const DriveLayout &drives)
         if (box.clickedButton() != static_cast<QAbstractButton *>(retry))
             return std::nullopt;
     }
+}
+
+// Leftovers of earlier versions (a settlement or deletion cut off between the two files), told once.
+void offerSettlementRepair(ClinicServices &services, QWidget *parent)
+{
+    SettlementRepair repair(services.archive(), services.statistics(), services.catalogueLookup());
+    if (repair.checkedBefore())
+        return;
+    const std::optional<SettlementRepair::Findings> findings = repair.find();
+    if (!findings || findings->isEmpty())
+        return;
+    const QString question = SettlementRepair::question(*findings);
+    WriteResult mended;
+    if (findings->withoutLines.isEmpty()) {
+        QMessageBox::information(parent, QStringLiteral("提示"), question);
+        mended = repair.removeOrphans(*findings);
+    } else if (QMessageBox::question(parent, QStringLiteral("提示"), question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+        mended = repair.mend(*findings);
+    } else {
+        mended = repair.removeOrphans(*findings);
+    }
+    if (!mended.ok)
+        QMessageBox::warning(parent, QStringLiteral("提示"), QStringLiteral("用药统计没有修复，下次启动时会再检查：\n") + mended.fullText());
 }
 
 // Damage the last exit backup found: the user decides whether the indexes are rebuilt now.
@@ -172,6 +196,7 @@ int main(int argc, char *argv[])
         if (const QScreen *screen = QGuiApplication::primaryScreen())
             mainWindow->setGeometry(screen->availableGeometry());
         mainWindow->showMaximized();
+        offerSettlementRepair(services, mainWindow.get());
     });
     QObject::connect(&instance, &SingleInstance::activationRequested, &app, [&] {
         qInfo().noquote() << QStringLiteral("再次启动：已切换到本窗口");
