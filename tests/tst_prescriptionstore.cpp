@@ -31,7 +31,7 @@ struct Desk
         , pricer(lookup)
         , saver(archive, patients, [] { return QDate(2024, 3, 1); })
         , settlement(sheet, pricer, saver, statistics)
-        , history(archive, statistics)
+        , history(archive, statistics, lookup)
     {
     }
 

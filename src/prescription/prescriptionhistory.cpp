@@ -70,7 +70,7 @@ QString PrescriptionHistory::categoryOf(const QString &name, PrescriptionKind ki
         ? QList<CatalogueLookup::Scope>{CatalogueLookup::Scope::Herb, CatalogueLookup::Scope::ChargeItem}
         : QList<CatalogueLookup::Scope>{CatalogueLookup::Scope::WesternLine};
     for (const CatalogueLookup::Scope scope : scopes) {
-        if (const std::optional<CatalogueItem> item = m_catalogue.find(stored, scope))
+        if (const std::optional<CatalogueItem> item = m_catalogue.find(stored, scope).item)
             return item->category;
     }
     return QString();
