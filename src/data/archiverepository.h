@@ -61,6 +61,11 @@ public:
     // The prescriptions whose name holds the filter text (any letter case, taken literally), dated
     // from `from` to `to` inclusive, newest id first.
     QList<HistoryEntry> history(const QString &nameFilter, const QDate &from, const QDate &to);
+    // Keeps a line with the stored prescription of that id saying it was printed despite red safety
+    // warnings. The lines gather in the column T5, which nothing else uses, one per printing.
+    WriteResult addPrintOverride(const QString &id, const QString &entry);
+    // Those lines, oldest first; empty when there are none or no such prescription.
+    QStringList printOverrides(const QString &id);
     // Deletes the prescription of that id; the number of rows deleted.
     WriteResult remove(const QString &id, int *removed = nullptr);
     // A PrescriptionId (installation prefix + "yyyymmddhhmmss") that no stored prescription has and

@@ -19,6 +19,7 @@ class PaperView;
 class PatientEntry;
 class PrescriptionHistory;
 class PrescriptionLifecycle;
+class PrescriptionForm;
 class PrescriptionPricer;
 class PrescriptionSafety;
 class SafetyStrip;
@@ -60,7 +61,8 @@ public:
 
     void runToolbarAction(int action);
     // "打印" and "打印输液卡", straight to the printer chosen for the form (or a PDF where there is
-    // none); with `preview` the page is shown first.
+    // none); with `preview` the page is shown first. A prescription with red safety warnings is
+    // printed by either, and from the preview, only when the physician says so.
     void printPrescription(bool preview = false);
     void printCard(bool preview = false);
     // The printers and the questions printing asks (tests answer them without dialogs).
@@ -100,6 +102,12 @@ private:
     void startAnother(void (PrescriptionLifecycle::*start)(), QWidget *focus);
     QStringList snapshot() const;
     void checkSafety();
+    // Before anything of the prescription is printed: red safety warnings ask the physician (否 by
+    // default); printing anyway saves the prescription and keeps the decision with it. False when
+    // nothing may be printed.
+    bool confirmPrinting();
+    // The printed prescription as the sheet and the body box show it now.
+    PrescriptionForm prescriptionForm();
 
     PrescriptionServices m_services;
     std::unique_ptr<PrescriptionSheet> m_sheet;
