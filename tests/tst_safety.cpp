@@ -581,6 +581,8 @@ void TestSafety::prescriptionBodies_data()
                                     << QStringList{u"红 毒性药生品内服 0"_qs};
     QTest::newRow("raw herb for external use") << u"生半夏 30g 生天南星 30g\r\n    用法：外用 研末调敷\r\n"_qs
                                                << QStringList();
+    QTest::newRow("a drug line between herbs") << u"阿莫西林胶囊 0.25g×24粒\r\n甘草 6g 海藻 [洗]9g"_qs
+                                               << QStringList{u"红 十八反 1,2"_qs};
     QTest::newRow("doses in words") << u"甘草六钱 海藻三钱"_qs << QStringList{u"黄 未能检查"_qs};
     QTest::newRow("charge items only") << u"煎药费 1次\r\n"_qs << QStringList();
     QTest::newRow("empty") << QString() << QStringList();
@@ -703,6 +705,21 @@ void TestSafety::warningsSayWhatAndWhy()
         SafetyChecker(m_shipped).check(western({drug(u"阿莫西林胶囊"_qs)}, u"青霉素过敏"_qs));
     QCOMPARE(penicillin.size(), 1);
     QCOMPARE(penicillin.at(0).text, u"阿莫西林胶囊：患者对青霉素过敏，本品属青霉素类"_qs);
+
+    const QList<SafetyWarning> related =
+        SafetyChecker(m_shipped).check(western({drug(u"头孢克洛胶囊"_qs)}, u"青霉素过敏"_qs));
+    QCOMPARE(related.size(), 1);
+    QCOMPARE(related.at(0).text, u"头孢克洛胶囊：患者对青霉素过敏，本品属头孢菌素类，慎用"_qs);
+    QVERIFY(related.at(0).rule.startsWith(u"头孢菌素类说明书"_qs));
+
+    SafetyInput pregnant = chinese({herb(u"生附子"_qs, u"15"_qs), herb(u"细辛"_qs, u"2"_qs), herb(u"北细辛"_qs, u"1.25"_qs),
+                                    herb(u"莪术[醋]"_qs)});
+    pregnant.diagnosis = u"妊娠咳嗽"_qs;
+    QStringList texts;
+    for (const SafetyWarning &warning : SafetyChecker(m_shipped).check(pregnant))
+        texts.append(warning.text);
+    QCOMPARE(texts, (QStringList{u"生附子 15g：生品有毒，不宜内服"_qs, u"细辛 2g、北细辛 1.25g，合计3.25克，超过细辛一日用量上限3克"_qs,
+                                 u"莪术[醋]（诊断写有“妊娠”）"_qs, u"生附子（诊断写有“妊娠”）"_qs}));
 }
 
 void TestSafety::clinicFolderAppendsRows()

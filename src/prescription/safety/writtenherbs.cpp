@@ -11,6 +11,22 @@ bool isUsageLine(const QString &line)
     return line.contains(QLatin1String("sig"), Qt::CaseInsensitive) || line.contains(QStringLiteral("用法"));
 }
 
+// The herb's name in the text between two doses: its last word, with a note in brackets after it
+// ("附子 [制]"); what stands before it on the line ("×24粒" of a drug line) is no part of it.
+QString nameBefore(const QString &text)
+{
+    static const QRegularExpression spaces(QStringLiteral("\\s+"));
+    const QStringList words = text.split(spaces, Qt::SkipEmptyParts);
+    qsizetype first = words.size();
+    while (first > 0) {
+        --first;
+        const QChar lead = words.at(first).at(0);
+        if (lead != QLatin1Char('[') && lead != QLatin1Char('{') && lead != QLatin1Char('('))
+            break;
+    }
+    return words.mid(first).join(QString());
+}
+
 } // namespace
 
 WrittenHerbs WrittenHerbs::read(const QString &body)
@@ -33,8 +49,7 @@ WrittenHerbs WrittenHerbs::read(const QString &body)
     qsizetype from = 0;
     for (auto match = dose.globalMatch(herbText); match.hasNext();) {
         const QRegularExpressionMatch found = match.next();
-        QString name = herbText.mid(from, found.capturedStart() - from);
-        name.removeIf([](QChar c) { return c.isSpace(); });
+        const QString name = nameBefore(herbText.mid(from, found.capturedStart() - from));
         from = found.capturedEnd();
         if (name.isEmpty())
             continue;
