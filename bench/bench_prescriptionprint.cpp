@@ -54,7 +54,7 @@ QString westernBody()
 
 PrescriptionForm::Settings settings()
 {
-    return {QStringLiteral("青山镇卫生院"), QStringLiteral("10"), QStringLiteral("20"), QStringLiteral("宋体"), QStringLiteral("14")};
+    return {QStringLiteral("青山镇卫生院"), {10, 20}, {QStringLiteral("宋体"), 14}};
 }
 
 void BM_PrescriptionPdf(benchmark::State &state)
@@ -98,7 +98,7 @@ void BM_InfusionCardPdf(benchmark::State &state)
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("输液卡.pdf"));
     for (auto _ : state) {
-        const InfusionCardForm card(sheet, QStringLiteral("5"), QStringLiteral("5"));
+        const InfusionCardForm card(sheet, {5, 5});
         const WriteResult written = PdfExport::write(path, card.printJob(QString()));
         if (!written.ok)
             state.SkipWithError(qPrintable(written.message));

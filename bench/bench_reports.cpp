@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
-#include "app/clinicsettings.h"
 #include "data/database.h"
 #include "data/databasecreator.h"
 #include "data/outpatientlogrepository.h"
@@ -22,6 +21,7 @@
 #include "reports/usagestatisticscalculator.h"
 #include "reports/widgets/outpatientlogwindow.h"
 #include "reports/workloadsummary.h"
+#include "settings/clinicsettings.h"
 
 namespace {
 

@@ -16,8 +16,9 @@
 #include <QTextEdit>
 
 #include "app/clinicservices.h"
-#include "app/clinicsettings.h"
+#include "app/widgets/mainwindow.h"
 #include "data/templaterepository.h"
+#include "prescription/prescriptiondocument.h"
 #include "prescription/prescriptionsheet.h"
 #include "prescription/widgets/prescriptiontoolbar.h"
 #include "prescription/widgets/prescriptionwindow.h"
@@ -26,7 +27,7 @@
 #include "records/medicalrecordtext.h"
 #include "records/recordheader.h"
 #include "records/widgets/medicalrecordwindow.h"
-#include "ui/widgets/mainwindow.h"
+#include "settings/clinicsettings.h"
 
 namespace {
 
@@ -77,7 +78,7 @@ private slots:
     void deletingThePrescriptionDropsItsRecord();
 
 private:
-    MedicalRecordWindow *openRecord(PrescriptionWindow *prescription);
+    MedicalRecordWindow *openRecord(PrescriptionDocument *prescription);
     QTextEdit *section(int index) const;
     void typeInto(QWidget *box, const QString &text);
     template<typename T>
@@ -86,6 +87,7 @@ private:
     TestDatabase *m_main = nullptr;
     TestDatabase *m_stats = nullptr;
     ClinicServices *m_services = nullptr;
+    PrescriptionDocument *m_document = nullptr;
     PrescriptionWindow *m_prescription = nullptr;
     QPointer<MedicalRecordWindow> m_record;
     QDateTime m_now;
@@ -106,7 +108,8 @@ void TestMedicalRecord::init()
     m_services = new ClinicServices(values, m_main->folder());
     PrescriptionServices services = m_services->prescriptionServices();
     services.now = [this] { return m_now; };
-    m_prescription = new PrescriptionWindow(services);
+    m_document = new PrescriptionDocument(services);
+    m_prescription = new PrescriptionWindow(*m_document);
     m_prescription->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_prescription));
 }
@@ -115,12 +118,13 @@ void TestMedicalRecord::cleanup()
 {
     delete m_record;
     delete m_prescription;
+    delete m_document;
     delete m_services;
     delete m_stats;
     delete m_main;
 }
 
-MedicalRecordWindow *TestMedicalRecord::openRecord(PrescriptionWindow *prescription)
+MedicalRecordWindow *TestMedicalRecord::openRecord(PrescriptionDocument *prescription)
 {
     delete m_record;
     m_record = new MedicalRecordWindow(prescription, m_services->templates(), m_services->settings());
@@ -241,7 +245,7 @@ void TestMedicalRecord::newPrescriptionShowsItsDiagnosis()
     sheet.setField(PrescriptionSheet::Diagnosis, u"感冒"_qs);
     QCOMPARE(sheet.id(), u"TEST20240301093005"_qs);
     QCOMPARE(sheet.medicalRecord(), QString());
-    openRecord(m_prescription);
+    openRecord(m_document);
 
     QCOMPARE(m_record->objectName(), u"Form14"_qs);
     QCOMPARE(m_record->windowTitle(), u"门诊病历"_qs);
@@ -280,7 +284,7 @@ void TestMedicalRecord::storedRecordFillsTheSections()
     QFETCH(QStringList, shown);
     m_prescription->sheet().setField(PrescriptionSheet::Diagnosis, u"感冒"_qs);
     m_prescription->sheet().setMedicalRecord(stored);
-    openRecord(m_prescription);
+    openRecord(m_document);
     QCOMPARE(m_record->sections(), shown);
     QCOMPARE(section(1)->toPlainText(), QString(shown.at(1)).replace(u"\r\n"_qs, u"\n"_qs));
 }
@@ -288,7 +292,7 @@ void TestMedicalRecord::storedRecordFillsTheSections()
 void TestMedicalRecord::closingKeepsTheTextsWithThePrescription()
 {
     PrescriptionSheet &sheet = m_prescription->sheet();
-    openRecord(m_prescription);
+    openRecord(m_document);
     typeInto(section(0), u"咳嗽三天"_qs);
     typeInto(section(5), u"咽红\n双肺呼吸音粗"_qs);
     QTest::mouseClick(child<QPushButton>(u"关闭"_qs), Qt::LeftButton);
@@ -298,7 +302,7 @@ void TestMedicalRecord::closingKeepsTheTextsWithThePrescription()
     // Only in the prescription: nothing was saved.
     QCOMPARE(count(m_main->database(), u"select count(*) from 档案"_qs), 0);
 
-    openRecord(m_prescription);
+    openRecord(m_document);
     QCOMPARE(section(0)->toPlainText(), u"咳嗽三天"_qs);
     QCOMPARE(section(5)->toPlainText(), u"咽红\n双肺呼吸音粗"_qs);
     QCOMPARE(m_record->sections().join(QString()), u"咳嗽三天咽红\r\n双肺呼吸音粗"_qs);
@@ -316,14 +320,14 @@ void TestMedicalRecord::lookingAtTheRecordLeavesNothingToSave()
     sheet.setField(PrescriptionSheet::Name, u"周八"_qs);
     sheet.setField(PrescriptionSheet::Diagnosis, u"感冒"_qs);
     QVERIFY(m_prescription->saveWithLayout());
-    openRecord(m_prescription);
+    openRecord(m_document);
     QCOMPARE(m_record->sections(), nineSections(7, u"感冒"_qs));
     QTest::mouseClick(child<QPushButton>(u"关闭"_qs), Qt::LeftButton);
     QCOMPARE(sheet.medicalRecord(), QString());
     QVERIFY(!m_prescription->hasUnsavedChanges());
 
     // Typing is a change, kept with the prescription, even when it is typed away again.
-    openRecord(m_prescription);
+    openRecord(m_document);
     typeInto(section(0), u"咳"_qs);
     QCOMPARE(sheet.medicalRecord(), u"咳$$$$$$$感冒$$"_qs);
     section(0)->clear();
@@ -337,7 +341,7 @@ void TestMedicalRecord::saveStoresTheRecordAndHistoryBringsItBack()
     PrescriptionSheet &sheet = m_prescription->sheet();
     sheet.setField(PrescriptionSheet::Name, u"李四"_qs);
     sheet.setField(PrescriptionSheet::Diagnosis, u"高血压病"_qs);
-    openRecord(m_prescription);
+    openRecord(m_document);
     typeInto(section(0), u"头晕"_qs);
     // A $ typed into a section must not shift the later sections when the record is read back.
     typeInto(section(6), u"心电图$20"_qs);
@@ -355,7 +359,7 @@ void TestMedicalRecord::saveStoresTheRecordAndHistoryBringsItBack()
     QCOMPARE(history->count(), 1);
     QTest::mouseClick(history->viewport(), Qt::LeftButton, {}, history->visualItemRect(history->item(0)).center());
     QCOMPARE(sheet.id(), id);
-    openRecord(m_prescription);
+    openRecord(m_document);
     QCOMPARE(m_record->sections(),
              (QStringList{u"头晕"_qs, {}, {}, {}, {}, {}, u"心电图＄20"_qs, u"高血压病"_qs, {}}));
 }
@@ -364,7 +368,7 @@ void TestMedicalRecord::toolbarSaveStoresTheRecordTypedMeanwhile()
 {
     PrescriptionSheet &sheet = m_prescription->sheet();
     sheet.setField(PrescriptionSheet::Name, u"王五"_qs);
-    openRecord(m_prescription);
+    openRecord(m_document);
     typeInto(section(0), u"腹痛"_qs);
     // The record window still open, the prescription saved from its own toolbar.
     m_prescription->runToolbarAction(PrescriptionToolbar::Save);
@@ -375,8 +379,8 @@ void TestMedicalRecord::toolbarSaveStoresTheRecordTypedMeanwhile()
 void TestMedicalRecord::quotingThePrescription()
 {
     m_prescription->sheet().setBody(u"阿莫西林胶囊 0.25g×24粒\r\n    用法：2粒 每日3次 口服\r\n\r\n维生素C片 0.1g×100片\r\n"_qs);
-    QCOMPARE(m_prescription->bodyDisplayLines().size(), 5);
-    openRecord(m_prescription);
+    QCOMPARE(m_document->bodyDisplayLines().size(), 5);
+    openRecord(m_document);
     typeInto(section(8), u"多饮水"_qs);
     // The caret is elsewhere: the quote still goes to the treatment.
     typeInto(section(0), u"咳嗽"_qs);
@@ -423,7 +427,7 @@ void TestMedicalRecord::templateSearchAndInsertion()
     QFETCH(QString, search);
     QFETCH(QStringList, listed);
     QFETCH(QString, expected);
-    openRecord(m_prescription);
+    openRecord(m_document);
     auto *list = child<QListWidget>(u"List1"_qs);
     // Every record template, in its order, before anything is typed.
     QCOMPARE(list->count(), m_services->templates().count(u"病历模板"_qs));
@@ -465,7 +469,7 @@ void TestMedicalRecord::printsToPdfWithoutAPrinter()
     PrescriptionSheet &sheet = m_prescription->sheet();
     sheet.setField(PrescriptionSheet::Name, u"张三"_qs);
     sheet.setField(PrescriptionSheet::Physician, u"李明"_qs);
-    openRecord(m_prescription);
+    openRecord(m_document);
     m_record->setPrinting(PrinterSelection({}, QString()), user.prompts());
     typeInto(section(0), u"咳嗽三天"_qs);
     // Ten treatment lines: nine on the first page, the tenth on a second.
@@ -516,7 +520,7 @@ void TestMedicalRecord::overfullSectionsAreAnnounced()
     ScriptedPrintUser user;
     user.pdfPath = folder.filePath(u"病历.pdf"_qs);
     user.answer = [goOn](const QString &question) { return !question.contains(u"仍要打印"_qs) || goOn; };
-    openRecord(m_prescription);
+    openRecord(m_document);
     m_record->setPrinting(PrinterSelection({}, QString()), user.prompts());
     typeInto(section(0), chiefComplaint);
     typeInto(section(1), presentIllness);

@@ -41,7 +41,7 @@ void fillSheet(PrescriptionSheet &sheet, PrescriptionKind kind, Placement placem
 PrescriptionForm::Settings formSettings(const QString &left = QStringLiteral("10"), const QString &top = QStringLiteral("10"),
                                         const QString &fontSize = QStringLiteral("14"))
 {
-    return {QStringLiteral("青山镇卫生院"), left, top, BodyFont, fontSize};
+    return {QStringLiteral("青山镇卫生院"), Margins::fromTexts(left, top), FontSpec::fromTexts(BodyFont, fontSize)};
 }
 
 QString describe(const RecordingCanvas::Text &text)
@@ -489,7 +489,7 @@ void TestPrescriptionPrint::cardFrame()
     PrescriptionSheet sheet;
     fillSheet(sheet, PrescriptionKind::Western, Placement::Western);
     RecordingCanvas canvas;
-    InfusionCardForm(sheet, u"5"_qs, u"5"_qs).draw(canvas);
+    InfusionCardForm(sheet, {5, 5}).draw(canvas);
 
     const QList<QPair<QString, QPointF>> texts = {
         {u"输液注射卡"_qs, {50, 8}},
@@ -556,7 +556,7 @@ void TestPrescriptionPrint::cardLines()
     PrescriptionSheet sheet;
     fillSheet(sheet, PrescriptionKind::Western, Placement::Western);
     sheet.setCardText(cardText);
-    const InfusionCardForm card(sheet, u"5"_qs, u"5"_qs);
+    const InfusionCardForm card(sheet, {5, 5});
     QCOMPARE(card.rowsUsed(), rowsUsed);
 
     RecordingCanvas canvas;
@@ -591,7 +591,7 @@ void TestPrescriptionPrint::cardMargins()
     PrescriptionSheet sheet;
     fillSheet(sheet, PrescriptionKind::Western, Placement::Western);
     RecordingCanvas canvas;
-    InfusionCardForm(sheet, left, top).draw(canvas);
+    InfusionCardForm(sheet, Margins::fromTexts(left, top)).draw(canvas);
     QCOMPARE(canvas.findText(u"输液注射卡"_qs)->atTwips, titleTwips);
     QCOMPARE(canvas.lines().first().fromTwips - canvas.lines().first().from,
              canvas.findText(u"输液注射卡"_qs)->atTwips - canvas.findText(u"输液注射卡"_qs)->at);
@@ -609,7 +609,7 @@ void TestPrescriptionPrint::pdfHoldsOnePageWithTheTexts()
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const PrescriptionForm form(sheet, {u"青山镇卫生院"_qs, u"10"_qs, u"20"_qs, u"宋体"_qs, u"14"_qs});
+    const PrescriptionForm form(sheet, {u"青山镇卫生院"_qs, {10, 20}, {u"宋体"_qs, 14}});
     const PrintJob prescription = form.printJob(u"处方打印机"_qs);
     QCOMPARE(prescription.title, u"处方 张三"_qs);
     QCOMPARE(prescription.printerName, u"处方打印机"_qs);
@@ -623,7 +623,7 @@ void TestPrescriptionPrint::pdfHoldsOnePageWithTheTexts()
                                     u"17.00"_qs})
         QVERIFY2(prescriptionText.contains(expected), qPrintable(expected + u" not in "_qs + prescriptionText));
 
-    const InfusionCardForm card(sheet, u"5"_qs, u"5"_qs);
+    const InfusionCardForm card(sheet, {5, 5});
     const QString cardPath = dir.filePath(u"输液卡.pdf"_qs);
     const WriteResult cardWritten = PdfExport::write(cardPath, card.printJob(QString()));
     QVERIFY2(cardWritten.ok, qPrintable(cardWritten.fullText()));

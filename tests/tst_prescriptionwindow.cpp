@@ -20,6 +20,7 @@
 
 #include "app/clinicservices.h"
 #include "data/archiverepository.h"
+#include "prescription/prescriptiondocument.h"
 #include "prescription/prescriptionsheet.h"
 #include "prescription/widgets/drugpickerpanel.h"
 #include "prescription/widgets/prescriptionwindow.h"
@@ -65,6 +66,7 @@ private:
     TestDatabase *m_main = nullptr;
     TestDatabase *m_stats = nullptr;
     ClinicServices *m_services = nullptr;
+    PrescriptionDocument *m_document = nullptr;
     PrescriptionWindow *m_window = nullptr;
     QDateTime m_now;
 };
@@ -79,7 +81,8 @@ void TestPrescriptionWindow::init()
     m_services = new ClinicServices(values, m_main->folder());
     PrescriptionServices services = m_services->prescriptionServices();
     services.now = [this] { return m_now; };
-    m_window = new PrescriptionWindow(services);
+    m_document = new PrescriptionDocument(services);
+    m_window = new PrescriptionWindow(*m_document);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window));
 }
@@ -87,6 +90,7 @@ void TestPrescriptionWindow::init()
 void TestPrescriptionWindow::cleanup()
 {
     delete m_window;
+    delete m_document;
     delete m_services;
     delete m_stats;
     delete m_main;

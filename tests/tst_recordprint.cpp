@@ -27,7 +27,7 @@ MedicalRecordForm::Header header()
 
 MedicalRecordForm recordWith(const QStringList &sections, const QString &left = u"5"_qs, const QString &top = u"5"_qs)
 {
-    return MedicalRecordForm(sections, header(), u"李明"_qs, left, top);
+    return MedicalRecordForm(sections, header(), u"李明"_qs, Margins::fromTexts(left, top));
 }
 
 QStringList withSection(Section section, const QString &text)

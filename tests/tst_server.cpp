@@ -53,10 +53,12 @@ struct ClinicFiles
     QString stats = dir.filePath(u"用药统计.dat"_qs);
 };
 
-void fillClinic(ClinicFiles &files, bool duplicateId = false)
+// False when a file could not be made or filled.
+bool fillClinic(ClinicFiles &files, bool duplicateId = false)
 {
-    QVERIFY(DatabaseCreator(QDateTime(QDate(2024, 3, 1), QTime(9, 0))).create(files.main, DatabaseKind::Main).ok);
-    QVERIFY(DatabaseCreator().create(files.stats, DatabaseKind::Stats).ok);
+    if (!DatabaseCreator(QDateTime(QDate(2024, 3, 1), QTime(9, 0))).create(files.main, DatabaseKind::Main).ok
+        || !DatabaseCreator().create(files.stats, DatabaseKind::Stats).ok)
+        return false;
     Database main(files.main);
     for (int i = 0; i < 250; ++i) {
         ArchiveRecord record;
@@ -65,19 +67,23 @@ void fillClinic(ClinicFiles &files, bool duplicateId = false)
         record.fields[0] = i == 0 ? u"O'Brien \\ 100%_"_qs : u"患者%1"_qs.arg(i);
         record.fields[5] = QDate(2024, 3, 1).addDays(i % 30).toString(Qt::ISODate);
         record.body = u"阿莫西林胶囊 0.25g×24粒\r\n用法：口服 每日3次"_qs;
-        QVERIFY(main.insert(SqlRow(Tables::archive())
-                                .set(u"序号"_qs, record.id)
-                                .set(u"0"_qs, record.fields[0])
-                                .set(u"5"_qs, record.fields[5])
-                                .set(u"T1"_qs, record.body))
-                    .ok);
+        if (!main.insert(SqlRow(Tables::archive())
+                             .set(u"序号"_qs, record.id)
+                             .set(u"0"_qs, record.fields[0])
+                             .set(u"5"_qs, record.fields[5])
+                             .set(u"T1"_qs, record.body))
+                 .ok)
+            return false;
     }
     Database stats(files.stats);
     StatisticsRepository statistics(stats);
-    for (int i = 0; i < 120; ++i)
-        QVERIFY(statistics.replace(u"A%1"_qs.arg(20240301090000LL + i), u"2024-03-%1"_qs.arg(1 + i % 28, 2, 10, QLatin1Char('0')),
-                                   {{u"当归"_qs, u"10"_qs, u"g"_qs, u"0.500"_qs, u"5.000"_qs, u"A2"_qs, u"中药"_qs}})
-                    .ok);
+    for (int i = 0; i < 120; ++i) {
+        if (!statistics.replace(u"A%1"_qs.arg(20240301090000LL + i), u"2024-03-%1"_qs.arg(1 + i % 28, 2, 10, QLatin1Char('0')),
+                                {{u"当归"_qs, u"10"_qs, u"g"_qs, u"0.500"_qs, u"5.000"_qs, u"A2"_qs, u"中药"_qs}})
+                 .ok)
+            return false;
+    }
+    return true;
 }
 
 QStringList everyRow(Database &db, const TableDefinition &table)
@@ -224,7 +230,7 @@ void TestServer::migrationCopiesEveryTable()
 {
     NEEDS_SERVER();
     ClinicFiles files;
-    fillClinic(files);
+    QVERIFY(fillClinic(files));
     const DatabaseLocation main = freshTestSchema();
     const DatabaseLocation stats = freshTestSchema();
     QList<qint64> progress;
@@ -281,7 +287,7 @@ void TestServer::migrationLeavesNothingBehindWhenItFails()
     QFETCH(QString, failure);
     QFETCH(QString, message);
     ClinicFiles files;
-    fillClinic(files, failure == u"duplicate id"_qs);
+    QVERIFY(fillClinic(files, failure == u"duplicate id"_qs));
     const DatabaseLocation main = freshTestSchema();
     const DatabaseLocation stats = freshTestSchema();
     if (failure == u"not empty"_qs)

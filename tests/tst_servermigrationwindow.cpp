@@ -6,8 +6,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "app/widgets/servermigrationwindow.h"
 #include "data/databasemigration.h"
-#include "ui/widgets/servermigrationwindow.h"
 
 // The window that moves the clinic's files onto the server, with the move itself stood in for,
 // so the window's part is seen: the address it passes, the progress, cancelling and what it says.

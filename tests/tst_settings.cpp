@@ -2,11 +2,11 @@
 
 #include <QSignalSpy>
 
-#include "app/clinicsettings.h"
-#include "app/passwordcheck.h"
 #include "data/database.h"
 #include "data/settingsrepository.h"
 #include "data/tables.h"
+#include "settings/clinicsettings.h"
+#include "settings/passwordcheck.h"
 
 // The settings in force, the login comparison and the password change.
 class TestSettings : public QObject

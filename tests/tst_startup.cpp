@@ -13,15 +13,6 @@
 #include "data/database.h"
 #include "data/settingsrepository.h"
 
-namespace {
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QVERIFY(writeTestFile(path, content));
-}
-
-} // namespace
-
 // Start-up on temporary folders standing for drive C:, drive D: and another computer's share.
 class TestStartup : public QObject
 {
@@ -84,7 +75,7 @@ void TestStartup::createFolderPathKeepsLeadingSpaces()
     QVERIFY(QFileInfo(m_root->filePath(u"C/电子处方数据库备份/ 星期一"_qs)).isDir());
     QVERIFY(!QFileInfo::exists(m_root->filePath(u"C/电子处方数据库备份/星期一"_qs)));
     // A path whose folders all exist changes nothing on disk.
-    writeFile(m_root->filePath(u"C/电子处方数据库备份/ 星期一/数据库.dat"_qs), "copy");
+    QVERIFY(writeTestFile(m_root->filePath(u"C/电子处方数据库备份/ 星期一/数据库.dat"_qs), "copy"));
     QVERIFY(createFolderPath(backup + u"\\"_qs));
     QCOMPARE(QDir(m_root->filePath(u"C/电子处方数据库备份/ 星期一"_qs)).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
              QStringList{u"数据库.dat"_qs});
@@ -191,7 +182,7 @@ void TestStartup::computerNameFile()
         Database shared(share + u"/数据库.dat"_qs);
         QVERIFY(SettingsRepository(shared).setPassword(u"remote"_qs).ok);
     }
-    writeFile(m_root->filePath(u"C/电子处方数据库/计算机名.txt"_qs), nameLine);
+    QVERIFY(writeTestFile(m_root->filePath(u"C/电子处方数据库/计算机名.txt"_qs), nameLine));
 
     const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
     QVERIFY2(result.canRun(), qPrintable(result.fatalError));
@@ -218,7 +209,7 @@ void TestStartup::remoteShareLackingStatistics()
     QVERIFY(StartupRoutine::run(other, QString(), u"HOST"_qs).canRun());
     const QString share = m_root->filePath(u"net/药房/电子处方数据库"_qs);
     QVERIFY(QFile::remove(share + u"/用药统计.dat"_qs));
-    writeFile(m_root->filePath(u"C/电子处方数据库/计算机名.txt"_qs), "药房");
+    QVERIFY(writeTestFile(m_root->filePath(u"C/电子处方数据库/计算机名.txt"_qs), "药房"));
 
     const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
     QVERIFY(result.canRun());
@@ -232,7 +223,7 @@ void TestStartup::foreignMainFileStopsWithoutTouchingIt()
 {
     const QString path = m_root->filePath(u"C/电子处方数据库/数据库.dat"_qs);
     const QByteArray content("这不是数据库\r\n");
-    writeFile(path, content);
+    QVERIFY(writeTestFile(path, content));
     const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
     QVERIFY(!result.canRun());
     QVERIFY2(result.fatalError.contains(QDir::toNativeSeparators(path)), qPrintable(result.fatalError));
@@ -268,13 +259,13 @@ void TestStartup::damagedLockedAndForbiddenFiles()
         DriveLayout other;
         other.cRoot = m_root->filePath(u"net/前台电脑"_qs);
         QVERIFY(StartupRoutine::run(other, QString(), u"HOST"_qs).canRun());
-        writeFile(m_root->filePath(u"C/电子处方数据库/计算机名.txt"_qs), "前台电脑");
+        QVERIFY(writeTestFile(m_root->filePath(u"C/电子处方数据库/计算机名.txt"_qs), "前台电脑"));
         path = m_root->filePath(u"net/前台电脑/电子处方数据库/数据库.dat"_qs);
     } else {
         QVERIFY(StartupRoutine::run(drives(), QString(), u"TEST"_qs).canRun());
     }
     if (fault == u"foreign"_qs)
-        writeFile(path, "别人的文件");
+        QVERIFY(writeTestFile(path, "别人的文件"));
     else if (fault == u"forbidden"_qs)
         QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
     else if (fault == u"settings page"_qs)
@@ -336,10 +327,10 @@ void TestStartup::passwordFailsClosed()
 void TestStartup::leftoversOfAnInterruptedStartAreRemoved()
 {
     const QString folder = m_root->filePath(u"C/电子处方数据库"_qs);
-    writeFile(folder + u"/.数据库.dat.4711.creating"_qs, QByteArray(229 * 1024, 'x'));
-    writeFile(folder + u"/.数据库.dat.4711.creating-journal"_qs, QByteArray(512, 'x'));
-    writeFile(folder + u"/.用药统计.dat.4712.creating"_qs, "x");
-    writeFile(folder + u"/病人照片.jpg"_qs, "keep");
+    QVERIFY(writeTestFile(folder + u"/.数据库.dat.4711.creating"_qs, QByteArray(229 * 1024, 'x')));
+    QVERIFY(writeTestFile(folder + u"/.数据库.dat.4711.creating-journal"_qs, QByteArray(512, 'x')));
+    QVERIFY(writeTestFile(folder + u"/.用药统计.dat.4712.creating"_qs, "x"));
+    QVERIFY(writeTestFile(folder + u"/病人照片.jpg"_qs, "keep"));
     const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
     QVERIFY(result.canRun());
     QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
@@ -349,7 +340,7 @@ void TestStartup::leftoversOfAnInterruptedStartAreRemoved()
 void TestStartup::unusableDataFolderStops()
 {
     // A file where the data folder should be: the folder cannot be created.
-    writeFile(m_root->filePath(u"C/电子处方数据库"_qs), "blocking");
+    QVERIFY(writeTestFile(m_root->filePath(u"C/电子处方数据库"_qs), "blocking"));
     const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
     QVERIFY(!result.canRun());
     QVERIFY(result.fatalError.contains(u"无法创建数据文件夹"_qs));

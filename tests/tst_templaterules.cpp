@@ -1,5 +1,6 @@
 #include <QTest>
 
+#include "data/templatekinds.h"
 #include "maintenance/templaterules.h"
 
 // How template contents are stored: the tidying of every kind, the herb layout of formulas, and
@@ -53,7 +54,7 @@ void TestTemplateRules::savedContent_data()
     QTest::addColumn<QString>("stored");
     QTest::addColumn<int>("caret");
 
-    const QString formula = TemplateRules::herbalFormula();
+    const QString formula = TemplateKinds::herbalFormula();
     const QString threeHerbs = u"桂枝9g"_qs + Pad7 + u"白芍10g"_qs + Pad6 + u"甘草6g"_qs + Pad7;
     QTest::newRow("克 and 、 in a formula") << formula << u"桂枝9克、白芍10克、甘草6克"_qs << threeHerbs << int(threeHerbs.size());
     const QString fourHerbs = threeHerbs + u"\r\n\r\n生姜9g"_qs + Pad7;
@@ -71,11 +72,11 @@ void TestTemplateRules::savedContent_data()
 
     const QString set = u"5%葡萄糖注射液[塑瓶] 500ml×1瓶\r\n阿奇霉素注射液 0.25g×2支\r\n    用法：静脉滴注 每日1次"_qs;
     QTest::newRow("personal set only tidied")
-        << TemplateRules::personalSet() << set + u"  \r\n\r\n"_qs << set << int(set.size());
+        << TemplateKinds::personalSet() << set + u"  \r\n\r\n"_qs << set << int(set.size());
     QTest::newRow("record phrase only tidied")
-        << TemplateRules::recordPhrase() << u" 无药物过敏史。 \r\n"_qs << u"无药物过敏史。"_qs << 7;
+        << TemplateKinds::recordPhrase() << u" 无药物过敏史。 \r\n"_qs << u"无药物过敏史。"_qs << 7;
     // The medical record ends each section with "$"; one inside a phrase would split the section.
-    QTest::newRow("$ in a record phrase") << TemplateRules::recordPhrase() << u"血压$mmHg"_qs << u"血压＄mmHg"_qs << 7;
+    QTest::newRow("$ in a record phrase") << TemplateKinds::recordPhrase() << u"血压$mmHg"_qs << u"血压＄mmHg"_qs << 7;
 }
 
 void TestTemplateRules::savedContent()

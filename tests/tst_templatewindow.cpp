@@ -21,10 +21,10 @@
 #include <QTimer>
 
 #include "app/clinicservices.h"
+#include "app/widgets/mainwindow.h"
 #include "data/sqltransaction.h"
 #include "data/templaterepository.h"
 #include "maintenance/widgets/templatewindow.h"
-#include "ui/widgets/mainwindow.h"
 
 namespace {
 

@@ -17,20 +17,18 @@
 #include <QTimer>
 
 #include "app/clinicservices.h"
-#include "app/clinicsettings.h"
 #include "app/exitbackup.h"
 #include "app/widgets/loginwindow.h"
+#include "app/widgets/mainwindow.h"
+#include "app/widgets/settingswindow.h"
 #include "data/database.h"
 #include "data/settingsrepository.h"
 #include "prescription/prescriptionsheet.h"
-#include "prescription/prescriptionsheet.h"
-#include "prescription/widgets/prescriptionwindow.h"
 #include "prescription/widgets/prescriptionwindow.h"
 #include "print/units.h"
 #include "reports/widgets/outpatientlogwindow.h"
+#include "settings/clinicsettings.h"
 #include "ui/widgets/helpviewer.h"
-#include "ui/widgets/mainwindow.h"
-#include "ui/widgets/settingswindow.h"
 
 // The windows as a user meets them: login, the main window's menus, settings and the exit.
 class TestWindows : public QObject
@@ -44,7 +42,7 @@ private slots:
     void loginRetriesThenAccepts();
     void loginCancelEndsTheProgram_data();
     void loginCancelEndsTheProgram();
-    void menuBarAsTabled();
+    void captionMenusAndShortcuts();
     void menuOpensFreshWindow_data();
     void menuOpensFreshWindow();
     void windowThatRefusesToCloseStays();
@@ -155,7 +153,7 @@ void TestWindows::loginCancelEndsTheProgram()
     QCOMPARE(cancelled.count(), 1);
 }
 
-void TestWindows::menuBarAsTabled()
+void TestWindows::captionMenusAndShortcuts()
 {
     QCOMPARE(m_main->windowTitle(), u"QuillonV8.0"_qs);
     QStringList captions;

@@ -15,12 +15,12 @@
 #include <QPushButton>
 
 #include "app/clinicservices.h"
+#include "app/widgets/mainwindow.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
 #include "data/wordlistrepository.h"
 #include "maintenance/widgets/wordlistwindow.h"
 #include "print/units.h"
-#include "ui/widgets/mainwindow.h"
 
 namespace {
 

@@ -21,16 +21,22 @@ QString pythonWithXlrd()
     return found;
 }
 
-QJsonObject runXlrdScript(const QString &script, const QString &file)
+std::optional<QJsonObject> runXlrdScript(const QString &script, const QString &file)
 {
     const QString python = pythonWithXlrd();
     if (python.isEmpty())
-        return {};
+        return std::nullopt;
     QProcess process;
     process.start(python, {script, file});
-    if (!process.waitForFinished(120000) || process.exitCode() != 0) {
-        qWarning("%s", process.readAllStandardError().constData());
-        return {};
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        qWarning("%s failed: %s", qPrintable(script), process.readAllStandardError().constData());
+        return std::nullopt;
     }
-    return QJsonDocument::fromJson(process.readAllStandardOutput()).object();
+    QJsonParseError error;
+    const QJsonDocument printed = QJsonDocument::fromJson(process.readAllStandardOutput(), &error);
+    if (!printed.isObject()) {
+        qWarning("%s printed no JSON object: %s", qPrintable(script), qPrintable(error.errorString()));
+        return std::nullopt;
+    }
+    return printed.object();
 }

@@ -1,6 +1,5 @@
 #include "app/clinicservices.h"
 
-#include "app/clinicsettings.h"
 #include "data/archiverepository.h"
 #include "data/cataloguelookup.h"
 #include "data/cataloguerepository.h"
@@ -15,6 +14,7 @@
 #include "data/workloadrepository.h"
 #include "prescription/prescriptionservices.h"
 #include "reports/usagestatisticscalculator.h"
+#include "settings/clinicsettings.h"
 
 ClinicServices::ClinicServices(const StartupValues &values, const QString &backupRoot)
     : m_values(values)

@@ -150,14 +150,6 @@ QStringList ArchiveRepository::printOverrides(const QString &id)
     return kept->first().toString().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
 }
 
-std::optional<ArchiveRecord> ArchiveRepository::byId(const QString &id)
-{
-    QSqlQuery query = m_db.select(QStringLiteral("select %1 from \"档案\" where \"序号\" = ? order by rowid limit 1").arg(recordColumns()), {id});
-    if (!query.next())
-        return std::nullopt;
-    return fromQuery(query);
-}
-
 QStringList ArchiveRepository::namesContaining(const QString &text)
 {
     // The distinct names are few compared with the prescriptions; held in memory, they turn a scan

@@ -57,7 +57,6 @@ public:
     WriteResult save(const ArchiveRecord &record, PatientRepository &patients, const std::optional<PatientRepository::Patient> &patient,
                      QString *storedId = nullptr);
     std::optional<ArchiveRecord> byRowId(qint64 rowId);
-    std::optional<ArchiveRecord> byId(const QString &id);
     // The prescriptions whose name holds the filter text (any letter case, taken literally), dated
     // from `from` to `to` inclusive, newest id first.
     QList<HistoryEntry> history(const QString &nameFilter, const QDate &from, const QDate &to);

@@ -3,6 +3,8 @@
 #include <QSqlQuery>
 
 #include "data/database.h"
+#include "data/sqlcolumns.h"
+#include "data/tables.h"
 
 CatalogueLookup::CatalogueLookup(Database &db)
     : m_db(db)
@@ -11,7 +13,8 @@ CatalogueLookup::CatalogueLookup(Database &db)
 
 std::optional<CatalogueItem> CatalogueLookup::find(const QString &name, Scope scope)
 {
-    static const QString select = QStringLiteral("select \"名称\", \"单位\", \"单价\", \"斗位\", \"分类\" from \"商品\" where \"名称\" = ? and ");
+    static const SqlColumns columns(Tables::catalogue(), {QStringLiteral("名称"), QStringLiteral("单位"), QStringLiteral("单价"),
+                                                          QStringLiteral("斗位"), QStringLiteral("分类")});
     QString condition;
     switch (scope) {
     case Scope::Herb:
@@ -25,9 +28,11 @@ std::optional<CatalogueItem> CatalogueLookup::find(const QString &name, Scope sc
         break;
     }
     // A settlement looks up every line: prepared once per connection on the server.
-    const std::optional<QVariantList> row = m_db.firstRow(select + condition + QStringLiteral(" order by rowid limit 1"), {name});
-    if (!row || row->size() < 5)
+    const std::optional<QVariantList> row
+        = m_db.firstRow(columns.select(QStringLiteral("where \"名称\" = ? and %1 order by rowid limit 1").arg(condition)), {name});
+    if (!row || row->size() < columns.names().size())
         return std::nullopt;
-    return CatalogueItem{row->at(0).toString(), row->at(1).toString(), row->at(2).toString(), row->at(3).toString(),
-                         row->at(4).toString()};
+    const SqlColumns::Values found = columns.of(*row);
+    return CatalogueItem{found.text(QStringLiteral("名称")), found.text(QStringLiteral("单位")), found.text(QStringLiteral("单价")),
+                         found.text(QStringLiteral("斗位")), found.text(QStringLiteral("分类"))};
 }

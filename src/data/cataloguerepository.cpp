@@ -4,6 +4,7 @@
 
 #include "data/database.h"
 #include "data/likepattern.h"
+#include "data/sqlcolumns.h"
 #include "data/sqldialect.h"
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
@@ -11,7 +12,14 @@
 
 namespace {
 
-const QString Columns = QStringLiteral("\"ID号\", \"名称\", \"常用量\", \"单位\", \"单价\", \"拼音\", \"用法\", \"分类\", \"斗位\", \"查询\"");
+const SqlColumns &columns()
+{
+    static const SqlColumns read(Tables::catalogue(),
+                                 {QStringLiteral("ID号"), QStringLiteral("名称"), QStringLiteral("常用量"), QStringLiteral("单位"),
+                                  QStringLiteral("单价"), QStringLiteral("拼音"), QStringLiteral("用法"), QStringLiteral("分类"),
+                                  QStringLiteral("斗位"), QStringLiteral("查询")});
+    return read;
+}
 const QString ByCategory = QStringLiteral("\"分类\" like ? escape '\\'");
 // Names compare without regard to letter case, as everywhere else in the program: the column
 // is declared so on both engines.
@@ -20,18 +28,12 @@ QString byName(SqlEngine engine)
     return QStringLiteral("order by %1, rowid").arg(SqlDialect::caseBlindOrder(engine, QStringLiteral("\"名称\"")));
 }
 
-CatalogueRepository::Entry fromColumns(const QStringList &c)
+CatalogueRepository::Entry entryOf(const SqlColumns::Values &row)
 {
-    return {c.value(0), c.value(1), c.value(2), c.value(3), c.value(4),
-            c.value(5), c.value(6), c.value(7), c.value(8), c.value(9)};
-}
-
-CatalogueRepository::Entry fromQuery(const QSqlQuery &query)
-{
-    QStringList values;
-    for (int i = 0; i < 10; ++i)
-        values.append(query.value(i).toString());
-    return fromColumns(values);
+    return {row.text(QStringLiteral("ID号")), row.text(QStringLiteral("名称")), row.text(QStringLiteral("常用量")),
+            row.text(QStringLiteral("单位")), row.text(QStringLiteral("单价")), row.text(QStringLiteral("拼音")),
+            row.text(QStringLiteral("用法")), row.text(QStringLiteral("分类")), row.text(QStringLiteral("斗位")),
+            row.text(QStringLiteral("查询"))};
 }
 
 SqlRow rowOf(const CatalogueRepository::Entry &entry)
@@ -78,7 +80,7 @@ CatalogueRepository::Listing &CatalogueRepository::listingOf(const QString &cate
     if (found == m_listings.end()) {
         Listing listing;
         listing.cache = std::make_unique<RowCache>(
-            m_db, QStringLiteral("select rowid, \"名称\", \"查询\", %1 from \"商品\" where %2 %3").arg(Columns, ByCategory, byName(m_db.engine())),
+            m_db, columns().cacheSelect(QStringLiteral("名称"), QStringLiteral("查询"), QStringLiteral("where %1 %2").arg(ByCategory, byName(m_db.engine()))),
             QVariantList{startsWithPattern(categoryPrefix)});
         found = m_listings.emplace(categoryPrefix, std::move(listing)).first;
     }
@@ -101,7 +103,7 @@ QList<CatalogueRepository::Entry> CatalogueRepository::find(const QString &categ
         listing.entries.clear();
         listing.entries.reserve(all.size());
         for (const RowCache::Row &row : all)
-            listing.entries.append(fromColumns(row.columns));
+            listing.entries.append(entryOf(columns().of(row.columns)));
         listing.generation = cache.generation();
     }
     if (typed.isEmpty())
@@ -115,22 +117,22 @@ QList<CatalogueRepository::Entry> CatalogueRepository::find(const QString &categ
 
 std::optional<QList<CatalogueRepository::Entry>> CatalogueRepository::list(const QString &categoryPrefix)
 {
-    QSqlQuery query = m_db.select(QStringLiteral("select %1 from \"商品\" where %2 %3").arg(Columns, ByCategory, byName(m_db.engine())),
+    QSqlQuery query = m_db.select(columns().select(QStringLiteral("where %1 %2").arg(ByCategory, byName(m_db.engine()))),
                                   {startsWithPattern(categoryPrefix)});
     if (!query.isActive())
         return std::nullopt;
     QList<Entry> entries;
     while (query.next())
-        entries.append(fromQuery(query));
+        entries.append(entryOf(columns().of(query)));
     return entries;
 }
 
 std::optional<CatalogueRepository::Entry> CatalogueRepository::byKey(const QString &key)
 {
-    QSqlQuery query = m_db.select(QStringLiteral("select %1 from \"商品\" where \"ID号\" = ?").arg(Columns), {key});
+    QSqlQuery query = m_db.select(columns().select(QStringLiteral("where \"ID号\" = ?")), {key});
     if (!query.next())
         return std::nullopt;
-    return fromQuery(query);
+    return entryOf(columns().of(query));
 }
 
 QString CatalogueRepository::readError() const

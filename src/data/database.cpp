@@ -66,7 +66,7 @@ QSqlDatabase Database::connection()
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_busyTimeoutMs));
     if (!db.open()) {
-        m_lastError = WriteResult::fromSqlError(db.lastError(), QStringLiteral("无法打开数据库“%1”").arg(QDir::toNativeSeparators(path))).message;
+        m_lastError = writeResultOf(db.lastError(), QStringLiteral("无法打开数据库“%1”").arg(QDir::toNativeSeparators(path))).message;
         return db;
     }
     registerSqlFunctions(db);
@@ -100,7 +100,7 @@ QSqlDatabase Database::openServer(QSqlDatabase db)
     if (!setup.exec(ServerSchema::searchPathStatement(m_location.schema()))
         || !setup.exec(QStringLiteral("SET lock_timeout = %1").arg(m_busyTimeoutMs))
         || !setup.exec(QStringLiteral("SET client_min_messages = warning"))) {
-        m_lastError = WriteResult::fromSqlError(setup.lastError(), QStringLiteral("无法连接数据库服务器“%1”").arg(address.displayText())).message;
+        m_lastError = writeResultOf(setup.lastError(), QStringLiteral("无法连接数据库服务器“%1”").arg(address.displayText())).message;
         db.close();
         return db;
     }
@@ -131,7 +131,7 @@ QSqlDatabase Database::startRead()
 
 void Database::readFailed(const QSqlError &error, QSqlDatabase &db)
 {
-    m_readError = WriteResult::fromSqlError(error, QStringLiteral("读取失败")).message;
+    m_readError = writeResultOf(error, QStringLiteral("读取失败")).message;
     if (m_location.isServer()) {
         m_readBusy = isServerLockTimeout(error.nativeErrorCode());
         if (isServerConnectionLost(error.nativeErrorCode()))
@@ -188,7 +188,7 @@ WriteResult Database::run(const QString &sql, const QVariantList &values)
             error = query->lastError();
         if (m_location.isServer() && isServerConnectionLost(error.nativeErrorCode()))
             forgetConnection(db);
-        return WriteResult::fromSqlError(error);
+        return writeResultOf(error);
     }
     m_rowsAffected = query->numRowsAffected();
     // The server returns the new row's id from the insert itself (asking it for lastval() would

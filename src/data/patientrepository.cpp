@@ -3,29 +3,43 @@
 #include <QSqlQuery>
 
 #include "data/database.h"
+#include "data/sqlcolumns.h"
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
 
 namespace {
 
-const QString Columns = QStringLiteral("\"序号\", \"姓名\", \"性别\", \"年龄\", \"医疗证号\", \"电话\", \"住址\", \"费别\", \"诊断\", \"过敏史\"");
-
-PatientRepository::Patient fromQuery(const QSqlQuery &query)
+const SqlColumns &columns()
 {
-    PatientRepository::Patient patient;
-    QString *fields[] = {&patient.key,     &patient.name,    &patient.sex,      &patient.birthYear, &patient.medicalCard,
-                         &patient.telephone, &patient.address, &patient.feeClass, &patient.diagnosis, &patient.allergy};
-    for (int i = 0; i < 10; ++i)
-        *fields[i] = query.value(i).toString();
-    return patient;
+    static const SqlColumns read(Tables::patients(),
+                                 {QStringLiteral("序号"), QStringLiteral("姓名"), QStringLiteral("性别"), QStringLiteral("年龄"),
+                                  QStringLiteral("医疗证号"), QStringLiteral("电话"), QStringLiteral("住址"), QStringLiteral("费别"),
+                                  QStringLiteral("诊断"), QStringLiteral("过敏史")});
+    return read;
+}
+
+// The name field's list: the name, the key as search text, and the birth year.
+const SqlColumns &listColumns()
+{
+    static const SqlColumns read(Tables::patients(), {QStringLiteral("年龄")});
+    return read;
+}
+
+PatientRepository::Patient patientOf(const QSqlQuery &query)
+{
+    const SqlColumns::Values row = columns().of(query);
+    return {row.text(QStringLiteral("序号")),   row.text(QStringLiteral("姓名")),     row.text(QStringLiteral("性别")),
+            row.text(QStringLiteral("年龄")),   row.text(QStringLiteral("医疗证号")), row.text(QStringLiteral("电话")),
+            row.text(QStringLiteral("住址")),   row.text(QStringLiteral("费别")),     row.text(QStringLiteral("诊断")),
+            row.text(QStringLiteral("过敏史"))};
 }
 
 } // namespace
 
 PatientRepository::PatientRepository(Database &db)
     : m_db(db)
-    , m_cache(db, QStringLiteral("select rowid, \"姓名\", \"序号\", \"年龄\" from \"患者信息\" order by rowid"))
+    , m_cache(db, listColumns().cacheSelect(QStringLiteral("姓名"), QStringLiteral("序号"), QStringLiteral("order by rowid")))
 {
 }
 
@@ -33,24 +47,24 @@ QList<PatientRepository::Match> PatientRepository::find(const QString &typed)
 {
     QList<Match> matches;
     for (const RowCache::Row *row : m_cache.find(typed))
-        matches.append({row->rowId, row->name, row->columns.value(0)});
+        matches.append({row->rowId, row->name, listColumns().of(row->columns).text(QStringLiteral("年龄"))});
     return matches;
 }
 
 std::optional<PatientRepository::Patient> PatientRepository::byRowId(qint64 rowId)
 {
-    QSqlQuery query = m_db.select(QStringLiteral("select %1 from \"患者信息\" where rowid = ?").arg(Columns), {rowId});
+    QSqlQuery query = m_db.select(columns().select(QStringLiteral("where rowid = ?")), {rowId});
     if (!query.next())
         return std::nullopt;
-    return fromQuery(query);
+    return patientOf(query);
 }
 
 std::optional<PatientRepository::Patient> PatientRepository::byKey(const QString &key)
 {
-    QSqlQuery query = m_db.select(QStringLiteral("select %1 from \"患者信息\" where \"序号\" = ? order by rowid limit 1").arg(Columns), {key});
+    QSqlQuery query = m_db.select(columns().select(QStringLiteral("where \"序号\" = ? order by rowid limit 1")), {key});
     if (!query.next())
         return std::nullopt;
-    return fromQuery(query);
+    return patientOf(query);
 }
 
 WriteResult PatientRepository::save(const Patient &patient)

@@ -1,13 +1,30 @@
 #include "data/picklistrepository.h"
 
 #include "data/database.h"
+#include "data/sqlcolumns.h"
 #include "data/sqldialect.h"
+#include "data/tables.h"
+
+namespace {
+
+const SqlColumns &columns()
+{
+    static const SqlColumns read(Tables::catalogue(),
+                                 {QStringLiteral("常用量"), QStringLiteral("单位"), QStringLiteral("用法"), QStringLiteral("分类")});
+    return read;
+}
+
+QString categoryOfRow(const RowCache::Row &row)
+{
+    return columns().of(row.columns).text(QStringLiteral("分类"));
+}
+
+} // namespace
 
 PickListRepository::PickListRepository(Database &db)
-    : m_cache(db,
-              QStringLiteral("select rowid, \"名称\", \"查询\", \"常用量\", \"单位\", \"用法\", \"分类\" from \"商品\" "
-                             "order by %1, rowid")
-                  .arg(SqlDialect::caseBlindOrder(db.engine(), QStringLiteral("\"名称\""))))
+    : m_cache(db, columns().cacheSelect(QStringLiteral("名称"), QStringLiteral("查询"),
+                                        QStringLiteral("order by %1, rowid")
+                                            .arg(SqlDialect::caseBlindOrder(db.engine(), QStringLiteral("\"名称\"")))))
 {
 }
 
@@ -16,9 +33,11 @@ QList<PickListRepository::Entry> PickListRepository::collect(const QString &type
 {
     QList<Entry> entries;
     for (const RowCache::Row *row : m_cache.find(typed)) {
-        const QString &category = row->columns.at(3);
+        const SqlColumns::Values read = columns().of(row->columns);
+        const QString category = read.text(QStringLiteral("分类"));
         if (keep(category))
-            entries.append({row->name, row->columns.at(0), row->columns.at(1), row->columns.at(2), category});
+            entries.append({row->name, read.text(QStringLiteral("常用量")), read.text(QStringLiteral("单位")),
+                            read.text(QStringLiteral("用法")), category});
     }
     return entries;
 }
@@ -46,7 +65,7 @@ QString PickListRepository::categoryOf(const QString &storedName)
         m_categories.clear();
         for (const RowCache::Row &row : rows) {
             if (!m_categories.contains(row.name))
-                m_categories.insert(row.name, row.columns.at(3));
+                m_categories.insert(row.name, categoryOfRow(row));
         }
         m_categoriesGeneration = m_cache.generation();
     }

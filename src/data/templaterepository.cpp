@@ -3,6 +3,7 @@
 #include <QSqlQuery>
 
 #include "data/database.h"
+#include "data/sqlcolumns.h"
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
@@ -10,12 +11,17 @@
 
 namespace {
 
-const QString Columns = QStringLiteral("\"序号\", \"名称\", \"内容\", \"拼音\", \"分类\", \"排序\"");
-
-TemplateRepository::Template fromQuery(const QSqlQuery &query, int first)
+const SqlColumns &columns()
 {
-    return {query.value(first).toString(),     query.value(first + 1).toString(), query.value(first + 2).toString(),
-            query.value(first + 3).toString(), query.value(first + 4).toString(), query.value(first + 5).toString()};
+    static const SqlColumns read(Tables::templates(), {QStringLiteral("序号"), QStringLiteral("名称"), QStringLiteral("内容"),
+                                                       QStringLiteral("拼音"), QStringLiteral("分类"), QStringLiteral("排序")});
+    return read;
+}
+
+TemplateRepository::Template templateOf(const SqlColumns::Values &row)
+{
+    return {row.text(QStringLiteral("序号")), row.text(QStringLiteral("名称")), row.text(QStringLiteral("内容")),
+            row.text(QStringLiteral("拼音")), row.text(QStringLiteral("分类")), row.text(QStringLiteral("排序"))};
 }
 
 SqlRow rowOf(const TemplateRepository::Template &entry)
@@ -47,7 +53,7 @@ RowCache &TemplateRepository::cacheOf(const QString &kind)
     if (found == m_caches.end()) {
         auto cache = std::make_unique<RowCache>(
             m_db,
-            QStringLiteral("select rowid, \"名称\", \"查询\", %1 from \"个人模板\" where \"分类\" = ? order by \"排序\", rowid").arg(Columns),
+            columns().cacheSelect(QStringLiteral("名称"), QStringLiteral("查询"), QStringLiteral("where \"分类\" = ? order by \"排序\", rowid")),
             QVariantList{kind});
         found = m_caches.emplace(kind, std::move(cache)).first;
     }
@@ -62,19 +68,17 @@ QList<TemplateRepository::Template> TemplateRepository::list(const QString &kind
 QList<TemplateRepository::Template> TemplateRepository::find(const QString &kind, const QString &typed)
 {
     QList<Template> found;
-    for (const RowCache::Row *row : cacheOf(kind).find(typed)) {
-        const QStringList &c = row->columns;
-        found.append({c.value(0), c.value(1), c.value(2), c.value(3), c.value(4), c.value(5)});
-    }
+    for (const RowCache::Row *row : cacheOf(kind).find(typed))
+        found.append(templateOf(columns().of(row->columns)));
     return found;
 }
 
 std::optional<TemplateRepository::Template> TemplateRepository::byKey(const QString &key)
 {
-    QSqlQuery query = m_db.select(QStringLiteral("select %1 from \"个人模板\" where \"序号\" = ?").arg(Columns), {key});
+    QSqlQuery query = m_db.select(columns().select(QStringLiteral("where \"序号\" = ?")), {key});
     if (!query.next())
         return std::nullopt;
-    return fromQuery(query, 0);
+    return templateOf(columns().of(query));
 }
 
 int TemplateRepository::count(const QString &kind)

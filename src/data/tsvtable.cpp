@@ -1,17 +1,12 @@
 #include "data/tsvtable.h"
 
-#include <QFile>
+#include "text/tabseparated.h"
 
 TsvTable TsvTable::fromText(const QString &text)
 {
     TsvTable table;
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (QString line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        if (line.isEmpty())
-            continue;
-        const QStringList cells = line.split(QLatin1Char('\t'));
+    for (const TabSeparated::Line &line : TabSeparated::lines(text)) {
+        const QStringList &cells = line.cells;
         if (table.m_header.isEmpty())
             table.m_header = cells;
         else
@@ -22,10 +17,7 @@ TsvTable TsvTable::fromText(const QString &text)
 
 TsvTable TsvTable::fromFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return fromText(QString::fromUtf8(file.readAll()));
+    return fromText(TabSeparated::readText(path));
 }
 
 QString TsvTable::value(int row, const QString &column) const

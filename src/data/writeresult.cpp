@@ -23,11 +23,6 @@ enum SqliteCode {
 
 } // namespace
 
-WriteResult WriteResult::tooLong(const QString &field, int width)
-{
-    return failure(QStringLiteral("保存失败：“%1”的内容超过了%2个字符，请缩短后再保存。").arg(field).arg(width));
-}
-
 QString describeDatabaseProblem(int sqliteCode, const QString &text)
 {
     const QString lower = text.toLower();
@@ -110,7 +105,7 @@ bool isServerConnectionLost(const QString &sqlState)
     return sqlState.startsWith(QLatin1String("08")) || sqlState.startsWith(QLatin1String("57P"));
 }
 
-WriteResult WriteResult::fromSqlError(const QSqlError &error, const QString &action)
+WriteResult writeResultOf(const QSqlError &error, const QString &action)
 {
     QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
     // SQLite's codes are numbers of at most four digits; the server answers with a five-character SQLSTATE.
@@ -123,32 +118,25 @@ WriteResult WriteResult::fromSqlError(const QSqlError &error, const QString &act
         static const QRegularExpression serverWidth(QStringLiteral(R"re(violates check constraint "(.+) <= (\d+)")re"));
         const QRegularExpressionMatch width = serverWidth.match(text);
         if (width.hasMatch())
-            return failure(QStringLiteral("%1：“%2”的内容超过了%3个字符，请缩短后再保存。").arg(action, width.captured(1), width.captured(2)),
+            return WriteResult::failure(QStringLiteral("%1：“%2”的内容超过了%3个字符，请缩短后再保存。").arg(action, width.captured(1), width.captured(2)),
                            text);
         if (state.startsWith(QLatin1String("22007")) || state.startsWith(QLatin1String("22008"))) {
             static const QRegularExpression badDate(QStringLiteral(R"re("([^"]*)")re"));
-            return failure(QStringLiteral("%1：“%2”不是有效的日期（格式应为yyyy-mm-dd）。").arg(action, badDate.match(text).captured(1)), text);
+            return WriteResult::failure(QStringLiteral("%1：“%2”不是有效的日期（格式应为yyyy-mm-dd）。").arg(action, badDate.match(text).captured(1)), text);
         }
-        return failure(action + QStringLiteral("：") + describeServerProblem(state, text), text);
+        return WriteResult::failure(action + QStringLiteral("：") + describeServerProblem(state, text), text);
     }
     static const QRegularExpression widthCheck(QStringLiteral(R"re(CHECK constraint failed: length\("([^"]+)"\) <= (\d+))re"));
     const QRegularExpressionMatch width = widthCheck.match(text);
     if (width.hasMatch())
-        return failure(QStringLiteral("%1：“%2”的内容超过了%3个字符，请缩短后再保存。")
+        return WriteResult::failure(QStringLiteral("%1：“%2”的内容超过了%3个字符，请缩短后再保存。")
                            .arg(action, width.captured(1), width.captured(2)),
                        text);
     static const QRegularExpression dateCheck(QStringLiteral(R"re(CHECK constraint failed: "?([^\s"]+)"?)re"));
     const QRegularExpressionMatch date = dateCheck.match(text);
     if (date.hasMatch())
-        return failure(QStringLiteral("%1：“%2”不是有效的日期（格式应为yyyy-mm-dd）。").arg(action, date.captured(1)), text);
+        return WriteResult::failure(QStringLiteral("%1：“%2”不是有效的日期（格式应为yyyy-mm-dd）。").arg(action, date.captured(1)), text);
     bool numeric = false;
     const int code = error.nativeErrorCode().toInt(&numeric);
-    return failure(action + QStringLiteral("：") + describeDatabaseProblem(numeric ? code : 0, text), text);
-}
-
-QString WriteResult::fullText() const
-{
-    if (detail.isEmpty())
-        return message;
-    return message + QStringLiteral("\n\n详细信息：") + detail;
+    return WriteResult::failure(action + QStringLiteral("：") + describeDatabaseProblem(numeric ? code : 0, text), text);
 }

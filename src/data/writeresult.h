@@ -2,27 +2,14 @@
 
 #include <QString>
 
+#include "base/writeresult.h"
+
 class QSqlError;
 
-// The outcome of a write. A refused write always carries a message a clinic user can read, and
-// the database's own technical text as a detail for whoever maintains the computer.
-struct WriteResult
-{
-    bool ok = true;
-    QString message;
-    QString detail;
-
-    static WriteResult success() { return {}; }
-    static WriteResult failure(const QString &message, const QString &detail = QString()) { return {false, message, detail}; }
-    // A text longer than its field, named as the user knows it.
-    static WriteResult tooLong(const QString &field, int width);
-    // Turns a database error into Chinese: the field a too-long value hit, a full disk, a file
-    // another computer holds, a read-only or damaged file …; `action` begins the message.
-    static WriteResult fromSqlError(const QSqlError &error, const QString &action = QStringLiteral("保存失败"));
-
-    // The message followed by the technical detail, for a message box.
-    QString fullText() const;
-};
+// A database error in Chinese: the field a too-long value hit, a full disk, a file another
+// computer holds, a read-only or damaged file …; `action` begins the message, the database's own
+// text is the detail.
+WriteResult writeResultOf(const QSqlError &error, const QString &action = QStringLiteral("保存失败"));
 
 // The Chinese wording of a database problem (without the action), from SQLite's code and text.
 QString describeDatabaseProblem(int sqliteCode, const QString &text);

@@ -1,5 +1,6 @@
 #include "maintenance/templaterules.h"
 
+#include "data/templatekinds.h"
 #include "prescription/bodytext.h"
 #include "records/medicalrecordtext.h"
 
@@ -22,30 +23,6 @@ QString trimmedSpaces(const QString &text)
 
 namespace TemplateRules {
 
-const QString &personalSet()
-{
-    static const QString kind = QStringLiteral("个人组套");
-    return kind;
-}
-
-const QString &herbalFormula()
-{
-    static const QString kind = QStringLiteral("中药方剂");
-    return kind;
-}
-
-const QString &recordPhrase()
-{
-    static const QString kind = QStringLiteral("病历模板");
-    return kind;
-}
-
-const QStringList &kinds()
-{
-    static const QStringList all = {personalSet(), herbalFormula(), recordPhrase()};
-    return all;
-}
-
 QString tidy(const QString &content)
 {
     // Until nothing changes: spaces after the last line break hide a further empty line.
@@ -63,7 +40,7 @@ QString tidy(const QString &content)
 StoredContent forSaving(const QString &kind, const QString &content)
 {
     QString text = MedicalRecordText::withoutSectionMark(tidy(content));
-    if (kind != herbalFormula())
+    if (kind != TemplateKinds::herbalFormula())
         return {text, int(text.size())};
     text.replace(QStringLiteral("克"), QStringLiteral("g"));
     text.replace(QStringLiteral("、"), QStringLiteral(" "));

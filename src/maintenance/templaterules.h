@@ -3,18 +3,9 @@
 #include <QString>
 #include <QStringList>
 
-// How a template of table 个人模板 is stored: its three kinds, the tidying every content gets,
-// the herb layout of a formula, and the order value a new template is proposed.
+// How a template of table 个人模板 is stored (its kinds are TemplateKinds): the tidying every
+// content gets, the herb layout of a formula, and the order value a new template is proposed.
 namespace TemplateRules {
-
-// "个人组套": pieces of a Western prescription body.
-const QString &personalSet();
-// "中药方剂": herbal formulas, laid out three herbs to a line.
-const QString &herbalFormula();
-// "病历模板": phrases of the medical record.
-const QString &recordPhrase();
-// The three kinds, in the order of the window's option buttons.
-const QStringList &kinds();
 
 // Leading and trailing spaces and trailing empty lines (CR LF) removed.
 QString tidy(const QString &content);

@@ -1,5 +1,7 @@
 #include "prescription/drugcategories.h"
 
+#include "data/templatekinds.h"
+
 QString storedKind(PrescriptionKind kind)
 {
     return kind == PrescriptionKind::Chinese ? QStringLiteral("中") : QStringLiteral("西");
@@ -16,7 +18,7 @@ const QStringList &DrugCategories::captions()
         QStringLiteral("抗生素"), QStringLiteral("输液"), QStringLiteral("心血管"), QStringLiteral("呼吸"), QStringLiteral("消化"),
         QStringLiteral("神经"), QStringLiteral("内分泌"), QStringLiteral("解热镇痛"), QStringLiteral("维生素激素"), QStringLiteral("外用"),
         QStringLiteral("中成药"), QStringLiteral("其他"), QStringLiteral("收费项目"), QStringLiteral("用法"), QStringLiteral("中药"),
-        QStringLiteral("中药方剂"), QStringLiteral("个人组套"),
+        TemplateKinds::herbalFormula(), TemplateKinds::personalSet(),
     };
     return list;
 }

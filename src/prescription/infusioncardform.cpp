@@ -29,14 +29,13 @@ void rule(PrinterCanvas &canvas, double x1, double y1, double x2, double y2)
 
 } // namespace
 
-InfusionCardForm::InfusionCardForm(const PrescriptionSheet &sheet, const QString &leftMargin, const QString &topMargin)
+InfusionCardForm::InfusionCardForm(const PrescriptionSheet &sheet, const Margins &margins)
     : m_date(sheet.field(PrescriptionSheet::Date))
     , m_name(sheet.field(PrescriptionSheet::Name))
     , m_sex(sheet.field(PrescriptionSheet::Sex))
     , m_age(sheet.field(PrescriptionSheet::Age))
     , m_diagnosis(sheet.field(PrescriptionSheet::Diagnosis))
-    , m_leftMargin(leftMargin)
-    , m_topMargin(topMargin)
+    , m_margins(margins)
     , m_lines(LineBreaks::shown(sheet.cardText()).split(QLatin1Char('\n')))
 {
 }
@@ -61,7 +60,7 @@ int InfusionCardForm::rowsUsed() const
 
 void InfusionCardForm::draw(PrinterCanvas &canvas) const
 {
-    FormOrigin::apply(canvas, m_leftMargin, m_topMargin, DesignedMarginMillimetres);
+    FormOrigin::apply(canvas, m_margins.left, m_margins.top, DesignedMarginMillimetres);
 
     canvas.setFont({QStringLiteral("宋体"), 18, true});
     printAt(canvas, 50, 8, QStringLiteral("输液注射卡"));

@@ -5,6 +5,7 @@
 
 #include "print/printercanvas.h"
 #include "print/printjob.h"
+#include "settings/margins.h"
 
 class PrescriptionSheet;
 
@@ -18,7 +19,7 @@ public:
     static constexpr int TableRows = 20;
 
     // Copies the date, name, sex, age and diagnosis fields and the card text of the sheet.
-    InfusionCardForm(const PrescriptionSheet &sheet, const QString &leftMargin, const QString &topMargin);
+    InfusionCardForm(const PrescriptionSheet &sheet, const Margins &margins);
 
     // The card lines as the card box displays them; by default the card text cut at its line
     // breaks. The window may hand over the lines its box shows (wrapped lines count as lines).
@@ -39,7 +40,6 @@ private:
     QString m_sex;
     QString m_age;
     QString m_diagnosis;
-    QString m_leftMargin;
-    QString m_topMargin;
+    Margins m_margins;
     QStringList m_lines;
 };

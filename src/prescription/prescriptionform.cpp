@@ -7,7 +7,6 @@
 #include "prescription/printdecision.h"
 #include "print/formorigin.h"
 #include "print/recordingcanvas.h"
-#include "text/amount.h"
 #include "text/linebreaks.h"
 #include "text/textboxwrap.h"
 
@@ -65,16 +64,13 @@ PrescriptionForm::PrescriptionForm(const PrescriptionSheet &sheet, const Setting
     , m_placement(sheet.bodyPlacement())
     , m_doses(sheet.doses())
     , m_organisationName(settings.organisationName)
-    , m_leftMargin(settings.leftMargin)
-    , m_topMargin(settings.topMargin)
+    , m_margins(settings.margins)
 {
     for (int i = 0; i < PrescriptionSheet::FieldCount; ++i)
         m_fields.append(sheet.field(i));
 
-    const QString fontName = settings.bodyFontName.trimmed();
-    m_bodyFont.name = fontName.isEmpty() ? SheetGeometry::boxFontName() : fontName;
-    const double size = double(Amount::leadingNumber(settings.bodyFontSize).millionths()) / double(Amount::Scale);
-    m_bodyFont.pointSize = size > 0 ? size : DefaultBodyFontSize;
+    m_bodyFont.name = settings.bodyFont.nameOr(SheetGeometry::boxFontName());
+    m_bodyFont.pointSize = settings.bodyFont.pointSizeOr(DefaultBodyFontSize);
     m_bodyFont.bold = false;
 
     m_bodyLines = bodyDisplayLines(sheet.body(), m_placement);
@@ -98,7 +94,7 @@ QStringList PrescriptionForm::bodyDisplayLines(const QString &body, SheetGeometr
 
 void PrescriptionForm::draw(PrinterCanvas &canvas) const
 {
-    FormOrigin::apply(canvas, m_leftMargin, m_topMargin, DesignedMarginMillimetres);
+    FormOrigin::apply(canvas, m_margins.left, m_margins.top, DesignedMarginMillimetres);
     drawSheet(canvas);
     drawBody(canvas);
 }

@@ -7,6 +7,8 @@
 #include "prescription/sheetgeometry.h"
 #include "print/printercanvas.h"
 #include "print/printjob.h"
+#include "settings/fontspec.h"
+#include "settings/margins.h"
 
 class PrescriptionSheet;
 
@@ -17,14 +19,12 @@ class PrescriptionSheet;
 class PrescriptionForm
 {
 public:
-    // The settings the printout reads, as their texts.
+    // The settings the printout reads.
     struct Settings
     {
         QString organisationName; // 单位名称
-        QString leftMargin;       // 左边距, millimetres
-        QString topMargin;        // 上边距, millimetres
-        QString bodyFontName;     // 处方字体; empty means 宋体
-        QString bodyFontSize;     // 处方字号; empty, 0 or not a number means 14
+        Margins margins;          // 左边距, 上边距
+        FontSpec bodyFont;        // 处方字体 (none: 宋体), 处方字号 (none: 14)
     };
 
     static constexpr double PrintScale = 1.2;
@@ -51,7 +51,7 @@ public:
     PrescriptionForm(const PrescriptionSheet &sheet, const Settings &settings);
 
     // The lines printed for the body, as the body box displays them (a wrapped paragraph is
-    // several lines). The window may hand over the lines its box shows instead.
+    // several lines); other lines may be handed over, each printed as one line.
     QStringList bodyLines() const { return m_bodyLines; }
     void setBodyLines(const QStringList &lines);
     // The display lines of a body in the body box of that placement (宋体 10.5 pt at the box's
@@ -89,8 +89,7 @@ private:
     SheetGeometry::BodyPlacement m_placement = SheetGeometry::BodyPlacement::Western;
     QString m_doses;
     QString m_organisationName;
-    QString m_leftMargin;
-    QString m_topMargin;
+    Margins m_margins;
     PrinterCanvas::Font m_bodyFont;
     QStringList m_bodyLines;
     bool m_secondSignature = false;

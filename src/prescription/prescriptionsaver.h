@@ -22,6 +22,10 @@ public:
         Outcome outcome = Outcome::Saved;
         WriteResult write;
         bool saved() const { return outcome == Outcome::Saved; }
+        // What the user is told when the save did not happen: a missing name as a notice, a
+        // refused write as a warning with the database's reason.
+        bool isNotice() const { return outcome == Outcome::NameMissing; }
+        QString message() const { return isNotice() ? write.message : write.fullText(); }
     };
 
     PrescriptionSaver(ArchiveRepository &archive, PatientRepository &patients, std::function<QDate()> today);

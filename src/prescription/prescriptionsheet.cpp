@@ -93,10 +93,15 @@ void PrescriptionSheet::setBody(const QString &body)
 {
     if (m_body == body)
         return;
+    const QString cardBefore = InfusionCardLines::fromBody(m_body);
     m_body = body;
     emit bodyChanged();
-    if (!isLoading())
-        setCardText(InfusionCardLines::fromBody(m_body));
+    if (isLoading())
+        return;
+    // A card the nurse typed is kept until the body's infusion lines change.
+    const QString card = InfusionCardLines::fromBody(m_body);
+    if (card != cardBefore)
+        setCardText(card);
 }
 
 int PrescriptionSheet::layOutHerbs()

@@ -86,7 +86,8 @@ public:
 
     // Lines separated by CR LF, as stored.
     QString body() const { return m_body; }
-    // A change of the body rebuilds the infusion-card text, except while loading.
+    // A change of the body's infusion lines rebuilds the infusion-card text (except while loading);
+    // other changes keep the card as it is, typed or not.
     void setBody(const QString &body);
     // A Chinese body laid out three herbs to a line, as it is before it is stored; returns where
     // the caret belongs in it, or -1 for a Western body (left as it is).

@@ -28,15 +28,6 @@ const QList<Substitution> &substitutions()
 
 } // namespace
 
-QStringList CjkFonts::substitutesFor(const QString &windowsFamily)
-{
-    for (const Substitution &substitution : substitutions()) {
-        if (substitution.windowsFamilies.contains(windowsFamily, Qt::CaseInsensitive))
-            return substitution.installed;
-    }
-    return {};
-}
-
 void CjkFonts::installSubstitutions()
 {
     for (const Substitution &substitution : substitutions()) {

@@ -11,8 +11,6 @@ public:
     static QString song() { return QStringLiteral("宋体"); }
     static QString hei() { return QStringLiteral("黑体"); }
 
-    // The installed families tried for a Windows font name, best first.
-    static QStringList substitutesFor(const QString &windowsFamily);
     // Called once at start-up, before any window or printout uses a font.
     static void installSubstitutions();
 };

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QString>
-
 class PrinterCanvas;
 
 // Where a form's origin lies for the margin pair of the settings. Each form is drawn for one
@@ -10,12 +8,7 @@ class PrinterCanvas;
 class FormOrigin
 {
 public:
-    // A margin setting in millimetres: the number its text begins with ("12", " 7.5", "12mm" reads
-    // 12), as the settings have always been read. A text that does not begin with a number counts
-    // as 0, which puts the form as close to the printable area's corner as the settings allow.
-    static double millimetres(const QString &margin);
-
-    // ScaleLeft := designed × 56.7 − left × 56.7 and ScaleTop likewise, in twips.
-    static void apply(PrinterCanvas &canvas, const QString &leftMargin, const QString &topMargin,
-                      double designedMillimetres);
+    // ScaleLeft := designed × 56.7 − left × 56.7 and ScaleTop likewise, in twips; margins in
+    // millimetres.
+    static void apply(PrinterCanvas &canvas, double leftMargin, double topMargin, double designedMillimetres);
 };

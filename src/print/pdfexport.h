@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "data/writeresult.h"
+#include "base/writeresult.h"
 #include "print/printjob.h"
 
 // Saves a printout as a PDF file: the whole sheet is the printable area, at the resolution of a

@@ -1,9 +1,10 @@
 #include "print/pdftextrepair.h"
 
-#include <QFile>
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
+#include "text/tabseparated.h"
 
 namespace {
 
@@ -11,11 +12,8 @@ const QHash<char16_t, char16_t> &equivalents()
 {
     static const QHash<char16_t, char16_t> table = [] {
         QHash<char16_t, char16_t> pairs;
-        QFile file(QStringLiteral(":/print/radical_equivalents.txt"));
-        if (!file.open(QIODevice::ReadOnly))
-            return pairs;
-        for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-            const QStringList fields = line.split(QLatin1Char('\t'));
+        for (const TabSeparated::Line &line : TabSeparated::lines(TabSeparated::readText(QStringLiteral(":/print/radical_equivalents.txt")))) {
+            const QStringList &fields = line.cells;
             if (fields.size() == 2 && fields.at(0).size() == 1 && fields.at(1).size() == 1)
                 pairs.insert(fields.at(0).at(0).unicode(), fields.at(1).at(0).unicode());
         }

@@ -17,21 +17,9 @@ QRect twipsRect(int left, int top, int width, int height)
     return QRect(twips(left), twips(top), twips(width), twips(height));
 }
 
-QPoint childWindowPosition(const QSize &area, const QSize &own)
-{
-    const int left = (area.width() - own.width()) / 2 - twips(150);
-    const int top = (area.height() - own.height()) / 2 - twips(450);
-    return QPoint(qMax(0, left), qMax(0, top));
-}
-
 double millimetresToTwips(double millimetres)
 {
     return millimetres * TwipsPerMillimetre;
-}
-
-double twipsToMillimetres(double value)
-{
-    return value / TwipsPerMillimetre;
 }
 
 double twipsToDevicePixels(double value, double dotsPerInch)

@@ -12,14 +12,10 @@ QSize twipsSize(int width, int height);
 // A control's left, top, width and height given in twips.
 QRect twipsRect(int left, int top, int width, int height);
 
-// Places a child window over its parent area: centred, shifted 150 twips left and 450 up.
-QPoint childWindowPosition(const QSize &area, const QSize &own);
-
 // The program's own conversion for paper measures: 1 mm is 56.7 twips exactly (not 1440 / 25.4),
 // so margins and the log book's millimetre layout land where the forms always put them.
 inline constexpr double TwipsPerMillimetre = 56.7;
 double millimetresToTwips(double millimetres);
-double twipsToMillimetres(double value);
 
 // Twips to the pixels of a device with the given resolution, and back.
 double twipsToDevicePixels(double value, double dotsPerInch);

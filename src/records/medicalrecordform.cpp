@@ -53,11 +53,10 @@ const QStringList &MedicalRecordForm::captions()
 }
 
 MedicalRecordForm::MedicalRecordForm(const QStringList &sections, const Header &header, const QString &physician,
-                                     const QString &leftMargin, const QString &topMargin)
+                                     const Margins &margins)
     : m_header(header)
     , m_physician(physician)
-    , m_leftMargin(leftMargin)
-    , m_topMargin(topMargin)
+    , m_margins(margins)
 {
     for (int i = 0; i < SectionCount; ++i) {
         m_sections.append(sections.value(i));
@@ -125,7 +124,7 @@ QStringList MedicalRecordForm::treatmentLines() const
 
 void MedicalRecordForm::draw(PrinterCanvas &canvas) const
 {
-    FormOrigin::apply(canvas, m_leftMargin, m_topMargin, DesignedMarginMillimetres);
+    FormOrigin::apply(canvas, m_margins.left, m_margins.top, DesignedMarginMillimetres);
     int page = 1;
     drawFrame(canvas, page);
 

@@ -7,6 +7,7 @@
 
 #include "print/printercanvas.h"
 #include "print/printjob.h"
+#include "settings/margins.h"
 
 // The outpatient medical record on ruled paper. Every page has a frame: the title, the visit
 // time, the patient's line and address, a double rule, 21 ruled lines and a footer with the
@@ -56,7 +57,7 @@ public:
     // The nine section texts in order (missing ones count as empty). Until set otherwise, the
     // display lines of a section are its text cut at its line breaks.
     MedicalRecordForm(const QStringList &sections, const Header &header, const QString &physician,
-                      const QString &leftMargin, const QString &topMargin);
+                      const Margins &margins);
 
     QString section(Section section) const { return m_sections.value(section); }
     // The lines a section's box shows (a paragraph the box wraps is several lines). Printing reads
@@ -90,6 +91,5 @@ private:
     QList<QStringList> m_lines;
     Header m_header;
     QString m_physician;
-    QString m_leftMargin;
-    QString m_topMargin;
+    Margins m_margins;
 };

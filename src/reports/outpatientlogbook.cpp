@@ -1,6 +1,5 @@
 #include "reports/outpatientlogbook.h"
 
-#include "print/formorigin.h"
 #include "print/printercanvas.h"
 
 namespace {
@@ -26,8 +25,8 @@ void OutpatientLogBook::draw(PrinterCanvas &canvas, const QList<OutpatientLogRep
                              const Options &options)
 {
     canvas.setUnits(PrinterCanvas::Units::Millimetres);
-    canvas.setScaleLeft(-FormOrigin::millimetres(options.leftMargin));
-    canvas.setScaleTop(10 - FormOrigin::millimetres(options.topMargin));
+    canvas.setScaleLeft(-options.margins.left);
+    canvas.setScaleTop(10 - options.margins.top);
     canvas.setOrientation(QPageLayout::Landscape);
     canvas.setDrawWidth(1);
     if (!visits.isEmpty()) {

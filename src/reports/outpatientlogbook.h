@@ -5,6 +5,7 @@
 
 #include "data/outpatientlogrepository.h"
 #include "print/printjob.h"
+#include "settings/margins.h"
 
 class PrinterCanvas;
 
@@ -18,11 +19,9 @@ public:
 
     struct Options
     {
-        // The margin boxes as typed, in millimetres; a text without a leading number counts as 0.
-        // A point (x, y) of the layout lands x + left from the printable area's left edge and
-        // y + top − 10 from its top edge.
-        QString leftMargin;
-        QString topMargin;
+        // The margin boxes as read. A point (x, y) of the layout lands x + left from the printable
+        // area's left edge and y + top − 10 from its top edge.
+        Margins margins;
         QString physician;
     };
 

@@ -5,7 +5,7 @@
 #include <QMap>
 #include <QString>
 
-#include "data/writeresult.h"
+#include "base/writeresult.h"
 #include "spreadsheet/biffrecords.h"
 
 class SharedStringTable;

@@ -1,7 +1,8 @@
 #include "text/pinyinreadings.h"
 
-#include <QFile>
 #include <QStringView>
+
+#include "text/tabseparated.h"
 
 PinyinReadings::PinyinReadings()
     : m_bmp(0x10000, 0)
@@ -10,20 +11,15 @@ PinyinReadings::PinyinReadings()
 
 const PinyinReadings &PinyinReadings::shipped()
 {
-    static const PinyinReadings readings = [] {
-        QFile file(QStringLiteral(":/text/pinyin_readings.txt"));
-        file.open(QIODevice::ReadOnly);
-        return fromText(QString::fromUtf8(file.readAll()));
-    }();
+    static const PinyinReadings readings = fromText(TabSeparated::readText(QStringLiteral(":/text/pinyin_readings.txt")));
     return readings;
 }
 
 PinyinReadings PinyinReadings::fromText(const QString &text)
 {
     PinyinReadings readings;
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (const QString &rawLine : lines) {
-        const QString line = rawLine.trimmed();
+    for (const TabSeparated::Line &read : TabSeparated::lines(text)) {
+        const QString line = read.text.trimmed();
         const qsizetype tab = line.indexOf(QLatin1Char('\t'));
         if (tab <= 0)
             continue;

@@ -1,7 +1,8 @@
 #include "text/pinyintables.h"
 
-#include <QFile>
 #include <QSet>
+
+#include "text/tabseparated.h"
 
 PinyinTables::PinyinTables()
     : m_entries(0x10000, 0)
@@ -12,20 +13,15 @@ PinyinTables::PinyinTables()
 
 const PinyinTables &PinyinTables::shipped()
 {
-    static const PinyinTables tables = [] {
-        QFile file(QStringLiteral(":/text/pinyin_tables.txt"));
-        file.open(QIODevice::ReadOnly);
-        return fromText(QString::fromUtf8(file.readAll()));
-    }();
+    static const PinyinTables tables = fromText(TabSeparated::readText(QStringLiteral(":/text/pinyin_tables.txt")));
     return tables;
 }
 
 PinyinTables PinyinTables::fromText(const QString &text)
 {
     PinyinTables tables;
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (const QString &rawLine : lines) {
-        const QString line = rawLine.trimmed();
+    for (const TabSeparated::Line &read : TabSeparated::lines(text)) {
+        const QString line = read.text.trimmed();
         const int tab = line.indexOf(QLatin1Char('\t'));
         if (tab < 0)
             continue;

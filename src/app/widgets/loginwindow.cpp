@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "app/passwordcheck.h"
 #include "print/units.h"
+#include "settings/passwordcheck.h"
 
 namespace {
 

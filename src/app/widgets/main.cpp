@@ -11,8 +11,8 @@
 #include "app/installationprefix.h"
 #include "app/startuproutine.h"
 #include "app/widgets/loginwindow.h"
+#include "app/widgets/mainwindow.h"
 #include "print/cjkfonts.h"
-#include "ui/widgets/mainwindow.h"
 #include "version.h"
 
 namespace {

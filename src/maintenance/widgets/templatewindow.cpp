@@ -12,6 +12,7 @@
 #include <QSignalBlocker>
 
 #include "data/tables.h"
+#include "data/templatekinds.h"
 #include "maintenance/templaterules.h"
 #include "print/cjkfonts.h"
 #include "print/units.h"
@@ -44,7 +45,7 @@ void label(const QString &caption, QWidget *parent, int left, int top)
 TemplateWindow::TemplateWindow(TemplateRepository &templates, QWidget *parent)
     : QWidget(parent)
     , m_templates(templates)
-    , m_kind(TemplateRules::personalSet())
+    , m_kind(TemplateKinds::personalSet())
     , m_list(new QListWidget(this))
     , m_name(lineBox(QStringLiteral("名称"), QStringLiteral("名称"), this, twipsRect(3480, 120, 2055, 315)))
     , m_order(lineBox(QStringLiteral("序号"), QStringLiteral("排序"), this, twipsRect(6120, 120, 675, 315)))
@@ -73,8 +74,8 @@ TemplateWindow::TemplateWindow(TemplateRepository &templates, QWidget *parent)
     m_kindFrame->setObjectName(QStringLiteral("分类"));
     m_kindFrame->setGeometry(twipsRect(120, 4530, 3915, 615));
     const int optionLefts[] = {120, 1380, 2640};
-    for (int i = 0; i < TemplateRules::kinds().size(); ++i) {
-        const QString kind = TemplateRules::kinds().at(i);
+    for (int i = 0; i < TemplateKinds::all().size(); ++i) {
+        const QString kind = TemplateKinds::all().at(i);
         auto *option = new QRadioButton(kind, m_kindFrame);
         option->setObjectName(kind);
         option->setGeometry(twipsRect(optionLefts[i], 240, 1215, 300));

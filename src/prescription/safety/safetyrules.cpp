@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 
 #include "prescription/safety/herbname.h"
+#include "text/tabseparated.h"
 
 namespace {
 
@@ -97,26 +98,19 @@ void SafetyRules::addFile(const QString &fileName, const QString &text, const QS
         return;
     }
     QString source;
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        QString line = lines.at(i);
-        if (i == 0 && line.startsWith(QChar(0xfeff)))
-            line.remove(0, 1);
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        if (line.trimmed().isEmpty())
-            continue;
+    for (const TabSeparated::Line &read : TabSeparated::lines(text)) {
+        const QString &line = read.text;
         if (line.trimmed().startsWith(QLatin1Char('#'))) {
             if (source.isEmpty())
                 source = line.trimmed().mid(1).trimmed();
             continue;
         }
-        QStringList cells = line.split(QLatin1Char('\t'));
+        QStringList cells = read.cells;
         for (QString &cell : cells)
             cell = cell.trimmed();
         const QString problem = addRow(fileName, cells, source.isEmpty() ? origin : source);
         if (!problem.isEmpty())
-            m_problems.append(QStringLiteral("%1 第%2行：%3").arg(origin, QString::number(i + 1), problem));
+            m_problems.append(QStringLiteral("%1 第%2行：%3").arg(origin, QString::number(read.number), problem));
     }
 }
 

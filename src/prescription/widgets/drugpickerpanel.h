@@ -20,7 +20,6 @@ public:
     DrugPickerPanel(DrugPickList &list, QWidget *parent = nullptr);
 
     QLineEdit *searchBox() const { return m_search; }
-    QListView *resultList() const { return m_results; }
     // The texts the result list shows, in order.
     QStringList resultTexts() const;
     int currentCategory() const { return m_category; }

@@ -37,8 +37,6 @@ public:
     void hideMenu();
 
     QLineEdit *nameFilter() const { return m_name; }
-    QLineEdit *fromDate() const { return m_from; }
-    QLineEdit *toDate() const { return m_to; }
     QListWidget *list() const { return m_list; }
     QFrame *menu() const { return m_menu; }
 

@@ -21,11 +21,7 @@ class PaperView : public QWidget
 public:
     PaperView(PrescriptionSheet &sheet, PatientEntry &entry, QWidget *parent = nullptr);
 
-    QPlainTextEdit *body() const { return m_body; }
     QLineEdit *field(int field) const { return m_fields.value(field); }
-    QListWidget *patientList() const { return m_patients; }
-    QListWidget *diagnosisList() const { return m_diagnoses; }
-    QListWidget *addressList() const { return m_addresses; }
 
     void setOrganisation(const QString &name);
     void hidePickLists();

@@ -13,19 +13,16 @@
 #include <QTimer>
 #include <QToolButton>
 
-#include "app/clinicsettings.h"
-#include "data/archiverepository.h"
+#include "data/templatekinds.h"
 #include "prescription/infusioncardform.h"
 #include "prescription/patiententry.h"
 #include "prescription/pickinsertion.h"
 #include "prescription/prescriptionform.h"
+#include "prescription/prescriptiondocument.h"
 #include "prescription/prescriptionhistory.h"
-#include "prescription/prescriptionlifecycle.h"
-#include "prescription/prescriptionpricer.h"
 #include "prescription/prescriptionsafety.h"
 #include "prescription/prescriptionsheet.h"
 #include "prescription/printdecision.h"
-#include "prescription/settlement.h"
 #include "prescription/widgets/drugpickerpanel.h"
 #include "prescription/widgets/historypanel.h"
 #include "prescription/widgets/paperview.h"
@@ -34,8 +31,10 @@
 #include "prescription/widgets/safetystrip.h"
 #include "print/units.h"
 #include "print/widgets/printservice.h"
+#include "settings/clinicsettings.h"
 #include "text/linebreaks.h"
 #include "text/textboxlines.h"
+#include "ui/widgets/refusalmessage.h"
 
 namespace {
 
@@ -52,10 +51,10 @@ const UsageButton UsageButtons[] = {{u"静脉滴注", 60, 720},  {u"静脉推注
 
 } // namespace
 
-PrescriptionWindow::PrescriptionWindow(const PrescriptionServices &services, QWidget *parent)
+PrescriptionWindow::PrescriptionWindow(PrescriptionDocument &document, QWidget *parent)
     : QWidget(parent)
-    , m_services(services)
-    , m_sheet(std::make_unique<PrescriptionSheet>())
+    , m_document(document)
+    , m_sheet(document.sheet())
     , m_prompts(PrintPrompts::dialogs(this))
     , m_print(PrintService::systemPrinters(), m_prompts)
 {
@@ -64,22 +63,11 @@ PrescriptionWindow::PrescriptionWindow(const PrescriptionServices &services, QWi
     // The designed client area, and a strip of safety warnings under it.
     setFixedSize(twipsSize(15015, 9495 + 420));
 
-    const auto today = [this] { return m_services.now().date(); };
-    m_lifecycle = std::make_unique<PrescriptionLifecycle>(
-        *m_sheet, m_services.now,
-        [this](const QDateTime &now) { return m_services.archive.freshId(m_services.installationPrefix, now); },
-        [this] {
-            ClinicSettings &settings = m_services.settings;
-            return SheetDefaults{settings.value(Setting::Physician), settings.value(Setting::Dispenser),
-                                 settings.value(Setting::Department), settings.value(Setting::FeeClass)};
-        });
-    m_pickList = std::make_unique<DrugPickList>(m_services.pickList, m_services.templates);
-    m_entry = std::make_unique<PatientEntry>(*m_sheet, m_services.patients, m_services.diagnoses, m_services.addresses, today);
-    m_pricer = std::make_unique<PrescriptionPricer>(m_services.catalogue);
-    m_saver = std::make_unique<PrescriptionSaver>(m_services.archive, m_services.patients, today);
-    m_settlement = std::make_unique<Settlement>(*m_sheet, *m_pricer, *m_saver, m_services.statistics);
-    m_history = std::make_unique<PrescriptionHistory>(m_services.archive, m_services.statistics);
-    m_safety = std::make_unique<PrescriptionSafety>(SafetyRules::load(m_services.safetyRulesFolder), m_services.pickList);
+    const PrescriptionServices &services = m_document.services();
+    const auto today = [this] { return m_document.services().now().date(); };
+    m_pickList = std::make_unique<DrugPickList>(services.pickList, services.templates);
+    m_entry = std::make_unique<PatientEntry>(m_sheet, services.patients, services.diagnoses, services.addresses, today);
+    m_safety = std::make_unique<PrescriptionSafety>(SafetyRules::load(services.safetyRulesFolder), services.pickList);
 
     m_toolbar = new PrescriptionToolbar(this);
     m_toolbar->move(twips(60), 0);
@@ -96,18 +84,18 @@ PrescriptionWindow::PrescriptionWindow(const PrescriptionServices &services, QWi
     connect(m_picker, &DrugPickerPanel::categoryPressed, this, &PrescriptionWindow::pressCategory);
     connect(m_picker, &DrugPickerPanel::picked, this, &PrescriptionWindow::pick);
 
-    m_historyPanel = new HistoryPanel(*m_history, today, this, this);
+    m_historyPanel = new HistoryPanel(m_document.history(), today, this, this);
     m_historyPanel->move(0, twips(6420));
     connect(m_historyPanel, &HistoryPanel::reopenRequested, this, &PrescriptionWindow::reopen);
     connect(m_historyPanel, &HistoryPanel::deleteRequested, this, &PrescriptionWindow::deleteOnScreen);
     connect(m_historyPanel, &HistoryPanel::patientHistoryRequested, this,
-            [this] { m_historyPanel->patientHistory(m_sheet->field(PrescriptionSheet::Name)); });
+            [this] { m_historyPanel->patientHistory(m_sheet.field(PrescriptionSheet::Name)); });
 
-    m_paper = new PaperView(*m_sheet, *m_entry, this);
+    m_paper = new PaperView(m_sheet, *m_entry, this);
     m_paper->move(twips(3720), twips(840));
     connect(m_picker, &DrugPickerPanel::searchFocused, m_paper, &PaperView::hidePickLists);
     connect(m_paper, &PaperView::bodyDoubleClicked, this, [this] {
-        if (const int caret = m_sheet->layOutHerbs(); caret >= 0)
+        if (const int caret = m_sheet.layOutHerbs(); caret >= 0)
             m_paper->setBodyCaret(caret);
     });
 
@@ -115,60 +103,43 @@ PrescriptionWindow::PrescriptionWindow(const PrescriptionServices &services, QWi
 
     m_safetyStrip = new SafetyStrip(this);
     m_safetyStrip->setGeometry(twipsRect(60, 9495, 14895, 400));
-    connect(m_sheet.get(), &PrescriptionSheet::bodyChanged, this, &PrescriptionWindow::scheduleSafetyCheck);
-    connect(m_sheet.get(), &PrescriptionSheet::kindChanged, this, &PrescriptionWindow::scheduleSafetyCheck);
-    connect(m_sheet.get(), &PrescriptionSheet::idChanged, this, &PrescriptionWindow::scheduleSafetyCheck);
-    connect(m_sheet.get(), &PrescriptionSheet::fieldChanged, this, [this](int field) {
+    connect(&m_sheet, &PrescriptionSheet::bodyChanged, this, &PrescriptionWindow::scheduleSafetyCheck);
+    connect(&m_sheet, &PrescriptionSheet::kindChanged, this, &PrescriptionWindow::scheduleSafetyCheck);
+    connect(&m_sheet, &PrescriptionSheet::idChanged, this, &PrescriptionWindow::scheduleSafetyCheck);
+    connect(&m_sheet, &PrescriptionSheet::fieldChanged, this, [this](int field) {
         if (field == PrescriptionSheet::Allergy || field == PrescriptionSheet::Diagnosis)
             scheduleSafetyCheck();
     });
 
+    // After a save or a settlement, wherever it was asked for: the history and the safety strip
+    // follow what is stored.
+    connect(&m_document, &PrescriptionDocument::saveAttempted, this, [this] {
+        refreshHistory();
+        checkSafety();
+    });
+
     // Window load: the first prescription of the session, the history of the last month, the
     // first category listed.
-    m_lifecycle->start();
-    m_paper->setOrganisation(m_services.settings.value(Setting::OrganisationName));
-    connect(&m_services.settings, &ClinicSettings::organisationNameSaved, m_paper, &PaperView::setOrganisation);
+    m_document.start();
+    m_paper->setOrganisation(services.settings.value(Setting::OrganisationName));
+    connect(&services.settings, &ClinicSettings::organisationNameSaved, m_paper, &PaperView::setOrganisation);
     m_historyPanel->query();
     m_picker->showCategory(0);
-    markSaved();
 }
 
-QStringList PrescriptionWindow::snapshot() const
+PrescriptionSheet &PrescriptionWindow::sheet()
 {
-    const ArchiveRecord record = PrescriptionSaver::recordOf(*m_sheet);
-    return record.fields
-        + QStringList{record.id, record.kind, record.body, record.cardText, record.medicalRecord, record.settledMark, record.doses,
-                      record.pricedSheet};
-}
-
-void PrescriptionWindow::markSaved()
-{
-    m_snapshot = snapshot();
-}
-
-void PrescriptionWindow::markStored()
-{
-    m_savedId = m_sheet->id();
-    markSaved();
-}
-
-void PrescriptionWindow::afterSave(bool saved)
-{
-    if (saved)
-        markStored();
-    refreshHistory();
-    checkSafety();
+    return m_sheet;
 }
 
 bool PrescriptionWindow::hasUnsavedChanges() const
 {
-    return snapshot() != m_snapshot;
+    return m_document.isModified();
 }
 
 bool PrescriptionWindow::mayLeaveCurrent()
 {
-    const bool typed = !m_sheet->field(PrescriptionSheet::Name).trimmed().isEmpty() || !m_sheet->body().trimmed().isEmpty();
-    if (!typed || !hasUnsavedChanges())
+    if (!m_document.holdsTyping() || !m_document.isModified())
         return true;
     QMessageBox question(QMessageBox::Question, Title, QStringLiteral("当前处方还没有保存。要先保存吗？"), QMessageBox::NoButton, this);
     QPushButton *save = question.addButton(QStringLiteral("保存"), QMessageBox::AcceptRole);
@@ -178,10 +149,8 @@ bool PrescriptionWindow::mayLeaveCurrent()
     question.exec();
     if (question.clickedButton() == static_cast<QAbstractButton *>(cancel))
         return false;
-    if (question.clickedButton() == static_cast<QAbstractButton *>(save)) {
-        PrescriptionSheet::LoadingScope loading(*m_sheet);
+    if (question.clickedButton() == static_cast<QAbstractButton *>(save))
         return saveWithLayout();
-    }
     return true;
 }
 
@@ -189,7 +158,7 @@ PrescriptionWindow::~PrescriptionWindow() = default;
 
 void PrescriptionWindow::buildRightSide()
 {
-    m_priced = new PricedSheetView(*m_sheet, this);
+    m_priced = new PricedSheetView(m_sheet, this);
     m_priced->move(twips(10080), twips(840));
 
     const struct
@@ -207,7 +176,7 @@ void PrescriptionWindow::buildRightSide()
     }
     connect(buttons[0], &QPushButton::clicked, this, &PrescriptionWindow::settle);
     connect(buttons[1], &QPushButton::clicked, this, &PrescriptionWindow::cancelSettlement);
-    connect(buttons[2], &QPushButton::clicked, this, [this] { m_sheet->sortByDrawer(); });
+    connect(buttons[2], &QPushButton::clicked, this, [this] { m_sheet.sortByDrawer(); });
     connect(buttons[3], &QPushButton::clicked, this, [this] { emit helpRequested(QStringLiteral("price")); });
 
     auto *card = new QGroupBox(QStringLiteral("输液注射卡"), this);
@@ -218,11 +187,11 @@ void PrescriptionWindow::buildRightSide()
     m_card->setGeometry(twipsRect(90, 300, 4695, 2310));
     connect(m_card, &QPlainTextEdit::textChanged, this, [this] {
         const QString text = LineBreaks::stored(m_card->toPlainText());
-        if (text != m_sheet->cardText())
-            m_sheet->setCardText(text);
+        if (text != m_sheet.cardText())
+            m_sheet.setCardText(text);
     });
-    connect(m_sheet.get(), &PrescriptionSheet::cardTextChanged, this, [this] {
-        const QString shown = LineBreaks::shown(m_sheet->cardText());
+    connect(&m_sheet, &PrescriptionSheet::cardTextChanged, this, [this] {
+        const QString shown = LineBreaks::shown(m_sheet.cardText());
         if (m_card->toPlainText() != shown)
             m_card->setPlainText(shown);
     });
@@ -247,7 +216,7 @@ void PrescriptionWindow::buildRightSide()
         button->setGeometry(twipsRect(entry.left, 30, entry.width, 300));
         connect(button, &QPushButton::clicked, this, [this, caption] {
             // A usage line goes at the end of the body, whatever the caret and the kind.
-            m_sheet->setBody(m_sheet->body() + QStringLiteral("    用法：") + caption + QStringLiteral("  每日1次\r\n\r\n"));
+            m_sheet.setBody(m_sheet.body() + QStringLiteral("    用法：") + caption + QStringLiteral("  每日1次\r\n\r\n"));
         });
     }
 }
@@ -264,7 +233,7 @@ void PrescriptionWindow::scheduleSafetyCheck()
 void PrescriptionWindow::checkSafety()
 {
     m_safetyPending = false;
-    m_safetyStrip->show(m_safety->check(*m_sheet, m_sheet->id() == m_savedId));
+    m_safetyStrip->show(m_safety->check(m_sheet, m_document.isStored()));
 }
 
 void PrescriptionWindow::mousePressEvent(QMouseEvent *event)
@@ -275,20 +244,18 @@ void PrescriptionWindow::mousePressEvent(QMouseEvent *event)
 
 void PrescriptionWindow::pressCategory(int category)
 {
-    if (m_lifecycle->selectCategory(category)) {
-        markSaved();
+    if (m_document.selectCategory(category))
         m_priced->scrollToTop();
-    }
     m_picker->showCategory(category);
     m_picker->searchBox()->setFocus();
 }
 
 void PrescriptionWindow::pick(const DrugPickList::Item &item)
 {
-    const PickInsertion::Result result = PickInsertion::apply(m_picker->currentCategory(), m_sheet->kind(), m_sheet->body(),
+    const PickInsertion::Result result = PickInsertion::apply(m_picker->currentCategory(), m_sheet.kind(), m_sheet.body(),
                                                               m_paper->bodySelectionStart(), m_paper->bodyCaret(), item);
     if (result.changed) {
-        m_sheet->setBody(result.body);
+        m_sheet.setBody(result.body);
         m_paper->setBodyCaret(result.caret);
     }
     m_picker->resetSearch();
@@ -299,10 +266,7 @@ bool PrescriptionWindow::reportSave(const PrescriptionSaver::Result &result)
 {
     if (result.saved())
         return true;
-    if (result.outcome == PrescriptionSaver::Outcome::NameMissing)
-        QMessageBox::information(this, Title, result.write.message);
-    else
-        QMessageBox::warning(this, Title, result.write.fullText());
+    showRefusal(this, result.message(), result.isNotice());
     return false;
 }
 
@@ -317,10 +281,7 @@ void PrescriptionWindow::showMessages(const Settlement::Result &result)
 
 bool PrescriptionWindow::saveWithLayout()
 {
-    m_sheet->layOutHerbs();
-    const bool saved = reportSave(m_saver->save(*m_sheet));
-    afterSave(saved);
-    return saved;
+    return reportSave(m_document.save());
 }
 
 void PrescriptionWindow::refreshHistory()
@@ -328,29 +289,21 @@ void PrescriptionWindow::refreshHistory()
     m_historyPanel->query();
 }
 
-QStringList PrescriptionWindow::bodyDisplayLines() const
-{
-    return TextBoxLines(m_paper->body()->document()).lines();
-}
-
 void PrescriptionWindow::runToolbarAction(int action)
 {
     m_paper->hidePickLists();
     switch (action) {
-    case PrescriptionToolbar::Save: {
-        PrescriptionSheet::LoadingScope loading(*m_sheet);
+    case PrescriptionToolbar::Save:
         saveWithLayout();
         return;
-    }
     case PrescriptionToolbar::New:
-        startAnother(&PrescriptionLifecycle::newPrescription, m_paper->field(PrescriptionSheet::Name));
+        startAnother(&PrescriptionDocument::newPrescription, m_paper->field(PrescriptionSheet::Name));
         return;
     case PrescriptionToolbar::Renew:
-        startAnother(&PrescriptionLifecycle::renew, m_picker->searchBox());
+        startAnother(&PrescriptionDocument::renew, m_picker->searchBox());
         return;
     case PrescriptionToolbar::Copy:
-        m_lifecycle->copy();
-        markSaved();
+        m_document.copy();
         m_picker->searchBox()->setFocus();
         return;
     case PrescriptionToolbar::Print:
@@ -366,8 +319,8 @@ void PrescriptionWindow::runToolbarAction(int action)
         emit medicalRecordRequested();
         return;
     case PrescriptionToolbar::SaveAsTemplate:
-        emit saveAsTemplateRequested(m_sheet->kind() == PrescriptionKind::Chinese ? QStringLiteral("中药方剂") : QStringLiteral("个人组套"),
-                                     m_sheet->body());
+        emit saveAsTemplateRequested(m_sheet.kind() == PrescriptionKind::Chinese ? TemplateKinds::herbalFormula() : TemplateKinds::personalSet(),
+                                     m_sheet.body());
         return;
     case PrescriptionToolbar::Help:
         emit helpRequested(QString());
@@ -377,13 +330,11 @@ void PrescriptionWindow::runToolbarAction(int action)
     }
 }
 
-void PrescriptionWindow::startAnother(void (PrescriptionLifecycle::*start)(), QWidget *focus)
+void PrescriptionWindow::startAnother(void (PrescriptionDocument::*start)(), QWidget *focus)
 {
     if (!mayLeaveCurrent())
         return;
-    emit medicalRecordMustClose();
-    (m_lifecycle.get()->*start)();
-    markSaved();
+    (m_document.*start)();
     m_priced->scrollToTop();
     focus->setFocus();
 }
@@ -396,18 +347,14 @@ void PrescriptionWindow::setPrinting(const PrinterSelection &printers, const Pri
 
 PrescriptionForm PrescriptionWindow::prescriptionForm()
 {
-    ClinicSettings &settings = m_services.settings;
-    PrescriptionForm form(*m_sheet, {settings.value(Setting::OrganisationName), settings.value(Setting::PrescriptionLeftMargin),
-                                     settings.value(Setting::PrescriptionTopMargin), settings.value(Setting::PrescriptionFont),
-                                     settings.value(Setting::PrescriptionFontSize)});
-    form.setBodyLines(bodyDisplayLines());
-    form.setSecondSignature(PrintDecision::of(m_safety->check(*m_sheet, false)).needsSecondSignature());
+    PrescriptionForm form = m_document.form();
+    form.setSecondSignature(PrintDecision::of(m_safety->check(m_sheet, false)).needsSecondSignature());
     return form;
 }
 
 void PrescriptionWindow::printPrescription(bool preview)
 {
-    const QString printer = m_services.settings.value(Setting::PrescriptionPrinter);
+    const QString printer = m_document.services().settings.value(Setting::PrescriptionPrinter);
     if (preview) {
         m_print.preview(prescriptionForm().printJob(printer), this, [this] { return confirmPrinting(); });
         return;
@@ -424,8 +371,8 @@ void PrescriptionWindow::printPrescription(bool preview)
 
 void PrescriptionWindow::printCard(bool preview)
 {
-    ClinicSettings &settings = m_services.settings;
-    InfusionCardForm form(*m_sheet, settings.value(Setting::CardLeftMargin), settings.value(Setting::CardTopMargin));
+    ClinicSettings &settings = m_document.services().settings;
+    InfusionCardForm form(m_sheet, settings.cardMargins());
     form.setCardLines(TextBoxLines(m_card->document()).lines());
     // The card has no printer of its own in the settings; it goes where the prescription goes.
     const PrintJob job = form.printJob(settings.value(Setting::PrescriptionPrinter));
@@ -437,7 +384,7 @@ void PrescriptionWindow::printCard(bool preview)
 
 bool PrescriptionWindow::confirmPrinting()
 {
-    const PrintDecision decision = PrintDecision::of(m_safety->check(*m_sheet, false));
+    const PrintDecision decision = PrintDecision::of(m_safety->check(m_sheet, false));
     if (!decision.mustAsk())
         return true;
     if (!m_prompts.confirmRisk || !m_prompts.confirmRisk(decision.question()))
@@ -445,7 +392,7 @@ bool PrescriptionWindow::confirmPrinting()
     // Printing anyway is kept with the prescription, so it must be stored.
     if (!saveWithLayout())
         return false;
-    const WriteResult kept = m_services.archive.addPrintOverride(m_sheet->id(), decision.overrideEntry(m_services.now()));
+    const WriteResult kept = m_document.keepPrintOverride(decision.overrideEntry(m_document.services().now()));
     if (!kept.ok) {
         QMessageBox::warning(this, Title, kept.fullText());
         return false;
@@ -456,30 +403,20 @@ bool PrescriptionWindow::confirmPrinting()
 void PrescriptionWindow::settle()
 {
     m_priced->scrollToTop();
-    const Settlement::Result result = m_settlement->settle();
-    afterSave(result.save.saved());
-    showMessages(result);
+    showMessages(m_document.settle());
 }
 
 void PrescriptionWindow::cancelSettlement()
 {
-    const Settlement::Result result = m_settlement->cancel();
-    if (result.save.saved())
-        markSaved();
-    refreshHistory();
-    showMessages(result);
+    showMessages(m_document.cancelSettlement());
 }
 
 void PrescriptionWindow::reopen(qint64 rowId)
 {
     if (!mayLeaveCurrent())
         return;
-    emit medicalRecordMustClose();
-    if (m_history->reopen(rowId, *m_sheet)) {
-        // A prescription from the archive is a stored one: it shows what a save would have shown.
-        markStored();
+    if (m_document.reopen(rowId))
         m_priced->scrollToTop();
-    }
     else
         QMessageBox::information(this, Title, QStringLiteral("这张处方已不在档案中（可能已被其他电脑删除），请重新查询。"));
     m_paper->hidePickLists();
@@ -490,14 +427,12 @@ void PrescriptionWindow::deleteOnScreen()
     QMessageBox question(QMessageBox::Warning, Title, QStringLiteral("确实要永久删除该档案吗？"), QMessageBox::Ok | QMessageBox::Cancel, this);
     if (question.exec() != QMessageBox::Ok)
         return;
-    const WriteResult removed = m_history->remove(m_sheet->id());
+    const WriteResult removed = m_document.remove();
     if (!removed.ok) {
         QMessageBox::warning(this, Title, removed.fullText());
         return;
     }
     m_historyPanel->removeMenuRow();
-    emit medicalRecordMustClose();
-    m_lifecycle->resetAfterDelete();
     m_priced->scrollToTop();
     m_paper->field(PrescriptionSheet::Name)->setFocus();
 }

@@ -7,7 +7,6 @@
 
 #include "prescription/drugpicklist.h"
 #include "prescription/prescriptionsaver.h"
-#include "prescription/prescriptionservices.h"
 #include "prescription/settlement.h"
 #include "print/printerselection.h"
 #include "print/widgets/printprompts.h"
@@ -17,10 +16,8 @@ class DrugPickerPanel;
 class HistoryPanel;
 class PaperView;
 class PatientEntry;
-class PrescriptionHistory;
-class PrescriptionLifecycle;
+class PrescriptionDocument;
 class PrescriptionForm;
-class PrescriptionPricer;
 class PrescriptionSafety;
 class SafetyStrip;
 class PrescriptionSheet;
@@ -30,22 +27,23 @@ class QPlainTextEdit;
 
 // The window "处方录入" (Form2), where the physician writes one prescription at a time: the picking
 // column and the history at the left, the paper in the middle, the priced sheet, the infusion card
-// and the usage buttons at the right. It shows the sheet model and forwards the user's actions to
-// the prescription services; it stays loaded for the whole run.
+// and the usage buttons at the right. It shows the prescription document and forwards the user's
+// actions to it; it stays loaded for the whole run.
 class PrescriptionWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit PrescriptionWindow(const PrescriptionServices &services, QWidget *parent = nullptr);
+    explicit PrescriptionWindow(PrescriptionDocument &document, QWidget *parent = nullptr);
     ~PrescriptionWindow() override;
 
-    PrescriptionSheet &sheet() { return *m_sheet; }
+    PrescriptionDocument &document() { return m_document; }
+    PrescriptionSheet &sheet();
     SafetyStrip *safetyStrip() const { return m_safetyStrip; }
 
-    // "保存" as the toolbar and the medical-record window run it: a Chinese body is laid out
-    // first, then the prescription is saved and the history list refreshed. False when the save
-    // did not happen (the user was told why).
+    // "保存" as the toolbar runs it: a Chinese body is laid out first, then the prescription is
+    // saved and the history list refreshed. False when the save did not happen (the user was told
+    // why).
     bool saveWithLayout();
     // Runs the history query again ("查   询").
     void refreshHistory();
@@ -56,8 +54,6 @@ public:
     // history, the end of the program): one holding unsaved typing is offered for saving. False
     // when the user stays with it (or its save failed).
     bool mayLeaveCurrent();
-    // The body as its box shows it, line by line (wrapped lines count as lines).
-    QStringList bodyDisplayLines() const;
 
     void runToolbarAction(int action);
     // "打印" and "打印输液卡", straight to the printer chosen for the form (or a PDF where there is
@@ -74,8 +70,6 @@ signals:
     void logRequested();
     void statisticsRequested();
     void medicalRecordRequested();
-    // The medical-record window belongs to the prescription on screen; another one replaces it.
-    void medicalRecordMustClose();
     // "存为组套": the body to keep as a template of that kind.
     void saveAsTemplateRequested(const QString &kind, const QString &content);
     // Help at a section of the operating help ("" for its start).
@@ -93,14 +87,8 @@ private:
     bool reportSave(const PrescriptionSaver::Result &result);
     void showMessages(const Settlement::Result &result);
     void scheduleSafetyCheck();
-    void markSaved();
-    // The prescription on screen is the one stored under its id.
-    void markStored();
-    // After a save or a settlement: the history and the safety strip follow what is stored.
-    void afterSave(bool saved);
-    // 新建 and 续开: the lifecycle step, then the input focus where typing goes next.
-    void startAnother(void (PrescriptionLifecycle::*start)(), QWidget *focus);
-    QStringList snapshot() const;
+    // 新建 and 续开: the document's step, then the input focus where typing goes next.
+    void startAnother(void (PrescriptionDocument::*start)(), QWidget *focus);
     void checkSafety();
     // Before anything of the prescription is printed: red safety warnings ask the physician (否 by
     // default); printing anyway saves the prescription and keeps the decision with it. False when
@@ -109,23 +97,13 @@ private:
     // The printed prescription as the sheet and the body box show it now.
     PrescriptionForm prescriptionForm();
 
-    PrescriptionServices m_services;
-    std::unique_ptr<PrescriptionSheet> m_sheet;
-    std::unique_ptr<PrescriptionLifecycle> m_lifecycle;
+    PrescriptionDocument &m_document;
+    PrescriptionSheet &m_sheet;
     std::unique_ptr<DrugPickList> m_pickList;
     std::unique_ptr<PatientEntry> m_entry;
-    std::unique_ptr<PrescriptionPricer> m_pricer;
-    std::unique_ptr<PrescriptionSaver> m_saver;
-    std::unique_ptr<Settlement> m_settlement;
-    std::unique_ptr<PrescriptionHistory> m_history;
     std::unique_ptr<PrescriptionSafety> m_safety;
     SafetyStrip *m_safetyStrip = nullptr;
     bool m_safetyPending = false;
-    // The id of the prescription last saved or reopened from the archive: a stored prescription is
-    // warned about a missing diagnosis.
-    QString m_savedId;
-    // The prescription as it was last saved, started or reopened.
-    QStringList m_snapshot;
     PrescriptionToolbar *m_toolbar = nullptr;
     DrugPickerPanel *m_picker = nullptr;
     HistoryPanel *m_historyPanel = nullptr;

@@ -12,17 +12,18 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include "app/clinicsettings.h"
-#include "maintenance/templaterules.h"
+#include "data/templatekinds.h"
 #include "prescription/prescriptionsheet.h"
-#include "prescription/widgets/prescriptionwindow.h"
+#include "prescription/prescriptiondocument.h"
 #include "print/cjkfonts.h"
 #include "print/units.h"
 #include "print/widgets/printservice.h"
 #include "records/medicalrecordtext.h"
 #include "records/recordheader.h"
+#include "settings/clinicsettings.h"
 #include "text/linebreaks.h"
 #include "text/textboxlines.h"
+#include "ui/widgets/refusalmessage.h"
 #include "ui/widgets/closeinframe.h"
 
 namespace {
@@ -70,7 +71,7 @@ QPushButton *button(const QString &caption, QWidget *parent)
 
 } // namespace
 
-MedicalRecordWindow::MedicalRecordWindow(PrescriptionWindow *prescription, TemplateRepository &templates,
+MedicalRecordWindow::MedicalRecordWindow(PrescriptionDocument *prescription, TemplateRepository &templates,
                                          ClinicSettings &settings, QWidget *parent)
     : QWidget(parent)
     , m_prescription(prescription)
@@ -313,7 +314,7 @@ void MedicalRecordWindow::writeBack()
 void MedicalRecordWindow::fillTemplates()
 {
     m_list->clear();
-    m_shownTemplates = m_templates.find(TemplateRules::recordPhrase(), m_search->text());
+    m_shownTemplates = m_templates.find(TemplateKinds::recordPhrase(), m_search->text());
     for (const TemplateRepository::Template &entry : std::as_const(m_shownTemplates))
         m_list->addItem(entry.name);
 }
@@ -361,10 +362,11 @@ bool MedicalRecordWindow::save()
         return false;
     }
     target->setMedicalRecord(MedicalRecordText::join(sections()));
-    // As the toolbar saves: laying out a herbal body must not rebuild an infusion card the nurse
-    // may have edited.
-    PrescriptionSheet::LoadingScope loading(*target);
-    return m_prescription->saveWithLayout();
+    const PrescriptionSaver::Result result = m_prescription->save();
+    if (result.saved())
+        return true;
+    showRefusal(this, result.message(), result.isNotice());
+    return false;
 }
 
 void MedicalRecordWindow::setPrinting(const PrinterSelection &printers, const PrintPrompts &prompts)
@@ -377,7 +379,7 @@ MedicalRecordForm MedicalRecordWindow::form() const
 {
     const PrescriptionSheet *source = sheet();
     MedicalRecordForm record(sections(), m_header, source ? source->field(PrescriptionSheet::Physician) : QString(),
-                             m_settings.value(Setting::RecordLeftMargin), m_settings.value(Setting::RecordTopMargin));
+                             m_settings.recordMargins());
     for (int i = 0; i < MedicalRecordForm::SectionCount; ++i)
         record.setDisplayLines(Section(i), TextBoxLines(m_sections.at(i)->document()).lines());
     return record;

@@ -12,15 +12,15 @@
 #include "records/medicalrecordform.h"
 
 class ClinicSettings;
+class PrescriptionDocument;
 class PrescriptionSheet;
-class PrescriptionWindow;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QTextEdit;
 
-// The window "门诊病历" (Form14): the outpatient record of the prescription on the prescription
-// window, in nine sections filled by typing, by record templates and by quoting the prescription
+// The window "门诊病历" (Form14): the outpatient record of the prescription document on screen,
+// in nine sections filled by typing, by record templates and by quoting the prescription
 // body; it saves the record with the prescription and prints it on ruled paper. The sections go
 // back into the prescription as they are edited, so whatever saves the prescription next (this
 // window, the toolbar, a settlement) stores them.
@@ -29,8 +29,8 @@ class MedicalRecordWindow : public QWidget
     Q_OBJECT
 
 public:
-    // Without a prescription window the record is empty and can be neither kept nor saved.
-    MedicalRecordWindow(PrescriptionWindow *prescription, TemplateRepository &templates, ClinicSettings &settings,
+    // Without a prescription the record is empty and can be neither kept nor saved.
+    MedicalRecordWindow(PrescriptionDocument *prescription, TemplateRepository &templates, ClinicSettings &settings,
                         QWidget *parent = nullptr);
     ~MedicalRecordWindow() override;
 
@@ -72,7 +72,7 @@ private:
     void writeBack();
     PrescriptionSheet *sheet() const;
 
-    QPointer<PrescriptionWindow> m_prescription;
+    QPointer<PrescriptionDocument> m_prescription;
     TemplateRepository &m_templates;
     ClinicSettings &m_settings;
     PrintPrompts m_prompts;

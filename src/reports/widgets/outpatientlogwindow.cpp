@@ -8,12 +8,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 
-#include "app/clinicsettings.h"
 #include "data/tables.h"
 #include "print/units.h"
 #include "reports/reportdaterange.h"
 #include "reports/reportexport.h"
 #include "reports/widgets/reportdateboxes.h"
+#include "settings/clinicsettings.h"
 #include "ui/widgets/filechooser.h"
 #include "ui/widgets/rowgrid.h"
 
@@ -177,7 +177,7 @@ void OutpatientLogWindow::query()
 
 OutpatientLogBook::Options OutpatientLogWindow::logBookOptions() const
 {
-    return {m_leftMargin->text(), m_topMargin->text(), m_physician ? m_physician() : QString()};
+    return {Margins::fromTexts(m_leftMargin->text(), m_topMargin->text()), m_physician ? m_physician() : QString()};
 }
 
 PrintJob OutpatientLogWindow::printJob(const QList<OutpatientLogRepository::Visit> &visits) const

@@ -37,7 +37,6 @@ public:
     int scrollValue() const;
     void setScrollValue(int value);
     QScrollBar *verticalBar() const { return m_vertical; }
-    QScrollBar *horizontalBar() const { return m_horizontal; }
 
     // The text a visible row shows in a column.
     QString cellText(int row, int column) const;

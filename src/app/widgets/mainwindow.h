@@ -12,6 +12,7 @@
 class ClinicServices;
 class HelpViewer;
 class MedicalRecordWindow;
+class PrescriptionDocument;
 class PrescriptionWindow;
 class QMdiArea;
 class QMdiSubWindow;
@@ -85,6 +86,9 @@ private:
     FileChooser *m_files;
     QMdiArea *m_area;
     QPointer<QMdiSubWindow> m_prescription;
+    // The prescription on screen, made with its window (a child of this window made after the
+    // window area, so it outlives the windows working on it).
+    QPointer<PrescriptionDocument> m_document;
     QPointer<SettingsWindow> m_settingsWindow;
     QPointer<ServerMigrationWindow> m_migrationWindow;
     QPointer<HelpViewer> m_helpViewer;

@@ -1,4 +1,4 @@
-#include "ui/widgets/servermigrationwindow.h"
+#include "app/widgets/servermigrationwindow.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "app/passwordcheck.h"
+#include "settings/passwordcheck.h"
 
 #include "data/settingsrepository.h"
 #include "data/storabletext.h"

@@ -1,7 +1,7 @@
-#include "app/clinicsettings.h"
+#include "settings/clinicsettings.h"
 
-#include "app/passwordcheck.h"
 #include "data/settingsrepository.h"
+#include "settings/passwordcheck.h"
 
 ClinicSettings::ClinicSettings(Database &main, QObject *parent)
     : QObject(parent)
@@ -31,6 +31,16 @@ std::optional<QString> ClinicSettings::storedValue(Setting key)
     if (!m_readable)
         return std::nullopt;
     return m_values.value(settingDefinition(key).column);
+}
+
+Margins ClinicSettings::margins(Setting left, Setting top)
+{
+    return Margins::fromTexts(value(left), value(top));
+}
+
+FontSpec ClinicSettings::prescriptionFont()
+{
+    return FontSpec::fromTexts(value(Setting::PrescriptionFont), value(Setting::PrescriptionFontSize));
 }
 
 void ClinicSettings::setValue(Setting key, const QString &value)

@@ -3,7 +3,7 @@
 #include <QHash>
 #include <QWidget>
 
-#include "app/settingdefinitions.h"
+#include "settings/settingdefinitions.h"
 
 class ClinicSettings;
 class QComboBox;

@@ -1,4 +1,4 @@
-#include "app/settingdefinitions.h"
+#include "settings/settingdefinitions.h"
 
 const QList<SettingDefinition> &settingDefinitions()
 {

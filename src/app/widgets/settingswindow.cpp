@@ -1,4 +1,4 @@
-#include "ui/widgets/settingswindow.h"
+#include "app/widgets/settingswindow.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -14,9 +14,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/clinicsettings.h"
-#include "app/settingdefinitions.h"
+#include "app/widgets/windowplacement.h"
 #include "print/units.h"
+#include "settings/clinicsettings.h"
+#include "settings/settingdefinitions.h"
 
 SettingsWindow::SettingsWindow(ClinicSettings &settings, const QString &startupPrinterName, QWidget *parent)
     : QWidget(parent, Qt::Window)

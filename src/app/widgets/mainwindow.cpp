@@ -1,4 +1,4 @@
-#include "ui/widgets/mainwindow.h"
+#include "app/widgets/mainwindow.h"
 
 #include <QCloseEvent>
 #include <QDate>
@@ -9,14 +9,17 @@
 #include <QPushButton>
 
 #include "app/clinicservices.h"
-#include "app/clinicsettings.h"
 #include "app/exitbackup.h"
-#include "app/settingdefinitions.h"
+#include "app/widgets/aboutwindow.h"
+#include "app/widgets/servermigrationwindow.h"
+#include "app/widgets/settingswindow.h"
+#include "app/widgets/windowplacement.h"
 #include "data/serverdump.h"
-#include "maintenance/templaterules.h"
+#include "data/templatekinds.h"
 #include "maintenance/widgets/cataloguewindow.h"
 #include "maintenance/widgets/templatewindow.h"
 #include "maintenance/widgets/wordlistwindow.h"
+#include "prescription/prescriptiondocument.h"
 #include "prescription/prescriptionsheet.h"
 #include "prescription/widgets/prescriptionwindow.h"
 #include "print/units.h"
@@ -26,12 +29,11 @@
 #include "reports/widgets/outpatientlogwindow.h"
 #include "reports/widgets/usagestatisticswindow.h"
 #include "reports/widgets/workloadwindow.h"
+#include "settings/clinicsettings.h"
+#include "settings/settingdefinitions.h"
 #include "ui/helppages.h"
-#include "ui/widgets/aboutwindow.h"
 #include "ui/widgets/filechooser.h"
 #include "ui/widgets/helpviewer.h"
-#include "ui/widgets/servermigrationwindow.h"
-#include "ui/widgets/settingswindow.h"
 #include "version.h"
 
 MainWindow::MainWindow(ClinicServices &services, FileChooser *files, QWidget *parent)
@@ -60,9 +62,9 @@ void MainWindow::buildMenus()
 
     QMenu *templates = bar->addMenu(QStringLiteral("模板维护(M)"));
     addItem(templates, QStringLiteral("人个组套\\中药方剂"), QKeySequence(QStringLiteral("Ctrl+C")),
-            [this] { openTemplates(TemplateRules::personalSet()); });
+            [this] { openTemplates(TemplateKinds::personalSet()); });
     addItem(templates, QStringLiteral("病历模板维护"), QKeySequence(QStringLiteral("Ctrl+H")),
-            [this] { openTemplates(TemplateRules::recordPhrase()); });
+            [this] { openTemplates(TemplateKinds::recordPhrase()); });
     addItem(templates, QStringLiteral("添加常用地址"), QKeySequence(QStringLiteral("Ctrl+F")), [this] {
         openChild(QStringLiteral("Form6"), [this] {
             return new WordListWindow(m_services.addresses(), WordListWindow::List::Addresses);
@@ -167,8 +169,8 @@ QWidget *MainWindow::openWorkload()
 
 QString MainWindow::currentPhysician() const
 {
-    if (PrescriptionWindow *prescription = prescriptionWindow())
-        return prescription->sheet().field(PrescriptionSheet::Physician);
+    if (m_document)
+        return m_document->sheet().field(PrescriptionSheet::Physician);
     // What the prescription window's physician field shows on opening.
     return m_services.settings().value(Setting::Physician);
 }
@@ -190,9 +192,9 @@ PrescriptionWindow *MainWindow::prescriptionWindow() const
 MedicalRecordWindow *MainWindow::openMedicalRecord()
 {
     return static_cast<MedicalRecordWindow *>(openChild(QStringLiteral("Form14"), [this] {
-        auto *record = new MedicalRecordWindow(prescriptionWindow(), m_services.templates(), m_services.settings());
+        auto *record = new MedicalRecordWindow(m_document, m_services.templates(), m_services.settings());
         connect(record, &MedicalRecordWindow::editTemplatesRequested, this,
-                [this] { openTemplates(TemplateRules::recordPhrase()); });
+                [this] { openTemplates(TemplateKinds::recordPhrase()); });
         return record;
     }));
 }
@@ -217,7 +219,8 @@ void MainWindow::connectPrescriptionWindow(PrescriptionWindow *window)
             url.setFragment(section);
         openHelp(url);
     });
-    connect(window, &PrescriptionWindow::medicalRecordMustClose, this, [this] {
+    // The medical record belongs to the prescription on screen; another one replaces it.
+    connect(&window->document(), &PrescriptionDocument::replacing, this, [this] {
         for (QMdiSubWindow *sub : framesOf(QStringLiteral("Form14")))
             sub->close();
     });
@@ -226,7 +229,8 @@ void MainWindow::connectPrescriptionWindow(PrescriptionWindow *window)
 void MainWindow::showPrescriptionWindow()
 {
     if (!m_prescription) {
-        auto *window = new PrescriptionWindow(m_services.prescriptionServices());
+        m_document = new PrescriptionDocument(m_services.prescriptionServices(), this);
+        auto *window = new PrescriptionWindow(*m_document);
         connectPrescriptionWindow(window);
         m_prescription = m_area->addSubWindow(window);
         // It stays loaded for the whole run: closing only hides it, so a half-entered sheet is kept.

@@ -1,4 +1,4 @@
-#include "ui/widgets/aboutwindow.h"
+#include "app/widgets/aboutwindow.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -6,8 +6,10 @@
 #include <QObject>
 #include <QString>
 
-#include "app/settingdefinitions.h"
 #include "data/writeresult.h"
+#include "settings/fontspec.h"
+#include "settings/margins.h"
+#include "settings/settingdefinitions.h"
 
 class Database;
 
@@ -27,6 +29,11 @@ public:
     // The stored value, or nothing when the settings row cannot be read (a window then keeps its
     // own default instead of taking an empty text for a stored one).
     std::optional<QString> storedValue(Setting key);
+    // The settings read as the printouts use them.
+    Margins prescriptionMargins() { return margins(Setting::PrescriptionLeftMargin, Setting::PrescriptionTopMargin); }
+    Margins recordMargins() { return margins(Setting::RecordLeftMargin, Setting::RecordTopMargin); }
+    Margins cardMargins() { return margins(Setting::CardLeftMargin, Setting::CardTopMargin); }
+    FontSpec prescriptionFont();
     // An edit of the open settings window; takes effect for readers at once, stored only by save().
     void setValue(Setting key, const QString &value);
     // Drops unsaved edits (the window was cancelled or closed).
@@ -46,6 +53,7 @@ signals:
 
 private:
     void ensureLoaded();
+    Margins margins(Setting left, Setting top);
 
     Database &m_main;
     bool m_loaded = false;
