@@ -4,7 +4,9 @@
 #include <QFileInfo>
 
 #include "app/exitbackup.h"
+#include "data/databasebackup.h"
 #include "data/databasefilecheck.h"
+#include "data/databaserepair.h"
 
 // The weekday copies taken when the program closes.
 class TestExitBackup : public QObject
@@ -20,6 +22,8 @@ private slots:
     void damagedFileNeverReplacesAGoodPair_data();
     void damagedFileNeverReplacesAGoodPair();
     void unwritableBackupFolderIsReported();
+    void writesElsewhereGoOnDuringTheCopy();
+    void indexDamageKeepsTheBackupAndIsRepaired();
 };
 
 namespace {
@@ -28,6 +32,30 @@ int countRows(const QString &path, const QString &table)
 {
     Database db(path);
     return count(db, u"select count(*) from \"%1\""_qs.arg(table));
+}
+
+// Changes the last byte of one key in the first page of an index of a closed file, as a flipped
+// bit on disk would: the page stays well formed (quick_check passes) but the key no longer
+// matches its row.
+bool damageIndexKey(const QString &path, const QString &index, const QByteArray &key)
+{
+    qint64 page = 0;
+    qint64 pageSize = 0;
+    {
+        Database db(path);
+        const QStringList root = column(db, u"select rootpage from sqlite_master where name = ?"_qs, {index});
+        page = root.value(0).toLongLong();
+        pageSize = column(db, u"pragma page_size"_qs).value(0).toLongLong();
+    }
+    QFile file(path);
+    if (page < 2 || !file.open(QIODevice::ReadWrite) || !file.seek((page - 1) * pageSize))
+        return false;
+    QByteArray content = file.read(pageSize);
+    const qsizetype at = content.indexOf(key);
+    if (at < 0 || content.indexOf(key, at + 1) >= 0)
+        return false;
+    content[at + key.size() - 1] = char(content.at(at + key.size() - 1) + 1);
+    return file.seek((page - 1) * pageSize) && file.write(content) == content.size();
 }
 
 } // namespace
@@ -148,6 +176,78 @@ void TestExitBackup::unwritableBackupFolderIsReported()
     const QStringList failures = ExitBackup::run(main.path(), main.folder() + u"/用药统计.dat"_qs, backupRoot.path(), friday);
     QVERIFY(!failures.isEmpty());
     QVERIFY(QFile::setPermissions(backupRoot.filePath(u" 星期五"_qs), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+}
+
+void TestExitBackup::writesElsewhereGoOnDuringTheCopy()
+{
+    TestDatabase stats(DatabaseKind::Stats);
+    // Enough rows for the copy to take several steps.
+    QVERIFY(stats.database().exec(u"with recursive n(i) as (select 1 union all select i + 1 from n where i < 8000) "
+                                  "insert into 统计 (\"ID号\", 名称) select printf('A%014d', i), printf('药品%040d', i) from n"_qs).ok);
+    // Another computer that waits for the file no longer than a tenth of a second.
+    Database other(stats.path(), 100);
+    int steps = 0;
+    int written = 0;
+    QTemporaryDir folder;
+    const QString copyPath = folder.filePath(u"药物统计.dat"_qs);
+    const WriteResult copied = DatabaseBackup::snapshot(stats.path(), copyPath, [&](int done, int total) {
+        if (total <= 0)
+            return;
+        ++steps;
+        // Between two steps the file is free: the write goes through at once.
+        if (written == 0 && done < total) {
+            QVERIFY(other.exec(u"insert into 统计 (\"ID号\", 名称) values ('LATE', '后写入')"_qs).ok);
+            ++written;
+        }
+    });
+    QVERIFY2(copied.ok, qPrintable(copied.fullText()));
+    QCOMPARE(written, 1);
+    QVERIFY(steps > 2);
+    // The copy started over after the write, so it holds it, and it is whole.
+    Database copy(copyPath);
+    QCOMPARE(count(copy, u"select count(*) from 统计 where \"ID号\" = 'LATE'"_qs), 1);
+    QCOMPARE(count(copy, u"select count(*) from 统计"_qs), 8001);
+    QCOMPARE(column(copy, u"pragma integrity_check"_qs), QStringList{u"ok"_qs});
+}
+
+void TestExitBackup::indexDamageKeepsTheBackupAndIsRepaired()
+{
+    TestDatabase main(DatabaseKind::Main);
+    TestDatabase stats(DatabaseKind::Stats);
+    for (const QString &name : {u"张三"_qs, u"李四"_qs, u"王小明"_qs})
+        QVERIFY(main.database().exec(u"insert into 档案 (序号, \"0\", \"5\") values (?, ?, '2026-12-10')"_qs, {u"ID"_qs + name, name}).ok);
+    QTemporaryDir backupRoot;
+    const QDate thursday(2026, 12, 10);
+    QVERIFY(ExitBackup::run(main.path(), stats.path(), backupRoot.path(), thursday).isEmpty());
+    const QString day = backupRoot.filePath(u" 星期四"_qs);
+    const QByteArray goodMain = readTestFile(day + u"/数据库.dat"_qs);
+
+    // 王 sorts last, so the changed key keeps its place and the page stays in order.
+    QVERIFY(damageIndexKey(main.path(), u"档案_0"_qs, u"王小明"_qs.toUtf8()));
+    const auto findByName = [&] {
+        Database fresh(main.path());
+        return count(fresh, u"select count(*) from 档案 where \"0\" = '王小明'"_qs);
+    };
+    QCOMPARE(findByName(), 0);
+    QCOMPARE(DatabaseFileCheck::quickCheck(main.path()), QString());
+    QCOMPARE(DatabaseFileCheck::startupCheck(main.path()), QString());
+
+    const QByteArray damaged = readTestFile(main.path());
+    const QStringList failures = ExitBackup::run(main.path(), stats.path(), backupRoot.path(), thursday);
+    QVERIFY2(failures.join(u'\n').contains(u"损坏"_qs), qPrintable(failures.join(u'\n')));
+    QCOMPARE(readTestFile(day + u"/数据库.dat"_qs), goodMain);
+    QCOMPARE(QDir(day).entryList(QDir::Files | QDir::Hidden), (QStringList{u"数据库.dat"_qs, u"药物统计.dat"_qs}));
+    QVERIFY(!DatabaseRepair::recordedDamage(main.path()).isEmpty());
+    QCOMPARE(DatabaseRepair::recordedDamage(stats.path()), QString());
+
+    QString kept;
+    const WriteResult repaired = DatabaseRepair::reindex(main.path(), QDateTime(thursday, QTime(18, 5)), &kept);
+    QVERIFY2(repaired.ok, qPrintable(repaired.fullText()));
+    QCOMPARE(readTestFile(kept), damaged);
+    QCOMPARE(QFileInfo(kept).absolutePath(), QFileInfo(main.path()).absolutePath());
+    QCOMPARE(findByName(), 1);
+    QCOMPARE(DatabaseRepair::recordedDamage(main.path()), QString());
+    QVERIFY(ExitBackup::run(main.path(), stats.path(), backupRoot.path(), thursday).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestExitBackup)

@@ -11,6 +11,7 @@
 #include "app/installationprefix.h"
 #include "app/startuproutine.h"
 #include "data/database.h"
+#include "data/databaserepair.h"
 #include "data/settingsrepository.h"
 
 // Start-up on temporary folders standing for drive C:, drive D: and another computer's share.
@@ -27,6 +28,7 @@ private slots:
     void firstStartCreatesBothFiles();
     void deletingOnlyStatisticsRecreatesOnlyIt();
     void olderFilesGainTheReportIndexes();
+    void damageFoundAtExitIsToldAtNextStart();
     void computerNameFile_data();
     void computerNameFile();
     void remoteShareLackingStatistics();
@@ -147,15 +149,43 @@ void TestStartup::olderFilesGainTheReportIndexes()
     QVERIFY(first.canRun());
     const QList<QPair<QString, QString>> dropped = {{first.values.mainDataPath, u"档案_5"_qs},
                                                     {first.values.statsDataPath, u"统计_日期"_qs}};
+    // The change counters of the lists, too.
+    const QList<QPair<QString, QString>> droppedTriggers = {{first.values.mainDataPath, u"患者信息_inserted"_qs},
+                                                            {first.values.statsDataPath, u"统计_deleted"_qs}};
     for (const auto &[path, index] : dropped) {
         Database db(path);
         QVERIFY(db.exec(u"drop index \"%1\""_qs.arg(index)).ok);
+    }
+    for (const auto &[path, trigger] : droppedTriggers) {
+        Database db(path);
+        QVERIFY(db.exec(u"drop trigger \"%1\""_qs.arg(trigger)).ok);
     }
     QVERIFY(StartupRoutine::run(drives(), QString(), u"TEST"_qs).canRun());
     for (const auto &[path, index] : dropped) {
         Database db(path);
         QCOMPARE(column(db, u"select name from sqlite_master where type = 'index' and name = ?"_qs, {index}), QStringList{index});
     }
+    for (const auto &[path, trigger] : droppedTriggers) {
+        Database db(path);
+        QCOMPARE(column(db, u"select name from sqlite_master where type = 'trigger' and name = ?"_qs, {trigger}), QStringList{trigger});
+    }
+}
+
+void TestStartup::damageFoundAtExitIsToldAtNextStart()
+{
+    const StartupResult first = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
+    QVERIFY(first.canRun());
+    QVERIFY(first.damagedFiles.isEmpty());
+    const QString path = first.values.mainDataPath;
+    QVERIFY(DatabaseRepair::recordDamage(path, u"row 3 missing from index 档案_0"_qs));
+    const QByteArray before = readTestFile(path);
+    const StartupResult next = StartupRoutine::run(drives(), QString(), u"TEST"_qs);
+    QVERIFY(next.canRun());
+    QCOMPARE(next.damagedFiles, QStringList{path});
+    const QString text = StartupRoutine::damageRecordedText(path);
+    QVERIFY2(text.contains(QDir::toNativeSeparators(path)) && text.contains(u"档案_0"_qs), qPrintable(text));
+    // Nothing is written to a file known to be damaged until the user chooses the repair.
+    QCOMPARE(readTestFile(path), before);
 }
 
 void TestStartup::computerNameFile_data()
@@ -243,6 +273,8 @@ void TestStartup::damagedLockedAndForbiddenFiles_data()
     QTest::newRow("remote file not ours") << u"foreign"_qs << true << false << false << u"不是本程序的数据库"_qs;
     QTest::newRow("damaged settings page") << u"settings page"_qs << false << false << false << u"无法读取登录密码"_qs;
     QTest::newRow("damaged catalogue page") << u"catalogue page"_qs << false << true << false << u"损坏"_qs;
+    // SQLite itself refuses a file shorter than its header says: start-up stops before any write.
+    QTest::newRow("file cut short") << u"truncated"_qs << false << false << false << u"损坏"_qs;
 }
 
 void TestStartup::damagedLockedAndForbiddenFiles()
@@ -272,6 +304,8 @@ void TestStartup::damagedLockedAndForbiddenFiles()
         QVERIFY(damageTablePage(path, u"设置"_qs));
     else if (fault == u"catalogue page"_qs)
         QVERIFY(damageTablePage(path, u"商品"_qs));
+    else if (fault == u"truncated"_qs)
+        QVERIFY(QFile::resize(path, QFileInfo(path).size() - 4096));
     const QByteArray before = fault == u"forbidden"_qs ? QByteArray() : readTestFile(path);
 
     std::unique_ptr<Database> holder;
@@ -281,7 +315,7 @@ void TestStartup::damagedLockedAndForbiddenFiles()
         QVERIFY(holder->exec(u"BEGIN EXCLUSIVE"_qs).ok);
     }
     const StartupResult result = StartupRoutine::run(drives(), QString(), u"TEST"_qs, 100);
-    QCOMPARE(result.canRun(), runs);
+    QVERIFY2(result.canRun() == runs, qPrintable(result.fatalError));
     QCOMPARE(result.retryable, retryable);
     const QString shown = runs ? result.warnings.join(u'\n') : result.fatalError;
     QVERIFY2(shown.contains(message), qPrintable(shown));

@@ -3,6 +3,7 @@
 #include "teststartupvalues.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -382,7 +383,16 @@ void TestWindows::closingBacksUp()
 {
     QSignalSpy finished(m_main, &MainWindow::finished);
     const QDate today = QDate::currentDate();
+    // While the files are copied a window says so; the program does not seem gone.
+    QString shown;
+    QTimer::singleShot(0, this, [&shown] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == u"BackupProgressWindow"_qs && window->isVisible())
+                shown = window->findChild<QLabel *>(u"backupText"_qs)->text();
+        }
+    });
     m_main->close();
+    QVERIFY2(shown.startsWith(u"正在"_qs) && shown.contains(u"备份数据"_qs), qPrintable(shown));
     QCOMPARE(finished.count(), 1);
     QCOMPARE(finished.at(0).at(0).toInt(), 0);
     QVERIFY(!m_main->isVisible());

@@ -12,6 +12,7 @@
 #include "data/templaterepository.h"
 #include "data/wordlistrepository.h"
 #include "data/workloadrepository.h"
+#include "maintenance/catalogueoptions.h"
 #include "prescription/prescriptionservices.h"
 #include "reports/usagestatisticscalculator.h"
 #include "settings/clinicsettings.h"
@@ -56,4 +57,12 @@ const DatabaseLocation &ClinicServices::mainLocation() const
 const DatabaseLocation &ClinicServices::statsLocation() const
 {
     return m_stats->location();
+}
+
+void ClinicServices::preloadLists()
+{
+    m_patients->preload();
+    m_pickList->preload();
+    // The drug maintenance window opens on the Western drugs.
+    m_catalogue->preload(CatalogueOptions::caption(CatalogueOptions::Western));
 }

@@ -55,6 +55,9 @@ public:
     // The settled lines, in the statistics file.
     StatisticsRepository &statistics() { return *m_statistics; }
 
+    // Reads the patient and catalogue lists on worker threads, once the user has logged in.
+    void preloadLists();
+
     // What the prescription window works with.
     PrescriptionServices prescriptionServices();
 

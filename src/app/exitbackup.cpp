@@ -6,6 +6,7 @@
 
 #include "app/createfolderpath.h"
 #include "data/databasebackup.h"
+#include "data/databaserepair.h"
 #include "data/serverdump.h"
 
 QString ExitBackup::weekdayFolderName(const QDate &date)
@@ -24,7 +25,7 @@ QStringList ExitBackup::run(const QString &mainDataPath, const QString &statsDat
 }
 
 QStringList ExitBackup::run(const DatabaseLocation &main, const DatabaseLocation &stats, const QString &backupRoot,
-                            const QDate &date, const QString &pgDump)
+                            const QDate &date, const QString &pgDump, const DatabaseBackup::Progress &progress)
 {
     const QString folder = QDir(backupRoot).filePath(weekdayFolderName(date));
     if (!createFolderPath(folder))
@@ -41,10 +42,16 @@ QStringList ExitBackup::run(const DatabaseLocation &main, const DatabaseLocation
         const QString target = day.filePath(name + (location.isServer() ? QStringLiteral(".sql") : QStringLiteral(".dat")));
         const QString copy = target + QStringLiteral(".copying");
         copies.append({copy, target});
+        if (progress)
+            progress(0, -1);
+        QString damage;
         const WriteResult copied = location.isServer() ? ServerDump::write(location, kind, copy, pgDump)
-                                                       : DatabaseBackup::snapshot(location.path(), copy);
+                                                       : DatabaseBackup::snapshot(location.path(), copy, progress, &damage);
         if (!copied.ok)
             failures.append(copied.fullText());
+        // The live file has the damage the copy has; the next start tells the user and offers the repair.
+        if (!damage.isEmpty() && DatabaseRepair::recordDamage(location.path(), damage))
+            failures.append(QStringLiteral("下次启动程序时会提示修复“%1”。").arg(QDir::toNativeSeparators(location.path())));
     }
     // The two copies of one day belong together: both replace the older pair, or neither does.
     if (failures.isEmpty()) {

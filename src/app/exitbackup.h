@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "data/databasebackup.h"
 #include "data/databaselocation.h"
 
 // The copies taken when the program closes: one folder per weekday under the backup root,
@@ -15,12 +16,13 @@ public:
     static QString weekdayFolderName(const QDate &date);
 
     // Copies both databases into the weekday folder; a missing statistics file is skipped.
-    // Returns the messages of the copies that failed (empty when all went well).
+    // Returns the messages of the copies that failed (empty when all went well). A file whose copy
+    // fails the full check is recorded as damaged (see DatabaseRepair) for the next start.
     static QStringList run(const QString &mainDataPath, const QString &statsDataPath,
                            const QString &backupRoot, const QDate &date);
     // The same wherever the data is: a file is copied as above, a schema on the server is written
     // as a logical dump ("数据库.sql", "药物统计.sql") through pg_dump when given (see ServerDump),
     // else through the program's own export.
     static QStringList run(const DatabaseLocation &main, const DatabaseLocation &stats, const QString &backupRoot,
-                           const QDate &date, const QString &pgDump);
+                           const QDate &date, const QString &pgDump, const DatabaseBackup::Progress &progress = {});
 };

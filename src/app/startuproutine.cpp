@@ -9,6 +9,7 @@
 #include "data/database.h"
 #include "data/databasecreator.h"
 #include "data/databasefilecheck.h"
+#include "data/databaserepair.h"
 #include "data/databaseupgrade.h"
 #include "data/serveraddress.h"
 #include "data/settingsrepository.h"
@@ -89,6 +90,14 @@ QString damageWarning(const QString &path, const QString &problems)
 }
 
 } // namespace
+
+QString StartupRoutine::damageRecordedText(const QString &path)
+{
+    return QStringLiteral("上次退出时的完整检查发现数据库文件“%1”已损坏：\n%2\n\n"
+                          "损坏的文件没有覆盖备份文件夹中的完好副本。如果只是索引损坏（例如按姓名查不到以前的处方），"
+                          "程序可以重建索引来修复：修复前会先在同一文件夹中保留一份损坏文件的副本。\n\n现在修复吗？")
+        .arg(QDir::toNativeSeparators(path), DatabaseRepair::recordedDamage(path).left(500));
+}
 
 QString StartupRoutine::chooseDataFolder(const DriveLayout &drives)
 {
@@ -171,21 +180,33 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
     values.mainLocation = DatabaseLocation::file(values.mainDataPath);
     values.statsLocation = DatabaseLocation::file(values.statsDataPath);
 
-    // Damage found now is reported before it can spread into the backups.
+    // Damage found now is reported before it can spread into the backups. The check here costs the
+    // same for a year's file as for ten years' (the full check runs on the exit backup's copy,
+    // which holds up nobody); what that check found last time is told now.
+    QStringList damaged;
     for (const QString &path : {values.mainDataPath, values.statsDataPath}) {
         if (!QFileInfo::exists(path))
             continue;
-        const QString problems = DatabaseFileCheck::quickCheck(path, busyTimeoutMs);
-        if (!problems.isEmpty())
+        if (!DatabaseRepair::recordedDamage(path).isEmpty()) {
+            result.damagedFiles.append(path);
+            damaged.append(path);
+            continue;
+        }
+        const QString problems = DatabaseFileCheck::startupCheck(path, busyTimeoutMs);
+        if (!problems.isEmpty()) {
             result.warnings.append(damageWarning(path, problems));
+            damaged.append(path);
+        }
     }
 
-    // Files of an earlier version get the indexes the lists need; a file that cannot take them
-    // (read-only, busy) still works, only more slowly.
+    // Files of an earlier version get the indexes the lists need and the change counters; a file
+    // that cannot take them (read-only, busy) still works, only more slowly.
     for (const auto &[path, kind] : {std::pair{values.mainDataPath, DatabaseKind::Main}, std::pair{values.statsDataPath, DatabaseKind::Stats}}) {
-        if (QFileInfo::exists(path)) {
+        // A damaged file is not written to.
+        if (QFileInfo::exists(path) && !damaged.contains(path)) {
             Database db(path, busyTimeoutMs);
             DatabaseUpgrade::ensureIndexes(db, kind);
+            DatabaseUpgrade::ensureChangeCounters(db, kind);
         }
     }
 

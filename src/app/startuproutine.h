@@ -16,6 +16,9 @@ struct StartupResult
     // Damage found in a database file; the program still runs, and the damaged file never
     // replaces a good backup copy.
     QStringList warnings;
+    // Files the last exit backup found damaged (the full check): the user is told and offered the
+    // index repair.
+    QStringList damagedFiles;
     QString fatalError;
     // The fatal error is a file another computer holds: trying again may succeed.
     bool retryable = false;
@@ -32,6 +35,8 @@ public:
                              int busyTimeoutMs = Database::DefaultBusyTimeoutMs);
 
     static QString chooseDataFolder(const DriveLayout &drives);
+    // What the user is asked about a file the last exit backup found damaged.
+    static QString damageRecordedText(const QString &path);
     // The first line of 计算机名.txt, trimmed; empty when the file has none. A PostgreSQL
     // connection address there puts the data on that server instead of another computer's share.
     static QString readComputerName(const QString &path);

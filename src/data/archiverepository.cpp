@@ -88,6 +88,7 @@ WriteResult ArchiveRepository::save(const ArchiveRecord &record, QString *stored
                          QDateTime::fromString(id.right(14), TimestampKeyGenerator::format()));
     }
     row.set(QStringLiteral("序号"), id);
+    const Database::TableChanges before = m_db.tableChanges(QStringLiteral("档案"));
     const WriteResult written = found ? m_db.update(row, QStringLiteral("\"序号\" = ?"), {id}) : m_db.insert(row);
     if (!written.ok)
         return written;
@@ -96,6 +97,13 @@ WriteResult ArchiveRepository::save(const ArchiveRecord &record, QString *stored
         m_fresh.remove(record.id);
         if (storedId)
             *storedId = id;
+        // The history's name list learns the saved name without reading every name again.
+        if (!m_namesSeen.stamp.isEmpty() && before.stamp == m_namesSeen.stamp && !record.fields.value(0).isNull()) {
+            addName(record.fields.value(0));
+            m_namesSeen = m_db.tableChanges(QStringLiteral("档案"));
+            if (!found)
+                m_namesLastRowId = qMax(m_namesLastRowId, m_db.lastInsertRowId());
+        }
     }
     return committed;
 }
@@ -150,18 +158,63 @@ QStringList ArchiveRepository::printOverrides(const QString &id)
     return kept->first().toString().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
 }
 
-QStringList ArchiveRepository::namesContaining(const QString &text)
+void ArchiveRepository::refreshNames()
 {
     // The distinct names are few compared with the prescriptions; held in memory, they turn a scan
-    // of every prescription into a look-up of the few names that match.
-    const QString stamp = m_db.changeStamp(QStringLiteral("档案"));
-    if (stamp != m_namesStamp) {
-        m_names.clear();
-        QSqlQuery query = m_db.select(QStringLiteral("select distinct \"0\" from \"档案\" where \"0\" is not null"));
-        while (query.next())
-            m_names.append(query.value(0).toString());
-        m_namesStamp = query.isActive() ? stamp : QString();
+    // of every prescription into a look-up of the few names that match. A name too many does no
+    // harm (the look-up finds nothing for it), so rows added since the last read only add theirs;
+    // only several rewrites elsewhere, which may have renamed prescriptions, read all again.
+    const Database::TableChanges now = m_db.tableChanges(QStringLiteral("档案"));
+    if (!m_namesSeen.stamp.isEmpty() && now.stamp == m_namesSeen.stamp)
+        return;
+    // One prescription rewritten elsewhere (its id is recorded) adds its name, as an addition does.
+    const bool onlyAdded = !m_namesSeen.stamp.isEmpty() && now.counted && m_namesSeen.counted && now.uncertain == m_namesSeen.uncertain
+        && (now.rewrites == m_namesSeen.rewrites || now.rewrites == m_namesSeen.rewrites + 1);
+    const std::optional<QVariantList> last = m_db.firstColumn(QStringLiteral("select max(rowid) from \"档案\""));
+    if (!last) {
+        m_namesSeen = {};
+        return;
     }
+    const qint64 lastRowId = last->value(0).toLongLong();
+    if (!onlyAdded) {
+        m_names.clear();
+        m_nameSet.clear();
+    } else if (now.rewrites != m_namesSeen.rewrites) {
+        const std::optional<QVariantList> renamed
+            = m_db.firstColumn(QStringLiteral("select \"0\" from \"档案\" where rowid = ? and \"0\" is not null"), {now.lastRewritten});
+        if (!renamed) {
+            m_namesSeen = {};
+            return;
+        }
+        for (const QVariant &name : *renamed)
+            addName(name.toString());
+    }
+    QSqlQuery query = onlyAdded
+        ? m_db.select(QStringLiteral("select distinct \"0\" from \"档案\" where rowid > ? and rowid <= ? and \"0\" is not null"),
+                      {m_namesLastRowId, lastRowId})
+        : m_db.select(QStringLiteral("select distinct \"0\" from \"档案\" where rowid <= ? and \"0\" is not null"), {lastRowId});
+    while (query.next())
+        addName(query.value(0).toString());
+    if (query.isActive()) {
+        m_namesSeen = now;
+        m_namesLastRowId = lastRowId;
+        ++m_nameLoads;
+    } else {
+        m_namesSeen = {};
+    }
+}
+
+void ArchiveRepository::addName(const QString &name)
+{
+    if (!m_nameSet.contains(name)) {
+        m_nameSet.insert(name);
+        m_names.append(name);
+    }
+}
+
+QStringList ArchiveRepository::namesContaining(const QString &text)
+{
+    refreshNames();
     QStringList found;
     for (const QString &name : std::as_const(m_names)) {
         if (name.contains(text, Qt::CaseInsensitive))

@@ -8,11 +8,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "data/database.h"
 #include "data/patientrepository.h"
 #include "data/timestampkeygenerator.h"
 #include "data/writeresult.h"
 
-class Database;
 
 // One saved prescription as the archive 档案 stores it: the 18 header fields in the columns named
 // by their numbers ("5" is the date), the body, the infusion-card text, the medical record, the
@@ -71,13 +71,21 @@ public:
     // that this program has not handed out before.
     QString freshId(const QString &prefix, const QDateTime &now);
 
+    // How many times the distinct names were read whole or in part, for measuring.
+    int nameLoads() const { return m_nameLoads; }
+
 private:
     QStringList namesContaining(const QString &text);
+    void refreshNames();
+    void addName(const QString &name);
 
     Database &m_db;
     TimestampKeyGenerator m_keys;
     // Ids handed out and not yet stored: their first save must add a row, never rewrite one.
     QSet<QString> m_fresh;
-    QString m_namesStamp;
+    Database::TableChanges m_namesSeen;
+    qint64 m_namesLastRowId = 0;
     QStringList m_names;
+    QSet<QString> m_nameSet;
+    int m_nameLoads = 0;
 };

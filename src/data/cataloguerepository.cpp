@@ -87,6 +87,11 @@ CatalogueRepository::Listing &CatalogueRepository::listingOf(const QString &cate
     return found->second;
 }
 
+void CatalogueRepository::preload(const QString &categoryPrefix)
+{
+    listingOf(categoryPrefix).cache->preload();
+}
+
 QList<CatalogueRepository::Entry> CatalogueRepository::find(const QString &categoryPrefix, const QString &typed)
 {
     Listing &listing = listingOf(categoryPrefix);

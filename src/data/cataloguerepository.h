@@ -56,6 +56,9 @@ public:
     // The entries whose category begins with the prefix and whose search key holds the typed
     // text (literally, as typed) or whose name reads as the typed initials, ordered by name.
     QList<Entry> find(const QString &categoryPrefix, const QString &typed);
+    // Starts reading the entries of a category prefix on a worker thread, so that the window
+    // opening on them finds them ready.
+    void preload(const QString &categoryPrefix);
     // Every entry of the categories beginning with the prefix, ordered by name, read from the
     // file now; nothing when it cannot be read (readError() says why).
     std::optional<QList<Entry>> list(const QString &categoryPrefix);

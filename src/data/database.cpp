@@ -7,6 +7,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 
+#include "data/changecounters.h"
 #include "data/serverschema.h"
 #include "data/sqlfunctions.h"
 #include "data/sqlrow.h"
@@ -323,8 +324,37 @@ void Database::noteWrite(const QString &sql)
 
 QString Database::changeStamp(const QString &table)
 {
-    // SQLite counts other connections' commits; the server counts every write to each table.
+    return tableChanges(table).stamp;
+}
+
+Database::TableChanges Database::tableChanges(const QString &table)
+{
+    TableChanges changes;
+    // SQLite files count per table when they have the counters (every connection's writes, this
+    // one's included), else only other connections' commits to the whole file; the server counts
+    // every write to each table.
     QString other = QStringLiteral("?");
+    if (!m_location.isServer() && !table.isEmpty() && m_counters != Counters::Absent) {
+        static const QString sql =
+            QStringLiteral("select counter, rewrites, last_rewritten from %1 where table_name = ?").arg(ChangeCounters::tableName());
+        const std::optional<QVariantList> row = readPrepared(sql, {table}, true);
+        if (row && row->size() == 3) {
+            m_counters = Counters::Present;
+            changes.counted = true;
+            changes.writes = row->at(0).toLongLong();
+            changes.rewrites = row->at(1).toLongLong();
+            changes.lastRewritten = row->at(2).toLongLong();
+            changes.uncertain = m_unknownWrites;
+            // A rollback or a schema change through this object may change anything.
+            changes.stamp = QStringLiteral("c%1/%2").arg(changes.writes).arg(m_unknownWrites);
+            return changes;
+        }
+        // Not busy: the file has no counters (a file that could not be upgraded).
+        if (!m_readBusy)
+            m_counters = Counters::Absent;
+        m_readError.clear();
+        m_readBusy = false;
+    }
     if (!m_location.isServer()) {
         QSqlQuery version = select(QStringLiteral("pragma data_version"));
         if (version.next())
@@ -345,7 +375,8 @@ QString Database::changeStamp(const QString &table)
             other = QString::number(sum);
     }
     const quint64 own = table.isEmpty() ? m_anyWrites : m_tableWrites.value(table) + m_unknownWrites;
-    return other + QLatin1Char('/') + QString::number(own);
+    changes.stamp = other + QLatin1Char('/') + QString::number(own);
+    return changes;
 }
 
 WriteResult Database::exec(const QString &sql, const QVariantList &values)

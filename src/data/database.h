@@ -67,6 +67,21 @@ public:
     // this object, or a commit by any other connection (another window's, another computer's).
     // Without a table, any write counts.
     QString changeStamp(const QString &table = QString());
+    // What is known of one table's changes: the stamp as above, and on a file with change counters
+    // every committed insert, update and delete of it by any connection, updates and deletes also
+    // apart (when only inserts happened, the rows past the last one seen are all that is new).
+    struct TableChanges
+    {
+        QString stamp;
+        bool counted = false;
+        qint64 writes = 0;
+        qint64 rewrites = 0;
+        // The row id of the last row updated or deleted.
+        qint64 lastRewritten = 0;
+        // Rollbacks and schema changes through this object, which may change anything.
+        quint64 uncertain = 0;
+    };
+    TableChanges tableChanges(const QString &table);
 
 private:
     friend class SqlTransaction;
@@ -105,6 +120,8 @@ private:
     QHash<QString, quint64> m_tableWrites;
     quint64 m_anyWrites = 0;
     quint64 m_unknownWrites = 0;
+    // Whether this file has per-table change counters: unknown until first asked.
+    enum class Counters { Unknown, Present, Absent } m_counters = Counters::Unknown;
     // The transaction in progress: nested guards join it, and one that gives up dooms the whole unit.
     int m_transactionDepth = 0;
     bool m_transactionDoomed = false;

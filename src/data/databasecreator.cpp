@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "data/changecounters.h"
 #include "data/database.h"
 #include "data/serverschema.h"
 #include "data/settingsrepository.h"
@@ -129,6 +130,7 @@ WriteResult DatabaseCreator::createTables(Database &db, DatabaseKind kind, const
     } else {
         for (const TableDefinition *table : Tables::of(kind))
             statements += table->createStatements();
+        statements += ChangeCounters::createStatements(kind);
     }
     for (const QString &statement : statements) {
         const WriteResult created = db.exec(statement);

@@ -8,6 +8,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "data/tabledefinition.h"
 #include "data/writeresult.h"
 
 namespace {
@@ -136,5 +137,54 @@ QString DatabaseFileCheck::quickCheck(const QString &path, int busyTimeoutMs)
     }
     if (query.lastError().isValid())
         problems.append(query.lastError().text());
+    return problems.join(QLatin1Char('\n'));
+}
+
+QString DatabaseFileCheck::startupCheck(const QString &path, int busyTimeoutMs)
+{
+    QStringList problems;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("无法读取文件");
+    const QByteArray header = file.read(100);
+    const qint64 size = file.size();
+    file.close();
+    auto number = [&](int offset, int bytes) {
+        quint64 value = 0;
+        for (int i = 0; i < bytes; ++i)
+            value = (value << 8) | quint8(header.at(offset + i));
+        return value;
+    };
+    if (header.size() < 100 || !header.startsWith(QByteArray("SQLite format 3\0", 16)))
+        return QStringLiteral("文件头已损坏");
+    const quint64 pageSize = number(16, 2) == 1 ? 65536 : number(16, 2);
+    if (pageSize < 512 || (pageSize & (pageSize - 1)) != 0)
+        return QStringLiteral("文件头已损坏：页大小 %1").arg(pageSize);
+    // The page count in the header is valid when its version stamp matches the change counter.
+    const quint64 pages = number(28, 4);
+    const bool pagesValid = pages > 0 && number(92, 4) == number(24, 4);
+    // A journal left by an interrupted write is rolled back on the first read, which restores the size.
+    const bool journal = QFileInfo(path + QStringLiteral("-journal")).size() > 0 || QFileInfo::exists(path + QStringLiteral("-wal"));
+    if (pagesValid && !journal && quint64(size) < pages * pageSize)
+        problems.append(QStringLiteral("文件比记录的短：应有 %1 页，实际只有 %2 字节，文件末尾已丢失").arg(pages).arg(size));
+
+    // Each statement reads a few pages and lets go of the file at once.
+    Database db(path, busyTimeoutMs);
+    QSqlQuery tables = db.select(QStringLiteral("select name from sqlite_master where type = 'table'"));
+    if (!tables.isActive())
+        return db.readWasBusy() ? QString() : db.readError();
+    QStringList names;
+    while (tables.next())
+        names.append(tables.value(0).toString());
+    for (const QString &table : std::as_const(names)) {
+        QSqlQuery first = db.select(QStringLiteral("select * from %1 limit 1").arg(quotedName(table)));
+        if (first.isActive())
+            first.next();
+        const QString error = first.isActive() ? first.lastError().text() : db.readError();
+        if (!first.isActive() && db.readWasBusy())
+            continue;
+        if (!error.trimmed().isEmpty())
+            problems.append(QStringLiteral("表“%1”：%2").arg(table, error.trimmed()));
+    }
     return problems.join(QLatin1Char('\n'));
 }

@@ -24,4 +24,8 @@ public:
 
     // SQLite's quick_check of a database file: empty when sound, else what it found.
     static QString quickCheck(const QString &path, int busyTimeoutMs = Database::DefaultBusyTimeoutMs);
+    // The check at start-up, as cheap as the file is large: the header, the page count against the
+    // file's size, the schema and the first rows of every table, each read short so that no other
+    // computer waits for it. Empty when nothing was found; the full check runs on the exit backup.
+    static QString startupCheck(const QString &path, int busyTimeoutMs = Database::DefaultBusyTimeoutMs);
 };

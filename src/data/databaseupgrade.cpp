@@ -1,5 +1,6 @@
 #include "data/databaseupgrade.h"
 
+#include "data/changecounters.h"
 #include "data/database.h"
 #include "data/tables.h"
 
@@ -13,4 +14,11 @@ WriteResult DatabaseUpgrade::ensureIndexes(Database &db, DatabaseKind kind)
         }
     }
     return WriteResult::success();
+}
+
+WriteResult DatabaseUpgrade::ensureChangeCounters(Database &db, DatabaseKind kind)
+{
+    if (db.engine() != SqlEngine::Sqlite)
+        return WriteResult::success();
+    return ChangeCounters::ensure(db, kind);
 }

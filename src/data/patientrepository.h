@@ -37,6 +37,11 @@ public:
 
     explicit PatientRepository(Database &db);
 
+    // Starts reading the list on a worker thread, so the first keystroke finds it ready.
+    void preload() { m_cache.preload(); }
+    // How many times the list was read whole, for measuring.
+    int wholeLoads() const { return m_cache.wholeLoads(); }
+
     // The patients whose key holds the typed text, or whose name reads as the typed initials, in
     // stored order.
     QList<Match> find(const QString &typed);

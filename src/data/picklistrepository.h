@@ -23,6 +23,11 @@ public:
 
     explicit PickListRepository(Database &db);
 
+    // Starts reading the catalogue on a worker thread, so the first keystroke finds it ready.
+    void preload() { m_cache.preload(); }
+    // How many times the catalogue was read whole, for measuring.
+    int wholeLoads() const { return m_cache.wholeLoads(); }
+
     // Entries of one category ("中药"), for a typed text.
     QList<Entry> findInCategory(const QString &category, const QString &typed);
     // Entries of every category but one ("中药"), for a typed text.

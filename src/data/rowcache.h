@@ -1,17 +1,21 @@
 #pragma once
 
+#include <future>
+
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
 
+#include "data/database.h"
 #include "text/searchindex.h"
 
-class Database;
-
 // The rows of one search list held in memory, so that every keystroke answers at once. The rows
-// are reloaded when the file changed since the last load (through this program or another
+// are reloaded when their table changed since the last load (through this program or another
 // computer sharing it), and found by their stored search key or any common reading of the name.
+// A list in stored order (by row id) whose table had rows added, and at most one row changed or
+// deleted, fetches just those rows.
 class RowCache
 {
 public:
@@ -27,7 +31,13 @@ public:
     // The query selects the row id, the name and the stored search key, then the columns the list
     // needs; its order is the list's order.
     RowCache(Database &db, QString sql, QVariantList values = {});
+    ~RowCache();
+    RowCache(const RowCache &) = delete;
+    RowCache &operator=(const RowCache &) = delete;
 
+    // Loads the rows on a worker thread with a connection of its own, so that the first search
+    // finds them ready; a search that comes earlier waits for this load instead of starting another.
+    void preload();
     // Every row, current.
     const QList<Row> &rows();
     // The rows found for a typed text, in the list's order; every row for an empty text.
@@ -42,17 +52,40 @@ public:
     QString stampOfTable();
     // Grows with every reload, so what is derived from the rows knows when to derive it again.
     int generation() const { return m_generation; }
+    // How many times the rows were read whole (a load on the worker included), for measuring.
+    int wholeLoads() const { return m_wholeLoads; }
 
 private:
+    struct Loaded
+    {
+        QList<Row> rows;
+        QHash<qint64, qsizetype> positions;
+        SearchIndex index;
+        Database::TableChanges changes;
+        bool ok = false;
+    };
+    static Loaded load(Database &db, const QString &sql, const QVariantList &values, const QString &table);
     void refresh();
+    void adopt(Loaded &&loaded);
+    bool appendNewer();
+    bool rereadRow(qint64 rowId);
+    void rebuildIndex();
+    void waitForPreload();
 
     Database &m_db;
     QString m_sql;
     QString m_table;
     QVariantList m_values;
+    // For a list in stored order: the same query for the rows past a row id, and for one row;
+    // empty otherwise.
+    QString m_newerSql;
+    QString m_byIdSql;
     QString m_stamp;
+    Database::TableChanges m_seen;
     int m_generation = 0;
+    int m_wholeLoads = 0;
     QList<Row> m_rows;
     QHash<qint64, qsizetype> m_positions;
     SearchIndex m_index;
+    std::future<Loaded> m_preload;
 };

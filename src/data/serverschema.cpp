@@ -1,5 +1,6 @@
 #include "data/serverschema.h"
 
+#include "data/changecounters.h"
 #include "data/tabledefinition.h"
 #include "data/tables.h"
 
@@ -7,7 +8,7 @@ namespace ServerSchema {
 
 QString changeTable()
 {
-    return QStringLiteral("quillon_changes");
+    return ChangeCounters::tableName();
 }
 
 QStringList createStatements(const QString &schema, DatabaseKind kind)

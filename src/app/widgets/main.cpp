@@ -1,6 +1,8 @@
 #include <memory>
 
 #include <QApplication>
+#include <QDateTime>
+#include <QDir>
 #include <QMessageBox>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -12,6 +14,7 @@
 #include "app/startuproutine.h"
 #include "app/widgets/loginwindow.h"
 #include "app/widgets/mainwindow.h"
+#include "data/databaserepair.h"
 #include "print/cjkfonts.h"
 #include "version.h"
 
@@ -37,6 +40,22 @@ std::optional<StartupResult> startUp(const DriveLayout &drives)
     }
 }
 
+// Damage the last exit backup found: the user decides whether the indexes are rebuilt now.
+void offerRepair(const QString &path)
+{
+    const QMessageBox::StandardButton answer = QMessageBox::question(nullptr, QStringLiteral("提示"), StartupRoutine::damageRecordedText(path),
+                                                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes)
+        return;
+    QString kept;
+    const WriteResult repaired = DatabaseRepair::reindex(path, QDateTime::currentDateTime(), &kept);
+    if (repaired.ok)
+        QMessageBox::information(nullptr, QStringLiteral("提示"),
+                                 QStringLiteral("索引已重建，数据库检查完好。\n损坏文件的副本保留在“%1”。").arg(QDir::toNativeSeparators(kept)));
+    else
+        QMessageBox::warning(nullptr, QStringLiteral("提示"), repaired.fullText());
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -56,12 +75,15 @@ int main(int argc, char *argv[])
         QMessageBox::information(nullptr, QStringLiteral("提示"), notice);
     for (const QString &warning : startup->warnings)
         QMessageBox::warning(nullptr, QStringLiteral("提示"), warning);
+    for (const QString &damaged : startup->damagedFiles)
+        offerRepair(damaged);
 
     ClinicServices services(startup->values, drives.backupRoot());
     LoginWindow login(startup->values.password);
     std::unique_ptr<MainWindow> mainWindow;
     QObject::connect(&login, &LoginWindow::cancelled, &app, &QApplication::quit, Qt::QueuedConnection);
     QObject::connect(&login, &LoginWindow::loggedIn, &app, [&] {
+        services.preloadLists();
         mainWindow = std::make_unique<MainWindow>(services);
         QObject::connect(mainWindow.get(), &MainWindow::finished, &app, &QApplication::exit, Qt::QueuedConnection);
         // Fill the screen even where no window manager honours the maximised state.

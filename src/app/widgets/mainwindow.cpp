@@ -11,6 +11,7 @@
 #include "app/clinicservices.h"
 #include "app/exitbackup.h"
 #include "app/widgets/aboutwindow.h"
+#include "app/widgets/backupprogresswindow.h"
 #include "app/widgets/servermigrationwindow.h"
 #include "app/widgets/settingswindow.h"
 #include "app/widgets/windowplacement.h"
@@ -331,8 +332,13 @@ void MainWindow::closeEvent(QCloseEvent *event)
     if (m_prescription)
         m_prescription->hide();
     hide();
-    const QStringList failures = ExitBackup::run(m_services.mainLocation(), m_services.statsLocation(), m_services.backupRoot(),
-                                                 QDate::currentDate(), ServerDump::findPgDump());
+    QStringList failures;
+    {
+        BackupProgressWindow progress;
+        progress.show();
+        failures = ExitBackup::run(m_services.mainLocation(), m_services.statsLocation(), m_services.backupRoot(), QDate::currentDate(),
+                                   ServerDump::findPgDump(), [&progress](int done, int total) { progress.report(done, total); });
+    }
     if (!failures.isEmpty())
         QMessageBox::warning(nullptr, QStringLiteral("提示"), failures.join(QStringLiteral("\n\n")));
     event->accept();

@@ -72,6 +72,8 @@ HistoryPanel::HistoryPanel(PrescriptionHistory &history, std::function<QDate()> 
     m_list->setObjectName(QStringLiteral("List2"));
     m_list->setGeometry(twipsRect(60, 720, 3615, 9495 - PanelTop - 780));
     m_list->viewport()->installEventFilter(this);
+    // Every row is one line: laying out thousands of rows then costs no measuring of each.
+    m_list->setUniformItemSizes(true);
     connect(m_list, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
         const int row = m_list->row(item);
         if (row >= 0 && row < m_entries.size())

@@ -242,6 +242,8 @@ void PaperView::showList(QListWidget *list, const QStringList &texts, const QLis
 {
     list->clear();
     list->hide();
+    // One line per row: thousands of patients of a common surname lay out without measuring each.
+    list->setUniformItemSizes(true);
     for (int i = 0; i < texts.size(); ++i) {
         auto *item = new QListWidgetItem(texts.at(i), list);
         if (i < rowIds.size())
