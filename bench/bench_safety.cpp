@@ -3,6 +3,7 @@
 
 #include "prescription/safety/safetychecker.h"
 #include "prescription/safety/safetyrules.h"
+#include "prescription/safety/writtenherbs.h"
 
 namespace {
 
@@ -68,6 +69,27 @@ void BM_WesternPrescription(benchmark::State &state)
     run(state, westernPrescription());
 }
 
+// The same 36 herbs as a laid-out body, three to a line, doses in g, 克 and mg.
+void BM_ReadChineseBody(benchmark::State &state)
+{
+    QString body;
+    const SafetyInput input = chinesePrescription();
+    for (int i = 0; i < input.items.size(); ++i) {
+        const QString unit = i % 3 == 0 ? QStringLiteral("克") : i % 3 == 1 ? QStringLiteral("g") : QStringLiteral("mg");
+        body += (input.items.at(i).name + QLatin1Char(' ') + input.items.at(i).quantity + unit).leftJustified(13);
+        if (i % 3 == 2)
+            body += QStringLiteral("\r\n\r\n");
+    }
+    body += QStringLiteral("    用法：水煎服 每日1剂\r\n");
+    qsizetype herbs = 0;
+    for (auto _ : state) {
+        const WrittenHerbs written = WrittenHerbs::read(body);
+        herbs = written.herbs.size();
+        benchmark::DoNotOptimize(written);
+    }
+    state.counters["herbs"] = double(herbs);
+}
+
 void BM_LoadRules(benchmark::State &state)
 {
     for (auto _ : state)
@@ -78,5 +100,6 @@ void BM_LoadRules(benchmark::State &state)
 
 BENCHMARK(BM_ChinesePrescription)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
 BENCHMARK(BM_WesternPrescription)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(BM_ReadChineseBody)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
 BENCHMARK(BM_LoadRules)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
 BENCHMARK_MAIN();

@@ -24,6 +24,7 @@ private slots:
     void cardPolicy_data();
     void cardPolicy();
     void modifiedFollowsTheSheet();
+    void printOverridesStayWithTheStoredPrescription();
 
 private:
     // The archive rows of the day for the test patient.
@@ -182,6 +183,31 @@ void TestPrescriptionDocument::modifiedFollowsTheSheet()
     QCOMPARE(replacing.size(), 1);
     QVERIFY(!m_document->isModified());
     QVERIFY(!m_document->isStored());
+}
+
+// Printing despite red warnings is kept with the stored prescription: later saves keep it, a copy
+// does not carry it, and an unsaved prescription has nowhere to keep it.
+void TestPrescriptionDocument::printOverridesStayWithTheStoredPrescription()
+{
+    ArchiveRepository archive(m_main->database());
+    PrescriptionSheet &sheet = m_document->sheet();
+    sheet.setField(PrescriptionSheet::Name, u"张三"_qs);
+    sheet.setBody(u"阿莫西林胶囊 0.25g×24粒\r\n"_qs);
+    QVERIFY(!m_document->keepPrintOverride(u"未保存时"_qs).ok);
+
+    QVERIFY(m_document->save().saved());
+    const QString id = sheet.id();
+    QVERIFY(m_document->keepPrintOverride(u"2024-03-01 09:30:05 仍打印：【过敏】甲"_qs).ok);
+    sheet.setBody(u"阿莫西林胶囊 0.25g×12粒\r\n"_qs);
+    QVERIFY(m_document->save().saved());
+    QVERIFY(m_document->keepPrintOverride(u"2024-03-01 09:40:00 仍打印：【过敏】乙"_qs).ok);
+    QCOMPARE(archive.printOverrides(id),
+             (QStringList{u"2024-03-01 09:30:05 仍打印：【过敏】甲"_qs, u"2024-03-01 09:40:00 仍打印：【过敏】乙"_qs}));
+
+    m_document->copy();
+    QVERIFY(m_document->save().saved());
+    QVERIFY(sheet.id() != id);
+    QCOMPARE(archive.printOverrides(sheet.id()), QStringList());
 }
 
 QTEST_MAIN(TestPrescriptionDocument)

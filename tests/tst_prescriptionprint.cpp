@@ -97,6 +97,7 @@ private slots:
     void wrappedParagraphPrintsAsSeveralLines();
     void bodyTooLong_data();
     void bodyTooLong();
+    void secondSignatureUnderTheBody();
 
     void cardFrame();
     void cardLines_data();
@@ -456,6 +457,31 @@ void TestPrescriptionPrint::bodyTooLong()
     QCOMPARE(form.bodyBottom(), bottom);
     QCOMPARE(form.bodyTooLong(), tooLong);
     QCOMPARE(form.bodyLimit(), kind == PrescriptionKind::Chinese ? 8928.0 : 9360.0);
+}
+
+// A prescription printed despite red warnings asks for the physician's second signature on a line
+// of its own under the last body line, and counts as body when the body is measured.
+void TestPrescriptionPrint::secondSignatureUnderTheBody()
+{
+    PrescriptionSheet sheet;
+    fillSheet(sheet, PrescriptionKind::Chinese, Placement::ChineseNarrow);
+    PrescriptionForm form(sheet, formSettings());
+    form.setBodyLines({u"附子[制]9g     半夏[法]9g"_qs});
+    RecordingCanvas plain;
+    form.draw(plain);
+    QVERIFY(!plain.findText(u"超量/配伍禁忌，医师再次签名：______"_qs));
+    const double bottomWithout = form.bodyBottom();
+
+    form.setSecondSignature(true);
+    RecordingCanvas signed_;
+    form.draw(signed_);
+    const RecordingCanvas::Text *line = signed_.findText(u"超量/配伍禁忌，医师再次签名：______"_qs);
+    QVERIFY(line);
+    const RecordingCanvas::Text *herb = signed_.findText(u"附子"_qs);
+    QVERIFY(herb);
+    QVERIFY(line->at.y() > herb->at.y());
+    QCOMPARE(line->font.name, BodyFont);
+    QVERIFY(form.bodyBottom() > bottomWithout);
 }
 
 void TestPrescriptionPrint::cardFrame()

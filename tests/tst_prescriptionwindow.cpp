@@ -4,12 +4,16 @@
 #include "teststartupvalues.h"
 #include "widgetdriving.h"
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTextCursor>
@@ -51,6 +55,7 @@ private slots:
     void reopenedFeesSplitByTheirOwnLines();
     void printingWithoutAPrinterOffersAPdf();
     void safetyStripFollowsEdits();
+    void safetyStripCountsWhatDoesNotFit();
     void missingDiagnosisShownOnSavedPrescriptions();
     void unsavedTypingIsOfferedBeforeANewPrescription_data();
     void unsavedTypingIsOfferedBeforeANewPrescription();
@@ -58,6 +63,7 @@ private slots:
     void historyDayPaging();
     void printingAsksOnlyForRedWarnings_data();
     void printingAsksOnlyForRedWarnings();
+    void printingFromPreviewAsksAndKeepsTheOverride();
 
 private:
     template<typename T>
@@ -529,6 +535,7 @@ void TestPrescriptionWindow::safetyStripFollowsEdits()
     PrescriptionSheet &sheet = m_window->sheet();
     SafetyStrip *strip = m_window->safetyStrip();
     QCOMPARE(strip->objectName(), u"safetyWarnings"_qs);
+    sheet.setField(PrescriptionSheet::Diagnosis, u"急性咽炎"_qs);
     sheet.setField(PrescriptionSheet::Allergy, u"青霉素过敏"_qs);
     sheet.setBody(u"阿莫西林胶囊 0.25g×24粒\r\n"_qs);
     QTRY_COMPARE(strip->warnings().size(), 1);
@@ -552,8 +559,50 @@ void TestPrescriptionWindow::safetyStripFollowsEdits()
     QCOMPARE(child<QLabel>(u"Lb2_5"_qs)->text(), u"头孢克洛胶囊"_qs);
 }
 
-// The missing diagnosis is an inspection finding on a stored prescription: not while it is being
-// written, but after saving and whenever it is brought back from the history.
+// Four 十九畏 pairs and twelve 十八反 pairs: the strip shows whole entries with names as the user
+// wrote them, counts the rest on its button, and the button lists them all.
+void TestPrescriptionWindow::safetyStripCountsWhatDoesNotFit()
+{
+    PrescriptionSheet &sheet = m_window->sheet();
+    SafetyStrip *strip = m_window->safetyStrip();
+    clickCategory(DrugCategories::Herbs);
+    sheet.setField(PrescriptionSheet::Diagnosis, u"痹证"_qs);
+    sheet.setBody(u"附子[制]9g     川乌[制]3g     草乌[制]3g     \r\n\r\n"
+                  u"半夏[法]9g     浙贝母 9g      瓜蒌 9g        白及 9g\r\n"_qs);
+    QTRY_COMPARE(strip->warnings().size(), 12);
+    QCOMPARE(strip->warnings().at(0).text, u"附子[制]与半夏[法]不宜同用"_qs);
+    QCOMPARE(SafetyStrip::entryText(strip->warnings().at(0)), u"【十八反】附子[制]与半夏[法]不宜同用"_qs);
+    int shown = 0;
+    for (QLabel *entry : strip->entries()) {
+        if (entry->isVisible()) {
+            ++shown;
+            QVERIFY(entry->geometry().right() < strip->moreButton()->geometry().left());
+            QVERIFY2(!entry->text().contains(u'…'), qPrintable(entry->text()));
+        }
+    }
+    QVERIFY(shown >= 1 && shown < 12);
+    QVERIFY(strip->moreButton()->isVisible());
+    QCOMPARE(strip->moreButton()->text(), u"另有%1条"_qs.arg(12 - shown));
+    strip->moreButton()->click();
+    QTRY_VERIFY(strip->fullList()->isVisible());
+    QCOMPARE(strip->fullList()->findChildren<QLabel *>().size(), 12);
+    strip->fullList()->hide();
+    QVERIFY(!strip->moreButton()->isChecked());
+
+    // Fewer warnings: all shown, no button.
+    sheet.setBody(u"附子[制]9g     半夏[法]9g     \r\n"_qs);
+    QTRY_COMPARE(strip->warnings().size(), 1);
+    QVERIFY(strip->entries().at(0)->isVisible());
+    QVERIFY(!strip->moreButton()->isVisible());
+
+    // A body the check cannot read is said to be so, not passed as safe.
+    sheet.setBody(u"甘草六钱 海藻三钱\r\n"_qs);
+    QTRY_COMPARE(strip->entries().at(0)->text(), u"【未能检查】中药处方未能读出药味和用量"_qs);
+    QCOMPARE(strip->warnings().size(), 1);
+}
+
+// The missing diagnosis shows as soon as something is prescribed, before saving and printing, and
+// on a stored prescription whenever it is brought back from the history.
 void TestPrescriptionWindow::missingDiagnosisShownOnSavedPrescriptions()
 {
     PrescriptionSheet &sheet = m_window->sheet();
@@ -565,9 +614,10 @@ void TestPrescriptionWindow::missingDiagnosisShownOnSavedPrescriptions()
         return texts;
     };
     type(u"Text5_0"_qs, u"陈九"_qs);
+    sheet.setBody(u"布洛芬片 0.1g×24片\r\n"_qs);
+    QTRY_COMPARE(shown(), QStringList{u"未写诊断"_qs});
     sheet.setBody(u"注射费 1次\r\n"_qs);
-    QTest::qWait(10);
-    QCOMPARE(shown(), QStringList());
+    QTRY_COMPARE(shown(), QStringList());
     QVERIFY(m_window->saveWithLayout());
     QTRY_COMPARE(shown(), QStringList{u"未写诊断"_qs});
     m_window->runToolbarAction(0);
@@ -662,18 +712,100 @@ void TestPrescriptionWindow::printingAsksOnlyForRedWarnings()
     QFETCH(QString, allergy);
     QFETCH(bool, asked);
     QStringList questions;
+    QStringList risks;
     PrintPrompts prompts;
     prompts.confirm = [&](const QString &question) {
         questions.append(question);
         return false;
     };
+    prompts.confirmRisk = [&](const QString &question) {
+        risks.append(question);
+        return false;
+    };
     prompts.pdfPath = [](const QString &) { return QString(); };
     prompts.inform = [](const QString &) {};
     m_window->setPrinting(PrinterSelection({}, QString()), prompts);
+    type(u"Text5_0"_qs, u"郑一"_qs);
     m_window->sheet().setField(PrescriptionSheet::Allergy, allergy);
     m_window->sheet().setBody(u"阿莫西林胶囊 0.25g×24粒\r\n"_qs);
-    m_window->printPrescription();
-    QCOMPARE(questions.contains(u"处方存在配伍禁忌或过敏警示，仍要打印吗？"_qs), asked);
+    for (const bool card : {false, true}) {
+        risks.clear();
+        questions.clear();
+        card ? m_window->printCard() : m_window->printPrescription();
+        QCOMPARE(risks.size(), asked ? 1 : 0);
+        if (asked) {
+            // The question lists the warnings; answered 否, nothing is printed and nothing kept.
+            QVERIFY2(risks.at(0).contains(u"【过敏】阿莫西林胶囊：患者对青霉素过敏"_qs), qPrintable(risks.at(0)));
+            QCOMPARE(questions, QStringList());
+        } else {
+            QCOMPARE(questions.size(), 1);  // no printer: the PDF is offered
+        }
+    }
+    QCOMPARE(count(m_main->database(), u"select count(*) from 档案"_qs), 0);
+}
+
+// Printing from the preview asks as 打印 does, with 否 as the default button; printing anyway
+// saves the prescription, keeps the time and the warnings with it and asks for a second signature.
+void TestPrescriptionWindow::printingFromPreviewAsksAndKeepsTheOverride()
+{
+    PrintPrompts prompts = PrintPrompts::dialogs(m_window);
+    prompts.confirm = [](const QString &) { return false; };
+    m_window->setPrinting(PrinterSelection({}, QString()), prompts);
+    clickCategory(DrugCategories::Herbs);
+    type(u"Text5_0"_qs, u"王二"_qs);
+    m_window->sheet().setField(PrescriptionSheet::Diagnosis, u"痹证"_qs);
+    m_window->sheet().setBody(u"附子[制]9g     半夏[法]9g     \r\n"_qs);
+
+    for (const QMessageBox::StandardButton answer : {QMessageBox::NoButton, QMessageBox::Yes}) {
+        QStringList asked;
+        bool defaultIsNo = false;
+        bool triggered = false;
+        QTimer driver;
+        connect(&driver, &QTimer::timeout, [&] {
+            for (QWidget *widget : QApplication::topLevelWidgets()) {
+                if (!widget->isVisible())
+                    continue;
+                if (auto *box = qobject_cast<QMessageBox *>(widget)) {
+                    asked.append(box->text());
+                    defaultIsNo = box->defaultButton() == box->button(QMessageBox::No);
+                    // NoButton: as the user pressing Enter, which takes the default button.
+                    (answer == QMessageBox::NoButton ? box->defaultButton() : box->button(answer))->click();
+                } else if (auto *dialog = qobject_cast<QPrintDialog *>(widget)) {
+                    dialog->reject();
+                } else if (auto *preview = qobject_cast<QPrintPreviewDialog *>(widget)) {
+                    if (!asked.isEmpty()) {
+                        preview->reject();
+                        continue;
+                    }
+                    if (triggered)
+                        continue;
+                    QAction *print = nullptr;
+                    for (QAction *action : preview->findChildren<QAction *>()) {
+                        if (action->text() == QCoreApplication::translate("QPrintPreviewDialog", "Print"))
+                            print = action;
+                    }
+                    QVERIFY(print);
+                    // Later, so that this timer is free to answer the question meanwhile.
+                    triggered = true;
+                    QTimer::singleShot(0, print, &QAction::trigger);
+                }
+            }
+        });
+        driver.start(20);
+        m_window->printPrescription(true);
+        driver.stop();
+        // Asked by the preview's own print button, not before the preview opened.
+        QVERIFY(triggered);
+        QCOMPARE(asked.size(), 1);
+        QVERIFY2(asked.at(0).contains(u"【十八反】附子[制]与半夏[法]不宜同用"_qs), qPrintable(asked.at(0)));
+        QVERIFY(defaultIsNo);
+    }
+    // Answered 否 first: nothing kept; then 是: the prescription is stored with one override line.
+    ArchiveRepository archive(m_main->database());
+    const QStringList overrides = archive.printOverrides(m_window->sheet().id());
+    QCOMPARE(overrides.size(), 1);
+    QVERIFY2(overrides.at(0).startsWith(u"2026-12-10 09:00:00 仍打印：【十八反】附子[制]与半夏[法]不宜同用"_qs),
+             qPrintable(overrides.at(0)));
 }
 
 QTEST_MAIN(TestPrescriptionWindow)

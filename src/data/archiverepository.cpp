@@ -168,6 +168,34 @@ std::optional<ArchiveRecord> ArchiveRepository::byId(const QString &id)
     return fromQuery(query);
 }
 
+WriteResult ArchiveRepository::addPrintOverride(const QString &id, const QString &entry)
+{
+    SqlTransaction transaction(m_db);
+    if (!transaction.isActive())
+        return transaction.begun();
+    const std::optional<QVariantList> kept = m_db.firstColumn(QStringLiteral("select \"T5\" from \"档案\" where \"序号\" = ?"), {id});
+    if (!kept)
+        return WriteResult::failure(QStringLiteral("记录“仍打印”失败：") + m_db.readError());
+    if (kept->isEmpty())
+        return WriteResult::failure(QStringLiteral("记录“仍打印”失败：处方尚未保存。"));
+    QStringList lines = kept->first().toString().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    lines.append(entry);
+    SqlRow row(Tables::archive());
+    row.set(QStringLiteral("T5"), lines.join(QStringLiteral("\r\n")));
+    const WriteResult written = m_db.update(row, QStringLiteral("\"序号\" = ?"), {id});
+    if (!written.ok)
+        return written;
+    return transaction.commit();
+}
+
+QStringList ArchiveRepository::printOverrides(const QString &id)
+{
+    const std::optional<QVariantList> kept = m_db.firstColumn(QStringLiteral("select \"T5\" from \"档案\" where \"序号\" = ?"), {id});
+    if (!kept || kept->isEmpty())
+        return {};
+    return kept->first().toString().split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+}
+
 void ArchiveRepository::refreshNames()
 {
     // The distinct names are few compared with the prescriptions; held in memory, they turn a scan

@@ -72,6 +72,11 @@ public:
     // Deletes the prescription of that id together with the `also` write, in one transaction; the
     // number of archive rows deleted.
     WriteResult remove(const QString &id, int *removed = nullptr, const AlsoWrite &also = {});
+    // Keeps a line with the stored prescription of that id saying it was printed despite red safety
+    // warnings. The lines gather in the column T5, which nothing else uses, one per printing.
+    WriteResult addPrintOverride(const QString &id, const QString &entry);
+    // Those lines, oldest first; empty when there are none or no such prescription.
+    QStringList printOverrides(const QString &id);
     // A PrescriptionId (installation prefix + "yyyymmddhhmmss") that no stored prescription has and
     // that this program has not handed out before.
     QString freshId(const QString &prefix, const QDateTime &now);

@@ -181,6 +181,13 @@ QStringList PrescriptionDocument::bodyDisplayLines() const
     return PrescriptionForm::bodyDisplayLines(m_sheet->body(), m_sheet->bodyPlacement());
 }
 
+WriteResult PrescriptionDocument::keepPrintOverride(const QString &entry)
+{
+    if (!isStored())
+        return WriteResult::failure(QStringLiteral("记录“仍打印”失败：处方尚未保存。"));
+    return m_services.archive.addPrintOverride(m_savedId, entry);
+}
+
 PrescriptionForm PrescriptionDocument::form() const
 {
     ClinicSettings &settings = m_services.settings;

@@ -56,6 +56,10 @@ public:
     Settlement::Result settle();
     Settlement::Result cancelSettlement();
 
+    // Keeps a line with the stored prescription saying it was printed despite red safety warnings
+    // (see PrintDecision); refused when the sheet is not the one stored under its id.
+    WriteResult keepPrintOverride(const QString &entry);
+
     // Whether the sheet holds something changed since it was last saved, started or reopened.
     bool isModified() const;
     // Whether a patient name or a body was typed: only then is a change worth keeping.

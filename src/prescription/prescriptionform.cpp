@@ -4,6 +4,7 @@
 
 #include "prescription/bodytext.h"
 #include "prescription/prescriptionsheet.h"
+#include "prescription/printdecision.h"
 #include "print/formorigin.h"
 #include "print/recordingcanvas.h"
 #include "text/linebreaks.h"
@@ -226,6 +227,12 @@ void PrescriptionForm::drawBody(PrinterCanvas &canvas) const
             canvas.print(row.remainder, LineFeed::No);
             canvas.setCurrentY(canvas.currentY() + HerbRowAdvance);
         }
+    }
+    // Part of the body, so that a body too long for it is told before printing.
+    if (m_secondSignature) {
+        canvas.setCurrentX(left);
+        canvas.setCurrentY(canvas.currentY() + LineGap);
+        canvas.print(PrintDecision::secondSignatureLine());
     }
 }
 

@@ -58,6 +58,11 @@ public:
     // width less its insets, in pixels at 15 twips a pixel).
     static QStringList bodyDisplayLines(const QString &body, SheetGeometry::BodyPlacement placement);
 
+    // A line under the body for the physician's second signature, on a prescription printed
+    // despite red safety warnings.
+    void setSecondSignature(bool shown) { m_secondSignature = shown; }
+    bool secondSignature() const { return m_secondSignature; }
+
     // Draws the form on the canvas; the document is left open.
     void draw(PrinterCanvas &canvas) const;
     // Draws a copy of this form each time it runs.
@@ -87,4 +92,5 @@ private:
     Margins m_margins;
     PrinterCanvas::Font m_bodyFont;
     QStringList m_bodyLines;
+    bool m_secondSignature = false;
 };

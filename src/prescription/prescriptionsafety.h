@@ -9,8 +9,9 @@
 class PickListRepository;
 class PrescriptionSheet;
 
-// The safety warnings of the prescription on screen. The body is read with the same item rules
-// pricing uses; the catalogue tells a charge item from a drug. Nothing on the sheet changes.
+// The safety warnings of the prescription on screen. A Western body is read with the item rules
+// pricing uses, the catalogue telling a charge item from a drug; a Chinese body is read herb by
+// herb as written, whatever the unit of its doses. Nothing on the sheet changes.
 class PrescriptionSafety
 {
 public:
@@ -21,6 +22,8 @@ public:
     static bool hasRed(const QList<SafetyWarning> &warnings);
 
 private:
+    void readHerbs(const QString &body, SafetyInput &input);
+
     SafetyChecker m_checker;
     PickListRepository &m_catalogue;
 };

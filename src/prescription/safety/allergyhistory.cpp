@@ -23,8 +23,8 @@ bool separatesItems(QChar c)
     return c == QChar(u'、') || c.isSpace();
 }
 
-// Remarks that start like this say there is no (known) allergy.
-bool deniesAllergy(const QString &segment)
+// Items that start like this say there is no (known) allergy.
+bool opensWithDenial(const QString &item)
 {
     static const QStringList openings = {
         QStringLiteral("无"),   QStringLiteral("否"),   QStringLiteral("未"),   QStringLiteral("没有"),
@@ -32,10 +32,21 @@ bool deniesAllergy(const QString &segment)
         QStringLiteral("不知"),
     };
     for (const QString &opening : openings) {
-        if (segment.startsWith(opening))
+        if (item.startsWith(opening))
             return true;
     }
-    return segment.contains(QStringLiteral("阴性")) || segment.contains(QStringLiteral("(-)"));
+    return false;
+}
+
+// Items that end like this report a negative test.
+bool isNegative(const QString &item)
+{
+    return item.contains(QStringLiteral("阴性")) || item.contains(QStringLiteral("(-)"));
+}
+
+bool isPositive(const QString &item)
+{
+    return item.contains(QStringLiteral("过敏")) || item.contains(QStringLiteral("阳性")) || item.contains(QStringLiteral("(+)"));
 }
 
 QString withoutBracketedParts(const QString &text)
@@ -95,12 +106,29 @@ QString allergenOf(const QString &phrase)
 AllergyHistory AllergyHistory::parse(const QString &text)
 {
     AllergyHistory history;
-    const auto add = [&history](const QString &phrase) {
-        const QString allergen = allergenOf(phrase);
-        if (!allergen.isEmpty() && !history.m_allergens.contains(allergen))
-            history.m_allergens.append(allergen);
-    };
     static const QRegularExpression connectives(QStringLiteral("[及和与或]"));
+    const auto add = [&history](const QString &phrase) {
+        const auto addOne = [&history](const QString &piece) {
+            const QString allergen = allergenOf(piece);
+            if (!allergen.isEmpty() && !history.m_allergens.contains(allergen))
+                history.m_allergens.append(allergen);
+        };
+        addOne(phrase);
+        // "青霉素及头孢类过敏" names two; the whole item counts as well, since 白及 and 保和丸
+        // hold such a character in their own name.
+        const QStringList pieces = phrase.split(connectives);
+        if (pieces.size() > 1) {
+            for (const QString &piece : pieces) {
+                if (piece.size() >= 2)
+                    addOne(piece);
+            }
+        }
+    };
+
+    // Each item stands for itself: "无食物过敏、青霉素过敏" denies the food and names the drug.
+    // Items listed without a word of their own take the word of the item that ends the list
+    // ("青霉素、头孢过敏", "青霉素、头孢皮试阴性"); a denial without 过敏 ("否认药物、食物过敏史")
+    // reaches to the item that has it.
     const QString folded = foldedText(text);
     QString remark;
     for (qsizetype i = 0; i <= folded.size(); ++i) {
@@ -108,31 +136,46 @@ AllergyHistory AllergyHistory::parse(const QString &text)
             remark.append(folded.at(i));
             continue;
         }
-        const QString trimmed = remark.trimmed();
-        remark.clear();
-        if (trimmed.isEmpty() || deniesAllergy(trimmed))
-            continue;
+        QStringList pending;
+        bool denying = false;
         QString item;
-        for (qsizetype j = 0; j <= trimmed.size(); ++j) {
-            if (j < trimmed.size() && !separatesItems(trimmed.at(j))) {
-                item.append(trimmed.at(j));
+        for (qsizetype j = 0; j <= remark.size(); ++j) {
+            if (j < remark.size() && !separatesItems(remark.at(j))) {
+                item.append(remark.at(j));
                 continue;
             }
             const QString current = item;
             item.clear();
-            if (current.isEmpty() || deniesAllergy(current))
+            if (current.isEmpty())
                 continue;
-            add(current);
-            // "青霉素及头孢类过敏" names two; the whole item counts as well, since 白及 and 保和丸
-            // hold such a character in their own name.
-            const QStringList pieces = current.split(connectives);
-            if (pieces.size() > 1) {
-                for (const QString &piece : pieces) {
-                    if (piece.size() >= 2)
-                        add(piece);
-                }
+            const bool positive = isPositive(current);
+            if (denying) {
+                denying = !current.contains(QStringLiteral("过敏"));
+                continue;
+            }
+            if (opensWithDenial(current)) {
+                // What was listed before the denial is not part of it: "青霉素 否认其他药物过敏".
+                for (const QString &named : std::as_const(pending))
+                    add(named);
+                pending.clear();
+                denying = !current.contains(QStringLiteral("过敏"));
+                continue;
+            }
+            if (isNegative(current)) {
+                pending.clear();
+                continue;
+            }
+            pending.append(current);
+            if (positive) {
+                for (const QString &named : std::as_const(pending))
+                    add(named);
+                pending.clear();
             }
         }
+        // A plain list ("青霉素、磺胺类；阿司匹林") names its items.
+        for (const QString &named : std::as_const(pending))
+            add(named);
+        remark.clear();
     }
     return history;
 }

@@ -16,4 +16,8 @@ struct SafetyInput
     QString allergyHistory;  // header field 13 "过敏史"
     QString diagnosis;       // header field 6 "诊断"
     bool forSaving = false;
+    // A Chinese body with text in which no herb and dose could be read.
+    bool bodyUnread = false;
+    // The usage says 外用 and nothing is taken (服): raw herbs are then what the pharmacopoeia allows.
+    bool externalUse = false;
 };

@@ -1,5 +1,7 @@
 #include "prescription/safety/safetyrules.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -12,7 +14,10 @@ namespace {
 constexpr QStringView HerbGroupsFile = u"herbgroups.tsv";
 constexpr QStringView IncompatibilitiesFile = u"incompatibilities.tsv";
 constexpr QStringView ToxicDosesFile = u"toxicdoses.tsv";
+constexpr QStringView RawToxicFile = u"rawtoxic.tsv";
 constexpr QStringView AllergyClassesFile = u"allergyclasses.tsv";
+constexpr QStringView CrossAllergiesFile = u"crossallergies.tsv";
+constexpr QStringView PregnancyFile = u"pregnancy.tsv";
 constexpr QStringView InspectionFile = u"inspection.tsv";
 
 QStringList listCell(const QString &cell)
@@ -47,9 +52,11 @@ QStringList herbNames(const QString &cell)
 
 const QStringList &SafetyRules::fileNames()
 {
-    static const QStringList names = {HerbGroupsFile.toString(), IncompatibilitiesFile.toString(),
-                                      ToxicDosesFile.toString(), AllergyClassesFile.toString(),
-                                      InspectionFile.toString()};
+    // Cross-allergies name classes, so their file comes after the classes'.
+    static const QStringList names = {HerbGroupsFile.toString(),     IncompatibilitiesFile.toString(),
+                                      ToxicDosesFile.toString(),     RawToxicFile.toString(),
+                                      AllergyClassesFile.toString(), CrossAllergiesFile.toString(),
+                                      PregnancyFile.toString(),      InspectionFile.toString()};
     return names;
 }
 
@@ -115,8 +122,14 @@ QString SafetyRules::addRow(const QString &fileName, const QStringList &cells, c
         return addIncompatibility(cells, source);
     if (fileName == ToxicDosesFile)
         return addDoseLimit(cells, source);
+    if (fileName == RawToxicFile)
+        return addRawToxicHerb(cells, source);
     if (fileName == AllergyClassesFile)
         return addAllergyClass(cells, source);
+    if (fileName == CrossAllergiesFile)
+        return addCrossAllergy(cells, source);
+    if (fileName == PregnancyFile)
+        return addPregnancyRule(cells, source);
     return addInspection(cells, source);
 }
 
@@ -179,6 +192,51 @@ QString SafetyRules::addDoseLimit(const QStringList &cells, const QString &sourc
     limit.note = cellAt(cells, 4);
     limit.source = source;
     m_doseLimits.append(limit);
+    return QString();
+}
+
+QString SafetyRules::addRawToxicHerb(const QStringList &cells, const QString &source)
+{
+    RawToxicHerb herb{cellAt(cells, 0), herbNames(cellAt(cells, 1)), cellAt(cells, 2), source};
+    if (herb.form.isEmpty())
+        return QStringLiteral("缺品名");
+    if (herb.names.isEmpty())
+        herb.names.append(canonicalHerbName(herb.form));
+    m_rawToxicHerbs.append(herb);
+    return QString();
+}
+
+QString SafetyRules::addCrossAllergy(const QStringList &cells, const QString &source)
+{
+    const auto known = [this](const QString &name) {
+        return std::any_of(m_allergyClasses.cbegin(), m_allergyClasses.cend(),
+                           [&name](const AllergyClass &allergyClass) { return allergyClass.name == name; });
+    };
+    CrossAllergy cross{cellAt(cells, 0), cellAt(cells, 1), false, cellAt(cells, 3), source};
+    if (cross.from.isEmpty() || cross.to.isEmpty())
+        return QStringLiteral("应为“过敏的类别<TAB>另一类别<TAB>禁用或慎用<TAB>说明书的写法”");
+    for (const QString &name : {cross.from, cross.to}) {
+        if (!known(name))
+            return QStringLiteral("类别“%1”不在 allergyclasses.tsv 中").arg(name);
+    }
+    const QString severity = cellAt(cells, 2);
+    if (severity != QStringLiteral("禁用") && severity != QStringLiteral("慎用"))
+        return QStringLiteral("第三列应为“禁用”或“慎用”");
+    cross.forbidden = severity == QStringLiteral("禁用");
+    m_crossAllergies.append(cross);
+    return QString();
+}
+
+QString SafetyRules::addPregnancyRule(const QStringList &cells, const QString &source)
+{
+    const QString severity = cellAt(cells, 0);
+    if (severity != QStringLiteral("孕妇禁用") && severity != QStringLiteral("孕妇慎用"))
+        return QStringLiteral("第一列应为“孕妇禁用”或“孕妇慎用”");
+    PregnancyRule rule{severity == QStringLiteral("孕妇禁用"), cellAt(cells, 1), {}, source};
+    if (rule.form.isEmpty())
+        return QStringLiteral("缺品名");
+    rule.names = herbNames(rule.form + QStringLiteral("、") + cellAt(cells, 2));
+    m_pregnancyRules.append(rule);
     return QString();
 }
 

@@ -35,11 +35,35 @@ public:
         QString note;
         QString source;
     };
+    // A raw herb that is red whatever its dose when taken internally.
+    struct RawToxicHerb
+    {
+        QString form;        // "生附子"
+        QStringList names;   // canonical names it is written as
+        QString note;        // how the pharmacopoeia has it used
+        QString source;
+    };
     struct AllergyClass
     {
         QString name;               // "青霉素类"
         QStringList historyWords;   // words of an allergy history that mean the whole class
         QStringList drugPatterns;   // what the names of its drugs contain: "西林"
+        QString source;
+    };
+    // An allergy to one class that reaches the drugs of another.
+    struct CrossAllergy
+    {
+        QString from;    // class names of allergyClasses()
+        QString to;
+        bool forbidden = false;  // 禁用: red; 慎用: amber
+        QString basis;
+        QString source;
+    };
+    struct PregnancyRule
+    {
+        bool forbidden = false;  // 孕妇禁用: red; 孕妇慎用: amber
+        QString form;            // the herb as the pharmacopoeia names it
+        QStringList names;       // canonical names, the form's first
         QString source;
     };
     struct DrugCountLimit
@@ -69,7 +93,10 @@ public:
     const QList<HerbGroup> &herbGroups() const { return m_herbGroups; }
     const QList<Incompatibility> &incompatibilities() const { return m_incompatibilities; }
     const QList<DoseLimit> &doseLimits() const { return m_doseLimits; }
+    const QList<RawToxicHerb> &rawToxicHerbs() const { return m_rawToxicHerbs; }
     const QList<AllergyClass> &allergyClasses() const { return m_allergyClasses; }
+    const QList<CrossAllergy> &crossAllergies() const { return m_crossAllergies; }
+    const QList<PregnancyRule> &pregnancyRules() const { return m_pregnancyRules; }
     const DrugCountLimit &westernDrugLimit() const { return m_westernDrugLimit; }
     const DiagnosisRule &diagnosisRule() const { return m_diagnosisRule; }
 
@@ -82,14 +109,20 @@ private:
     QString addHerbGroup(const QStringList &cells);
     QString addIncompatibility(const QStringList &cells, const QString &source);
     QString addDoseLimit(const QStringList &cells, const QString &source);
+    QString addRawToxicHerb(const QStringList &cells, const QString &source);
     QString addAllergyClass(const QStringList &cells, const QString &source);
+    QString addCrossAllergy(const QStringList &cells, const QString &source);
+    QString addPregnancyRule(const QStringList &cells, const QString &source);
     QString addInspection(const QStringList &cells, const QString &source);
     void addFromFile(const QString &fileName, const QString &path, bool required);
 
     QList<HerbGroup> m_herbGroups;
     QList<Incompatibility> m_incompatibilities;
     QList<DoseLimit> m_doseLimits;
+    QList<RawToxicHerb> m_rawToxicHerbs;
     QList<AllergyClass> m_allergyClasses;
+    QList<CrossAllergy> m_crossAllergies;
+    QList<PregnancyRule> m_pregnancyRules;
     DrugCountLimit m_westernDrugLimit;
     DiagnosisRule m_diagnosisRule;
     QStringList m_problems;

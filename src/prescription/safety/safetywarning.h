@@ -7,7 +7,19 @@
 struct SafetyWarning
 {
     // In the order warnings are listed: the red kinds first.
-    enum class Kind { Allergy, EighteenIncompatibilities, NineteenFears, ToxicOverdose, TooManyDrugs, NoDiagnosis };
+    enum class Kind {
+        Allergy,
+        EighteenIncompatibilities,
+        NineteenFears,
+        RawToxicHerb,
+        ToxicOverdose,
+        PregnancyForbidden,
+        CrossAllergy,
+        PregnancyCaution,
+        TooManyDrugs,
+        NoDiagnosis,
+        Unchecked,
+    };
     enum class Severity { Red, Amber };
 
     static Severity severityOf(Kind kind);
@@ -17,7 +29,7 @@ struct SafetyWarning
     Kind kind = Kind::Allergy;
     Severity severity = Severity::Red;
     QList<int> items;  // indices into SafetyInput::items
-    QString text;      // one line
+    QString text;      // one line, names as the user sees them; the strip puts the kind's name before it
     QString rule;      // the rule that fired, for a tooltip
     QString source;    // where the rule comes from
 

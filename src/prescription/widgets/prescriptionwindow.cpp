@@ -22,6 +22,7 @@
 #include "prescription/prescriptionhistory.h"
 #include "prescription/prescriptionsafety.h"
 #include "prescription/prescriptionsheet.h"
+#include "prescription/printdecision.h"
 #include "prescription/widgets/drugpickerpanel.h"
 #include "prescription/widgets/historypanel.h"
 #include "prescription/widgets/paperview.h"
@@ -348,21 +349,28 @@ void PrescriptionWindow::setPrinting(const PrinterSelection &printers, const Pri
     m_print = PrintService(printers, prompts);
 }
 
+PrescriptionForm PrescriptionWindow::prescriptionForm()
+{
+    PrescriptionForm form = m_document.form();
+    form.setSecondSignature(PrintDecision::of(m_safety->check(m_sheet, false)).needsSecondSignature());
+    return form;
+}
+
 void PrescriptionWindow::printPrescription(bool preview)
 {
-    const PrescriptionForm form = m_document.form();
-    const PrintJob job = form.printJob(m_document.services().settings.value(Setting::PrescriptionPrinter));
+    const QString printer = m_document.services().settings.value(Setting::PrescriptionPrinter);
     if (preview) {
-        m_print.preview(job, this);
+        m_print.preview(prescriptionForm().printJob(printer), this, [this] { return confirmPrinting(); });
         return;
     }
-    if (PrescriptionSafety::hasRed(m_safety->check(m_sheet, false))
-        && !m_prompts.confirm(QStringLiteral("处方存在配伍禁忌或过敏警示，仍要打印吗？")))
+    if (!confirmPrinting())
         return;
+    // Made after the question: printing anyway saved the prescription, laying its herbs out.
+    const PrescriptionForm form = prescriptionForm();
     if (form.bodyTooLong()
         && !m_prompts.confirm(QStringLiteral("处方内容超出了处方笺的书写范围，超出的部分会印在页脚上。\n仍要打印吗？")))
         return;
-    m_print.print(job);
+    m_print.print(form.printJob(printer));
 }
 
 void PrescriptionWindow::printCard(bool preview)
@@ -373,9 +381,27 @@ void PrescriptionWindow::printCard(bool preview)
     // The card has no printer of its own in the settings; it goes where the prescription goes.
     const PrintJob job = form.printJob(settings.value(Setting::PrescriptionPrinter));
     if (preview)
-        m_print.preview(job, this);
-    else
+        m_print.preview(job, this, [this] { return confirmPrinting(); });
+    else if (confirmPrinting())
         m_print.print(job);
+}
+
+bool PrescriptionWindow::confirmPrinting()
+{
+    const PrintDecision decision = PrintDecision::of(m_safety->check(m_sheet, false));
+    if (!decision.mustAsk())
+        return true;
+    if (!m_prompts.confirmRisk || !m_prompts.confirmRisk(decision.question()))
+        return false;
+    // Printing anyway is kept with the prescription, so it must be stored.
+    if (!saveWithLayout())
+        return false;
+    const WriteResult kept = m_document.keepPrintOverride(decision.overrideEntry(m_document.services().now()));
+    if (!kept.ok) {
+        QMessageBox::warning(this, Title, kept.fullText());
+        return false;
+    }
+    return true;
 }
 
 void PrescriptionWindow::settle()

@@ -17,6 +17,7 @@ class HistoryPanel;
 class PaperView;
 class PatientEntry;
 class PrescriptionDocument;
+class PrescriptionForm;
 class PrescriptionSafety;
 class SafetyStrip;
 class PrescriptionSheet;
@@ -56,7 +57,8 @@ public:
 
     void runToolbarAction(int action);
     // "打印" and "打印输液卡", straight to the printer chosen for the form (or a PDF where there is
-    // none); with `preview` the page is shown first.
+    // none); with `preview` the page is shown first. A prescription with red safety warnings is
+    // printed by either, and from the preview, only when the physician says so.
     void printPrescription(bool preview = false);
     void printCard(bool preview = false);
     // The printers and the questions printing asks (tests answer them without dialogs).
@@ -90,6 +92,12 @@ private:
     // 新建 and 续开: the document's step, then the input focus where typing goes next.
     void startAnother(void (PrescriptionDocument::*start)(), QWidget *focus);
     void checkSafety();
+    // Before anything of the prescription is printed: red safety warnings ask the physician (否 by
+    // default); printing anyway saves the prescription and keeps the decision with it. False when
+    // nothing may be printed.
+    bool confirmPrinting();
+    // The printed prescription as the sheet and the body box show it now.
+    PrescriptionForm prescriptionForm();
 
     PrescriptionDocument &m_document;
     PrescriptionSheet &m_sheet;

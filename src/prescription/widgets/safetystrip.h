@@ -5,12 +5,15 @@
 
 #include "prescription/safety/safetywarning.h"
 
+class QFrame;
 class QLabel;
-class QHBoxLayout;
+class QToolButton;
 
 // The strip of safety warnings under the prescription: one entry per warning, red for
-// incompatibilities, toxic overdoses and allergies, amber for the rest; hovering an entry shows the
-// rule and its source. It only shows; it never stops the physician.
+// incompatibilities, toxic herbs, allergies and herbs forbidden in pregnancy, amber for the rest;
+// hovering an entry shows the rule and its source. Entries that do not fit on the strip are
+// counted on a button at its end that opens the whole list. It only shows; it never stops the
+// physician.
 class SafetyStrip : public QWidget
 {
     Q_OBJECT
@@ -20,12 +23,25 @@ public:
 
     void show(const QList<SafetyWarning> &warnings);
     const QList<SafetyWarning> &warnings() const { return m_warnings; }
-    // The entries as shown, for tests and users' scripts.
+    // The entries of all warnings, those that do not fit hidden, for tests and users' scripts.
     QList<QLabel *> entries() const { return m_entries; }
+    // "另有3条", shown when not every warning fits; it opens the list of all.
+    QToolButton *moreButton() const { return m_more; }
+    // The list of all warnings, word-wrapped; open while the more button is down.
+    QFrame *fullList() const { return m_list; }
+    static QString entryText(const SafetyWarning &warning);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
-    QHBoxLayout *m_layout;
+    void arrange();
+    void showFullList();
+
     QLabel *m_quiet;
+    QToolButton *m_more;
+    QFrame *m_list;
     QList<QLabel *> m_entries;
     QList<SafetyWarning> m_warnings;
 };

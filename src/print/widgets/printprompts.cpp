@@ -14,6 +14,11 @@ PrintPrompts PrintPrompts::dialogs(QWidget *parent)
                                      QMessageBox::Yes)
             == QMessageBox::Yes;
     };
+    prompts.confirmRisk = [owner](const QString &question) {
+        return QMessageBox::question(owner, QStringLiteral("提示"), question, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No)
+            == QMessageBox::Yes;
+    };
     prompts.pdfPath = [owner](const QString &suggestedPath) {
         return QFileDialog::getSaveFileName(owner, QStringLiteral("保存为PDF文件"), suggestedPath,
                                             QStringLiteral("PDF文件 (*.pdf)"));

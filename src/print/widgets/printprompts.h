@@ -12,6 +12,9 @@ struct PrintPrompts
 {
     // A yes/no question; true for yes.
     std::function<bool(const QString &question)> confirm;
+    // A question whose safe answer is no (printing despite a warning): 否 is the default, and
+    // without this prompt the answer is no.
+    std::function<bool(const QString &question)> confirmRisk;
     // Where to save a PDF, starting from the suggested path; empty when the user cancels.
     std::function<QString(const QString &suggestedPath)> pdfPath;
     // A message the user must see, such as a failure.

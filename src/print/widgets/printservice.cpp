@@ -1,5 +1,7 @@
 #include "print/widgets/printservice.h"
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QPrintPreviewDialog>
@@ -64,7 +66,7 @@ PrintService::Result PrintService::print(const PrintJob &job) const
     return {Outcome::Printed, QString(), QString()};
 }
 
-void PrintService::preview(const PrintJob &job, QWidget *parent) const
+void PrintService::preview(const PrintJob &job, QWidget *parent, const std::function<bool()> &beforePrinting) const
 {
     QPrinter printer(QPrinter::HighResolution);
     const QString name = m_printers.resolve(job.printerName);
@@ -82,7 +84,34 @@ void PrintService::preview(const PrintJob &job, QWidget *parent) const
         if (!canvas.ok())
             m_prompts.inform(QStringLiteral("“%1”没有画完：%2").arg(shownTitle(job), canvas.errorMessage()));
     });
+    if (beforePrinting && !guardPrintButton(dialog, job, beforePrinting))
+        return;
     dialog.exec();
+}
+
+bool PrintService::guardPrintButton(QPrintPreviewDialog &dialog, const PrintJob &job,
+                                    const std::function<bool()> &beforePrinting) const
+{
+    // The dialog's own print action, found by the caption Qt gives it in the language in use.
+    const QString caption = QCoreApplication::translate("QPrintPreviewDialog", "Print");
+    QAction *printAction = nullptr;
+    for (QAction *action : dialog.findChildren<QAction *>()) {
+        if (action->text() == caption)
+            printAction = action;
+    }
+    // Without it there must be no way round the question: it is asked before the preview opens.
+    if (!printAction)
+        return beforePrinting();
+    QObject::disconnect(printAction, &QAction::triggered, nullptr, nullptr);
+    QObject::connect(printAction, &QAction::triggered, &dialog, [this, &dialog, &job, beforePrinting] {
+        if (!beforePrinting())
+            return;
+        if (!QMetaObject::invokeMethod(&dialog, "_q_print")) {
+            print(job);
+            dialog.accept();
+        }
+    });
+    return true;
 }
 
 QString PrintService::preparePrinter(QPrinter &printer, const QString &name, const PrintJob &job) const

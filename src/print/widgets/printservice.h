@@ -1,11 +1,14 @@
 #pragma once
 
+#include <functional>
+
 #include <QString>
 
 #include "print/printerselection.h"
 #include "print/printjob.h"
 #include "print/widgets/printprompts.h"
 
+class QPrintPreviewDialog;
 class QPrinter;
 class QWidget;
 
@@ -32,8 +35,9 @@ public:
 
     // Prints without a dialog. Without any printer the user is told so and may save a PDF instead.
     Result print(const PrintJob &job) const;
-    // Opens the print preview of the job on its printer and waits until it is closed.
-    void preview(const PrintJob &job, QWidget *parent) const;
+    // Opens the print preview of the job on its printer and waits until it is closed. When
+    // beforePrinting is given, the preview's print button prints only if it returns true.
+    void preview(const PrintJob &job, QWidget *parent, const std::function<bool()> &beforePrinting = {}) const;
 
     // Where the file dialog starts when a printout is saved as PDF.
     static QString suggestedPdfPath(const QString &title);
@@ -43,6 +47,8 @@ private:
     QString preparePrinter(QPrinter &printer, const QString &name, const PrintJob &job) const;
     Result saveAsPdf(const PrintJob &job) const;
     Result fail(const QString &message) const;
+    // Makes the preview's print button ask first; false when the preview must not open.
+    bool guardPrintButton(QPrintPreviewDialog &dialog, const PrintJob &job, const std::function<bool()> &beforePrinting) const;
 
     PrinterSelection m_printers;
     PrintPrompts m_prompts;
