@@ -131,7 +131,7 @@ void Database::attachAll(QSqlDatabase &db)
             continue;
         }
         QSqlQuery attach(db);
-        if (!attach.prepare(QStringLiteral("ATTACH DATABASE ? AS %1").arg(quotedName(attachment.alias))) || !execute(attach, {path})) {
+        if (!attach.prepare(QStringLiteral("ATTACH DATABASE ? AS %1").arg(quotedName(attachment.alias))) || !execute(attach, QVariantList{path})) {
             attachment.error = writeResultOf(attach.lastError(), QStringLiteral("无法打开数据库“%1”").arg(QDir::toNativeSeparators(path))).message;
             continue;
         }

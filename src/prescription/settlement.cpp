@@ -117,11 +117,11 @@ Settlement::Result Settlement::cancel()
     m_sheet.setSettledMark(QString());
     Result result;
     result.save = m_saver.save(m_sheet, [this](const QString &storedId) { return m_statistics.remove(storedId); });
-    if (!result.save.saved()) {
-        // Kept on screen, an unsettled sheet over a settled archive would be saved so later.
+    // A refused write keeps the settled sheet on screen: an unsettled sheet over a settled archive
+    // would be saved so later. Without a name nothing was stored, so the sheet simply shows unsettled.
+    if (result.save.outcome == PrescriptionSaver::Outcome::Refused) {
         show(before);
-        if (result.save.outcome == PrescriptionSaver::Outcome::Refused)
-            result.save = refused(QStringLiteral("撤消结算未完成，处方仍是原来的状态，档案和用药统计都没有改变：\n"), result.save.write);
+        result.save = refused(QStringLiteral("撤消结算未完成，处方仍是原来的状态，档案和用药统计都没有改变：\n"), result.save.write);
     }
     return result;
 }

@@ -145,10 +145,11 @@ def small_main():
 
 def small_stats():
     rows = []
-    for key, name, qty, day in [("PC1A20080301093000", "阿莫西林胶囊", "1", datetime.date(2008, 3, 1)),
-                                ("PC1A20080301093000", "挂号费", "1", datetime.date(2008, 3, 1)),
-                                ("PC1A20080302101500", "桂枝", "54.000", datetime.date(1899, 12, 30))]:
-        rows.append({"ID号": key, "名称": name, "数量": qty, "单位": "盒", "单价": "12.500", "金额": "12.500",
+    # The third row's unit is wider than the new 统计 keeps (its quantity fits there now).
+    for key, name, qty, unit, day in [("PC1A20080301093000", "阿莫西林胶囊", "1", "盒", datetime.date(2008, 3, 1)),
+                                      ("PC1A20080301093000", "挂号费", "1", "盒", datetime.date(2008, 3, 1)),
+                                      ("PC1A20080302101500", "桂枝", "54.000", "克每剂煎服用", datetime.date(1899, 12, 30))]:
+        rows.append({"ID号": key, "名称": name, "数量": qty, "单位": unit, "单价": "12.500", "金额": "12.500",
                      "斗位": "", "分类": "西成药·抗生素", "备用1": None, "备用2": None, "日期": day, "医师": None})
     return {"统计": rows}
 
