@@ -27,6 +27,7 @@
 #include "app/exitbackup.h"
 #include "app/startuproutine.h"
 #include "data/archiverepository.h"
+#include "data/cataloguelookup.h"
 #include "data/cataloguerepository.h"
 #include "data/database.h"
 #include "data/databasefilecheck.h"
@@ -448,7 +449,8 @@ void BM_CommonSurnameHistoryShown(benchmark::State &state)
     Database statsDb(tenYears().statsPath);
     ArchiveRepository archive(own);
     StatisticsRepository statistics(statsDb);
-    PrescriptionHistory history(archive, statistics);
+    CatalogueLookup catalogue(own);
+    PrescriptionHistory history(archive, statistics, catalogue);
     QWidget popup;
     HistoryPanel panel(history, [] { return QDate(2024, 12, 31); }, &popup);
     panel.resize(300, 700);
@@ -456,8 +458,8 @@ void BM_CommonSurnameHistoryShown(benchmark::State &state)
     if (state.range(0) == 1)
         panel.list()->setUniformItemSizes(false);
     panel.nameFilter()->setText(QStringLiteral("李"));
-    panel.fromDate()->setText(QStringLiteral("2015-01-01"));
-    panel.toDate()->setText(QStringLiteral("2024-12-31"));
+    panel.findChild<QLineEdit *>(QStringLiteral("Text3"))->setText(QStringLiteral("2015-01-01"));
+    panel.findChild<QLineEdit *>(QStringLiteral("Text4"))->setText(QStringLiteral("2024-12-31"));
     panel.query();
     for (auto _ : state) {
         panel.query();

@@ -163,7 +163,7 @@ void BM_LogShown30000(benchmark::State &state)
     OutpatientLogRepository log(*clinic().main);
     ClinicSettings settings(*clinic().main);
     NoFiles files;
-    PrintPrompts prompts{[](const QString &) { return false; }, [](const QString &) { return QString(); }, [](const QString &) {}};
+    PrintPrompts prompts{[](const QString &) { return false; }, [](const QString &) { return false; }, [](const QString &) { return QString(); }, [](const QString &) {}};
     OutpatientLogWindow window(log, settings, PrintService(PrinterSelection(), prompts), files, [] { return QString(); },
                                QDate(2020, 1, 1));
     window.findChild<QLineEdit *>(QStringLiteral("fromDateEdit"))->setText(QStringLiteral("2020-01-01"));
