@@ -49,15 +49,9 @@ QList<QStringList> exportedFields(CatalogueRepository &catalogue, const QString 
     return rows;
 }
 
-// A distributor's list saved by a newer spreadsheet program: inline strings, a price as a number.
-bool writeDistributorXlsx(const QString &file)
+// A package of one worksheet named 药品 holding that sheet's XML.
+bool writeOneSheetXlsx(const QString &file, const QByteArray &sheet)
 {
-    const QByteArray sheet = QByteArrayLiteral("<?xml version='1.0' encoding='UTF-8' standalone='yes'?>"
-        "<worksheet xmlns='http://schemas.openxmlformats.org/spreadsheetml/2006/main'><sheetData>"
-        "<row r='1'><c r='A1' t='inlineStr'><is><t>名称</t></is></c><c r='H1' t='inlineStr'><is><t>分类</t></is></c></row>"
-        "<row r='2'><c r='A2' t='inlineStr'><is><t>蒲地蓝消炎片</t></is></c><c r='B2' t='inlineStr'><is><t>0.3g×48片</t></is></c><c r='C2' t='inlineStr'><is><t>盒</t></is></c><c r='E2'><v>18.5</v></c><c r='H2' t='inlineStr'><is><t>西成药·中成药</t></is></c></row>"
-        "<row r='3'><c r='A3' t='inlineStr'><is><t>金银花</t></is></c><c r='B3'><v>10</v></c><c r='C3' t='inlineStr'><is><t>g</t></is></c><c r='E3'><v>0.35</v></c><c r='F3' t='inlineStr'><is><t>B4</t></is></c><c r='H3' t='inlineStr'><is><t>中药</t></is></c></row>"
-        "</sheetData></worksheet>");
     const QByteArray workbook = QByteArrayLiteral("<?xml version='1.0' encoding='UTF-8'?>"
         "<workbook xmlns='http://schemas.openxmlformats.org/spreadsheetml/2006/main' xmlns:r='http://schemas.openxmlformats.org/officeDocument/2006/relationships'><sheets><sheet name='药品' sheetId='1' r:id='rId1'/></sheets></workbook>");
     const QByteArray workbookRelationships = QByteArrayLiteral("<?xml version='1.0' encoding='UTF-8'?>"
@@ -69,6 +63,18 @@ bool writeDistributorXlsx(const QString &file)
                            {QStringLiteral("xl/worksheets/sheet1.xml"), sheet}});
 }
 
+// A distributor's list saved by a newer spreadsheet program: inline strings, a price as a number.
+bool writeDistributorXlsx(const QString &file)
+{
+    const QByteArray sheet = QByteArrayLiteral("<?xml version='1.0' encoding='UTF-8' standalone='yes'?>"
+        "<worksheet xmlns='http://schemas.openxmlformats.org/spreadsheetml/2006/main'><sheetData>"
+        "<row r='1'><c r='A1' t='inlineStr'><is><t>名称</t></is></c><c r='H1' t='inlineStr'><is><t>分类</t></is></c></row>"
+        "<row r='2'><c r='A2' t='inlineStr'><is><t>蒲地蓝消炎片</t></is></c><c r='B2' t='inlineStr'><is><t>0.3g×48片</t></is></c><c r='C2' t='inlineStr'><is><t>盒</t></is></c><c r='E2'><v>18.5</v></c><c r='H2' t='inlineStr'><is><t>西成药·中成药</t></is></c></row>"
+        "<row r='3'><c r='A3' t='inlineStr'><is><t>金银花</t></is></c><c r='B3'><v>10</v></c><c r='C3' t='inlineStr'><is><t>g</t></is></c><c r='E3'><v>0.35</v></c><c r='F3' t='inlineStr'><is><t>B4</t></is></c><c r='H3' t='inlineStr'><is><t>中药</t></is></c></row>"
+        "</sheetData></worksheet>");
+    return writeOneSheetXlsx(file, sheet);
+}
+
 // A tiny package whose only cells are a heading and one cell as far out as the format allows.
 bool writeFarCellXlsx(const QString &file, const QString &reference)
 {
@@ -78,15 +84,7 @@ bool writeFarCellXlsx(const QString &file, const QString &reference)
         "<row r='1'><c r='A1' t='inlineStr'><is><t>名称</t></is></c></row>"
         "<row r='%1'><c r='%2' t='inlineStr'><is><t>远</t></is></c></row>"
         "</sheetData></worksheet>").arg(row, reference).toUtf8();
-    const QByteArray workbook = QByteArrayLiteral("<?xml version='1.0' encoding='UTF-8'?>"
-        "<workbook xmlns='http://schemas.openxmlformats.org/spreadsheetml/2006/main' xmlns:r='http://schemas.openxmlformats.org/officeDocument/2006/relationships'><sheets><sheet name='药品' sheetId='1' r:id='rId1'/></sheets></workbook>");
-    const QByteArray workbookRelationships = QByteArrayLiteral("<?xml version='1.0' encoding='UTF-8'?>"
-        "<Relationships xmlns='http://schemas.openxmlformats.org/package/2006/relationships'><Relationship Id='rId1' Type='http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet' Target='worksheets/sheet1.xml'/></Relationships>");
-    return writeZip(file, {{QStringLiteral("[Content_Types].xml"), xlsxContentTypes()},
-                           {QStringLiteral("_rels/.rels"), xlsxPackageRelationships()},
-                           {QStringLiteral("xl/workbook.xml"), workbook},
-                           {QStringLiteral("xl/_rels/workbook.xml.rels"), workbookRelationships},
-                           {QStringLiteral("xl/worksheets/sheet1.xml"), sheet}});
+    return writeOneSheetXlsx(file, sheet);
 }
 
 // The address space this process uses now, in bytes.

@@ -72,6 +72,8 @@ private:
     void clickCategory(int index);
     // Types the search text and picks the listed item with Enter.
     void pickItem(const QString &typed, const QString &item);
+    // 当归 and 山药, then the charge item 煎药费 below them.
+    void pickTwoHerbsAndTheDecoctionFee();
     QStringList results() const;
 
     TestDatabase *m_main = nullptr;
@@ -130,6 +132,15 @@ void TestPrescriptionWindow::pickItem(const QString &typed, const QString &item)
     auto *list = child<QListView>(u"List1"_qs);
     list->setCurrentIndex(list->model()->index(row, 0));
     QTest::keyClick(list, Qt::Key_Return);
+}
+
+void TestPrescriptionWindow::pickTwoHerbsAndTheDecoctionFee()
+{
+    clickCategory(DrugCategories::Herbs);
+    pickItem(u"dg"_qs, u"当归 10g"_qs);
+    pickItem(u"sy"_qs, u"山药 10g"_qs);
+    clickCategory(DrugCategories::ChargeItems);
+    pickItem(u"jyf"_qs, u"煎药费 1次"_qs);
 }
 
 QStringList TestPrescriptionWindow::results() const
@@ -251,11 +262,7 @@ void TestPrescriptionWindow::pickingDrugsAndHerbs()
 void TestPrescriptionWindow::doubleClickOnAHerbKeepsIt()
 {
     PrescriptionSheet &sheet = m_window->sheet();
-    clickCategory(DrugCategories::Herbs);
-    pickItem(u"dg"_qs, u"当归 10g"_qs);
-    pickItem(u"sy"_qs, u"山药 10g"_qs);
-    clickCategory(DrugCategories::ChargeItems);
-    pickItem(u"jyf"_qs, u"煎药费 1次"_qs);
+    pickTwoHerbsAndTheDecoctionFee();
     // A double-click on 当归 lays the herbs out again; the word is not left selected for the
     // next pick to replace.
     auto *body = child<QPlainTextEdit>(u"R1"_qs);
@@ -280,11 +287,7 @@ void TestPrescriptionWindow::doubleClickOnAHerbKeepsIt()
 void TestPrescriptionWindow::herbPickedAfterAChargeItemGoesInFront()
 {
     PrescriptionSheet &sheet = m_window->sheet();
-    clickCategory(DrugCategories::Herbs);
-    pickItem(u"dg"_qs, u"当归 10g"_qs);
-    pickItem(u"sy"_qs, u"山药 10g"_qs);
-    clickCategory(DrugCategories::ChargeItems);
-    pickItem(u"jyf"_qs, u"煎药费 1次"_qs);
+    pickTwoHerbsAndTheDecoctionFee();
     clickCategory(DrugCategories::Herbs);
     pickItem(u"bz"_qs, u"白术 10g"_qs);
     QCOMPARE(sheet.body(), BodyText::padHerbItem(u"当归 10g"_qs) + BodyText::padHerbItem(u"山药 10g"_qs)

@@ -71,6 +71,25 @@ std::optional<int> copyRows(Database &file, Database &server, const TableDefinit
     return copied;
 }
 
+// Copies the rows of `value` unless the server has them already: how many were copied (none when
+// it had them), or nothing with `error` saying which read or write failed.
+std::optional<int> copyMissing(Database &file, Database &server, const TableDefinition &table, const QString &column, const QString &value,
+                               const QString &readFailure, const QString &writeFailure, WriteResult *error)
+{
+    const std::optional<bool> there = serverHas(server, table.name(), column, value);
+    if (!there) {
+        *error = failed(readFailure, server.readFailure());
+        return std::nullopt;
+    }
+    if (*there)
+        return 0;
+    WriteResult cause;
+    const std::optional<int> copied = copyRows(file, server, table, column, value, &cause);
+    if (!copied)
+        *error = failed(writeFailure, cause);
+    return copied;
+}
+
 } // namespace
 
 std::optional<int> LocalDayTransfer::pending(const QString &mainFile, const DatabaseLocation &serverMain, const QDate &day, QString *error)
@@ -119,42 +138,37 @@ LocalDayTransfer::Result LocalDayTransfer::run(const QString &mainFile, const QS
     QStringList moved;
     QStringList names;
     for (const QString &id : *ids) {
-        const std::optional<bool> there = serverHas(server, QStringLiteral("档案"), QStringLiteral("序号"), id);
-        if (!there) {
-            result.write = failed(QStringLiteral("无法读取服务器上的处方"), server.readFailure());
+        const std::optional<int> copied = copyMissing(main, server, Tables::archive(), QStringLiteral("序号"), id, QStringLiteral("无法读取服务器上的处方"),
+                                                      QStringLiteral("处方“%1”没有写入服务器").arg(id), &result.write);
+        if (!copied)
             return result;
-        }
-        if (*there)
+        if (*copied == 0)
             continue;
-        WriteResult error;
-        const std::optional<int> copied = copyRows(main, server, Tables::archive(), QStringLiteral("序号"), id, &error);
-        if (!copied) {
-            result.write = failed(QStringLiteral("处方“%1”没有写入服务器").arg(id), error);
+        moved.append(id);
+        // A patient left behind unread would be missing on the server without a word: a failed
+        // read stops the move as a failed write does.
+        const std::optional<QVariantList> name = main.firstColumn(QStringLiteral("select \"0\" from \"档案\" where \"序号\" = ?"), {id});
+        if (!name) {
+            result.write = failed(QStringLiteral("无法读取本机的处方"), WriteResult::failure(main.readError()));
             return result;
         }
-        moved.append(id);
-        const std::optional<QVariantList> name = main.firstColumn(QStringLiteral("select \"0\" from \"档案\" where \"序号\" = ?"), {id});
-        if (name && !name->isEmpty() && !name->first().toString().isEmpty() && !names.contains(name->first().toString()))
+        if (!name->isEmpty() && !name->first().toString().isEmpty() && !names.contains(name->first().toString()))
             names.append(name->first().toString());
     }
     // The patients of the moved prescriptions whom the server does not know yet.
     for (const QString &name : names) {
         const std::optional<QVariantList> keys
             = main.firstColumn(QStringLiteral("select distinct \"序号\" from \"患者信息\" where \"姓名\" = ? and \"序号\" is not null"), {name});
-        for (const QVariant &key : keys.value_or(QVariantList())) {
-            const std::optional<bool> there = serverHas(server, QStringLiteral("患者信息"), QStringLiteral("序号"), key.toString());
-            if (!there) {
-                result.write = failed(QStringLiteral("无法读取服务器上的患者信息"), server.readFailure());
+        if (!keys) {
+            result.write = failed(QStringLiteral("无法读取本机的患者信息"), WriteResult::failure(main.readError()));
+            return result;
+        }
+        for (const QVariant &key : *keys) {
+            const std::optional<int> copied = copyMissing(main, server, Tables::patients(), QStringLiteral("序号"), key.toString(),
+                                                          QStringLiteral("无法读取服务器上的患者信息"), QStringLiteral("患者“%1”没有写入服务器").arg(name),
+                                                          &result.write);
+            if (!copied)
                 return result;
-            }
-            if (*there)
-                continue;
-            WriteResult error;
-            const std::optional<int> copied = copyRows(main, server, Tables::patients(), QStringLiteral("序号"), key.toString(), &error);
-            if (!copied) {
-                result.write = failed(QStringLiteral("患者“%1”没有写入服务器").arg(name), error);
-                return result;
-            }
             result.patients += *copied;
         }
     }
@@ -166,19 +180,11 @@ LocalDayTransfer::Result LocalDayTransfer::run(const QString &mainFile, const QS
             return result;
         }
         for (const QString &id : moved) {
-            const std::optional<bool> there = serverHas(server, QStringLiteral("统计"), QStringLiteral("ID号"), id);
-            if (!there) {
-                result.write = failed(QStringLiteral("无法读取服务器上的统计"), server.readFailure());
+            const std::optional<int> copied = copyMissing(stats, server, Tables::statistics(), QStringLiteral("ID号"), id,
+                                                          QStringLiteral("无法读取服务器上的统计"), QStringLiteral("处方“%1”的统计没有写入服务器").arg(id),
+                                                          &result.write);
+            if (!copied)
                 return result;
-            }
-            if (*there)
-                continue;
-            WriteResult error;
-            const std::optional<int> copied = copyRows(stats, server, Tables::statistics(), QStringLiteral("ID号"), id, &error);
-            if (!copied) {
-                result.write = failed(QStringLiteral("处方“%1”的统计没有写入服务器").arg(id), error);
-                return result;
-            }
             result.statisticsLines += *copied;
         }
     }
