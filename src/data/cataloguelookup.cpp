@@ -41,3 +41,15 @@ CatalogueLookup::Found CatalogueLookup::find(const QString &name, Scope scope)
                           found.text(QStringLiteral("斗位")), found.text(QStringLiteral("分类"))},
             QString(), false};
 }
+
+CatalogueLookup::Found CatalogueLookup::findPriced(const QString &name, bool herbal)
+{
+    const QList<Scope> scopes = herbal ? QList<Scope>{Scope::Herb, Scope::ChargeItem} : QList<Scope>{Scope::WesternLine};
+    Found found;
+    for (const Scope scope : scopes) {
+        found = find(name, scope);
+        if (found.failed() || found.item)
+            break;
+    }
+    return found;
+}

@@ -39,6 +39,9 @@ public:
     explicit CatalogueLookup(Database &db);
 
     Found find(const QString &name, Scope scope);
+    // A priced line's entry, looked for where pricing looks: on a herbal prescription among the
+    // herbs and then the charge items, on a Western one among every drug and charge item.
+    Found findPriced(const QString &name, bool herbal);
 
 private:
     Database &m_db;

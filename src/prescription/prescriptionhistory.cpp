@@ -63,17 +63,8 @@ void PrescriptionHistory::restore(const ArchiveRecord &record, PrescriptionSheet
 
 QString PrescriptionHistory::categoryOf(const QString &name, PrescriptionKind kind)
 {
-    const QString stored = CatalogueName::stored(name.trimmed());
-    // A herbal prescription prices herbs and, in its tail, charge items; a Western one any drug or
-    // charge item.
-    const QList<CatalogueLookup::Scope> scopes = kind == PrescriptionKind::Chinese
-        ? QList<CatalogueLookup::Scope>{CatalogueLookup::Scope::Herb, CatalogueLookup::Scope::ChargeItem}
-        : QList<CatalogueLookup::Scope>{CatalogueLookup::Scope::WesternLine};
-    for (const CatalogueLookup::Scope scope : scopes) {
-        if (const std::optional<CatalogueItem> item = m_catalogue.find(stored, scope).item)
-            return item->category;
-    }
-    return QString();
+    const CatalogueLookup::Found found = m_catalogue.findPriced(CatalogueName::stored(name.trimmed()), kind == PrescriptionKind::Chinese);
+    return found.item ? found.item->category : QString();
 }
 
 bool PrescriptionHistory::reopen(qint64 rowId, PrescriptionSheet &sheet)

@@ -99,19 +99,10 @@ WriteResult SettlementRepair::mend(const Findings &findings)
         for (const DrugLine &line : pricedLines(record)) {
             // The stored sheet keeps no category: the catalogue gives it, where pricing looked.
             const QString name = CatalogueName::stored(line.name);
-            QList<CatalogueLookup::Scope> scopes = {CatalogueLookup::Scope::WesternLine};
-            if (chinese)
-                scopes = {CatalogueLookup::Scope::Herb, CatalogueLookup::Scope::ChargeItem};
-            QString category;
-            for (const CatalogueLookup::Scope scope : scopes) {
-                const CatalogueLookup::Found found = m_catalogue.find(name, scope);
-                if (found.failed())
-                    return WriteResult::failure(QStringLiteral("保存失败：") + found.readError);
-                if (found.item) {
-                    category = CatalogueName::shown(found.item->category);
-                    break;
-                }
-            }
+            const CatalogueLookup::Found found = m_catalogue.findPriced(name, chinese);
+            if (found.failed())
+                return WriteResult::failure(QStringLiteral("保存失败：") + found.readError);
+            const QString category = found.item ? CatalogueName::shown(found.item->category) : QString();
             lines.append({line.name, line.quantity, line.unit, line.unitPrice, line.amount, line.drawer, category});
         }
         const QDate date = PrescriptionHistory::parseDate(record.fields.value(PrescriptionSheet::Date));
