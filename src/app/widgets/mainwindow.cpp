@@ -8,6 +8,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QWindow>
 #include <QStatusBar>
 
 #include "app/clinicservices.h"
@@ -38,8 +40,18 @@
 #include "settings/settingdefinitions.h"
 #include "ui/helppages.h"
 #include "ui/widgets/filechooser.h"
+#include "ui/widgets/formscale.h"
 #include "ui/widgets/helpviewer.h"
 #include "version.h"
+
+namespace {
+
+// The prescription window grows with a large screen, up to where its captions would look coarse;
+// the other windows only shrink to fit.
+constexpr double LargestPrescriptionFactor = 1.6;
+constexpr double LargestFactor = 1.0;
+
+} // namespace
 
 MainWindow::MainWindow(ClinicServices &services, FileChooser *files, QWidget *parent)
     : QMainWindow(parent)
@@ -50,8 +62,11 @@ MainWindow::MainWindow(ClinicServices &services, FileChooser *files, QWidget *pa
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("QuillonV") + QStringLiteral(QUILLON_VERSION));
-    setMinimumSize(twipsSize(15630, 10950));
+    limitMinimumSize();
     m_area->setObjectName(QStringLiteral("mdiArea"));
+    // A child window larger than the area, even at its smallest, is reached by scrolling.
+    m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_area->setBackground(QColor(144, 163, 178));
     setCentralWidget(m_area);
     buildMenus();
@@ -152,9 +167,12 @@ QWidget *MainWindow::openChild(const QString &objectName, const std::function<QW
         delete sub;
     }
     QWidget *widget = create();
+    // Forms placed in twips are drawn larger or smaller as a whole; forms with layouts keep their size.
+    if (!widget->layout())
+        new FormScale(widget);
     QMdiSubWindow *sub = m_area->addSubWindow(widget);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->adjustSize();
+    fitChild(sub);
     const QSize area = m_area->viewport()->size();
     sub->move(placement == Placement::Centred ? QPoint((area.width() - sub->width()) / 2, (area.height() - sub->height()) / 2)
                                               : childWindowPosition(area, sub->size()));
@@ -246,7 +264,8 @@ void MainWindow::showPrescriptionWindow()
         m_prescription = m_area->addSubWindow(window);
         // It stays loaded for the whole run: closing only hides it, so a half-entered sheet is kept.
         m_prescription->setAttribute(Qt::WA_DeleteOnClose, false);
-        m_prescription->adjustSize();
+        new FormScale(window);
+        fitChild(m_prescription);
         centrePrescriptionWindow();
     }
     m_prescription->show();
@@ -268,8 +287,65 @@ void MainWindow::resizeEvent(QResizeEvent *event)
     if (!m_prescription)
         showPrescriptionWindow();
     centrePrescriptionWindow();
-    // The client area takes its new size only after this event; centre again once it has.
-    QMetaObject::invokeMethod(this, &MainWindow::centrePrescriptionWindow, Qt::QueuedConnection);
+    // The client area takes its new size only after this event; fit and centre again once it has.
+    QMetaObject::invokeMethod(this, &MainWindow::fitChildren, Qt::QueuedConnection);
+}
+
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    limitMinimumSize();
+    if (!m_watchingScreen && windowHandle()) {
+        m_watchingScreen = true;
+        // Another screen, another room (and perhaps another scale): the windows follow.
+        connect(windowHandle(), &QWindow::screenChanged, this, [this] {
+            limitMinimumSize();
+            fitChildren();
+        });
+    }
+}
+
+void MainWindow::limitMinimumSize()
+{
+    const QSize designed = twipsSize(15630, 10950);
+    const QScreen *on = screen();
+    if (!on) {
+        setMinimumSize(designed);
+        return;
+    }
+    const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize();
+    setMinimumSize(designed.boundedTo(on->availableSize() - frame));
+}
+
+void MainWindow::fitChild(QMdiSubWindow *sub)
+{
+    QWidget *form = sub->widget();
+    if (!form || sub->isMinimized() || sub->isMaximized())
+        return;
+    sub->adjustSize();
+    const QSize area = m_area->viewport()->size();
+    if (FormScale *scale = form->findChild<FormScale *>(QString(), Qt::FindDirectChildrenOnly)) {
+        const QSize frame = sub->size() - form->size();
+        const double largest = sub == m_prescription ? LargestPrescriptionFactor : LargestFactor;
+        const double factor = FormScale::fittingFactor(scale->designedSize(), area - frame, largest);
+        if (!qFuzzyCompare(factor, scale->factor())) {
+            scale->setFactor(factor);
+            sub->adjustSize();
+        }
+    }
+    // A window that fits stays wholly in sight; one that does not starts at the area's corner.
+    const int left = qBound(0, sub->x(), qMax(0, area.width() - sub->width()));
+    const int top = qBound(0, sub->y(), qMax(0, area.height() - sub->height()));
+    sub->move(left, top);
+}
+
+void MainWindow::fitChildren()
+{
+    if (m_closing)
+        return;
+    for (QMdiSubWindow *sub : m_area->subWindowList())
+        fitChild(sub);
+    centrePrescriptionWindow();
 }
 
 void MainWindow::openSettings()

@@ -58,6 +58,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -79,6 +80,11 @@ private:
     void connectPrescriptionWindow(PrescriptionWindow *window);
     void triggerMenu(const QString &caption);
     void centrePrescriptionWindow();
+    // The designed minimum, but never more than the screen the window is on has room for.
+    void limitMinimumSize();
+    // Each child window drawn at the size that fits the window area, then kept inside it.
+    void fitChild(QMdiSubWindow *sub);
+    void fitChildren();
     void openCatalogue();
     void openSettings();
     void openAbout();
@@ -97,4 +103,5 @@ private:
     QPointer<OldDataImportWindow> m_oldDataImportWindow;
     QPointer<HelpViewer> m_helpViewer;
     bool m_closing = false;
+    bool m_watchingScreen = false;
 };

@@ -19,6 +19,13 @@
 #include "settings/clinicsettings.h"
 #include "settings/settingdefinitions.h"
 
+namespace {
+
+constexpr int OrganisationNameLength = 16;
+constexpr int PrinterNameLength = 28;
+
+} // namespace
+
 SettingsWindow::SettingsWindow(ClinicSettings &settings, const QString &startupPrinterName, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_settings(settings)
@@ -56,7 +63,15 @@ SettingsWindow::SettingsWindow(ClinicSettings &settings, const QString &startupP
             break;
         case SettingDefinition::Control::PrinterList:
             control = addCombo(definition, installedPrinters, defaultPrinter);
+            // Printer names are long ("HP LaserJet Pro M404dn (诊室)"); the box shows them whole.
+            static_cast<QComboBox *>(control)->setMinimumContentsLength(PrinterNameLength);
+            static_cast<QComboBox *>(control)->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
             break;
+        }
+        if (definition.key == Setting::OrganisationName) {
+            // A clinic's full name runs to 16 characters; all of them are in sight while typing.
+            auto *edit = static_cast<QLineEdit *>(control);
+            edit->setMinimumWidth(edit->fontMetrics().horizontalAdvance(QString(OrganisationNameLength, QChar(0x56FD))) + 12);
         }
         switch (definition.group) {
         case SettingDefinition::Group::General:

@@ -9,6 +9,7 @@
 
 #include "prescription/drugcategories.h"
 #include "print/units.h"
+#include "ui/widgets/formscale.h"
 
 namespace {
 
@@ -58,6 +59,8 @@ DrugPickerPanel::DrugPickerPanel(DrugPickList &list, QWidget *parent)
         key->setObjectName(QStringLiteral("Command8_%1").arg(k));
         key->setGeometry(twipsRect(Keypad[k].left, Keypad[k].top, Keypad[k].width, 315));
         key->setFocusPolicy(Qt::NoFocus);
+        // Four letters on a key of 525 twips: a smaller letter rather than "BC" alone.
+        FormScale::fitCaption(key);
         connect(key, &QPushButton::clicked, this, [this, k] {
             QString text = m_search->text();
             if (k < 7)

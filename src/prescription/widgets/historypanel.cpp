@@ -11,6 +11,7 @@
 
 #include "prescription/prescriptionhistory.h"
 #include "print/units.h"
+#include "ui/widgets/formscale.h"
 
 namespace {
 
@@ -159,8 +160,8 @@ void HistoryPanel::hideMenu()
 void HistoryPanel::showMenu(const QPoint &at)
 {
     QWidget *host = m_menu->parentWidget();
-    QPoint place = m_list->viewport()->mapTo(host, at) + QPoint(twips(60), twips(60));
-    place.setY(qMin(place.y(), twips(8580)));
+    QPoint place = m_list->viewport()->mapTo(host, at) + QPoint(FormScale::pixels(host, 60), FormScale::pixels(host, 60));
+    place.setY(qMin(place.y(), FormScale::pixels(host, 8580)));
     m_menu->move(place);
     m_menu->raise();
     m_menu->show();

@@ -13,6 +13,7 @@
 #include "prescription/sheetgeometry.h"
 #include "print/units.h"
 #include "text/linebreaks.h"
+#include "ui/widgets/formscale.h"
 
 namespace {
 
@@ -147,6 +148,8 @@ void PaperView::buildFields()
         auto *caption = new QLabel(geometry.caption, frame);
         caption->setObjectName(QStringLiteral("Label1_%1").arg(i));
         caption->setFont(sheetFont(QStringLiteral("宋体"), 9, true));
+        // As tall as its text, so the caption is not cut by the bottom of its 315-twip frame.
+        caption->adjustSize();
         caption->move(twips(geometry.captionAt.x()), twips(geometry.captionAt.y()) - 2);
         auto *box = new QLineEdit(frame);
         box->setObjectName(QStringLiteral("Text5_%1").arg(i));
@@ -198,7 +201,7 @@ void PaperView::setOrganisation(const QString &name)
     m_organisation->setText(name);
     m_organisation->adjustSize();
     // Centred in the paper as the label shows it on this screen.
-    m_organisation->move((width() - m_organisation->width()) / 2, twips(title.at.y()));
+    m_organisation->move((width() - m_organisation->width()) / 2, FormScale::pixels(this, title.at.y()));
     m_paperTitle->move((width() - m_paperTitle->width()) / 2, m_paperTitle->y());
 }
 
@@ -207,7 +210,7 @@ void PaperView::showKind()
     const bool chinese = m_sheet.kind() == PrescriptionKind::Chinese;
     m_kind->setText(SheetGeometry::kindLabel(m_sheet.kind()).text);
     const QRect box = SheetGeometry::bodyBox(m_sheet.bodyPlacement());
-    m_body->setGeometry(twipsRect(box.x(), box.y(), box.width(), box.height()));
+    m_body->setGeometry(FormScale::rect(this, box.x(), box.y(), box.width(), box.height()));
     m_dosesCaption->setVisible(chinese);
     m_doses->setVisible(chinese);
     if (m_doses->text() != m_sheet.doses())

@@ -34,6 +34,7 @@
 #include "settings/clinicsettings.h"
 #include "text/linebreaks.h"
 #include "text/textboxlines.h"
+#include "ui/widgets/formscale.h"
 #include "ui/widgets/refusalmessage.h"
 
 namespace {
@@ -214,6 +215,7 @@ void PrescriptionWindow::buildRightSide()
         auto *button = new QPushButton(caption, usages);
         button->setObjectName(caption);
         button->setGeometry(twipsRect(entry.left, 30, entry.width, 300));
+        FormScale::fitCaption(button);
         connect(button, &QPushButton::clicked, this, [this, caption] {
             // A usage line goes at the end of the body, whatever the caret and the kind.
             m_sheet.setBody(m_sheet.body() + QStringLiteral("    用法：") + caption + QStringLiteral("  每日1次\r\n\r\n"));

@@ -1,5 +1,6 @@
 #include "prescription/widgets/pricedsheetview.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -107,6 +108,8 @@ PricedSheetView::PricedSheetView(PrescriptionSheet &sheet, QWidget *parent)
     m_scroll->setGeometry(twipsRect(RegionWidth - BarWidth, HeaderHeight, BarWidth, RegionHeight - HeaderHeight - StripHeight));
     m_scroll->setRange(0, 100);
     connect(m_scroll, &QScrollBar::valueChanged, this, &PricedSheetView::placeRows);
+    // The window drawn larger or smaller: the rows keep the scroll bar's place.
+    m_region->installEventFilter(this);
 
     auto *strip = new QWidget(this);
     strip->setObjectName(QStringLiteral("Picture5"));
@@ -161,6 +164,13 @@ void PricedSheetView::scrollToTop()
 {
     m_scroll->setValue(0);
     placeRows();
+}
+
+bool PricedSheetView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_region && event->type() == QEvent::Resize)
+        placeRows();
+    return QWidget::eventFilter(watched, event);
 }
 
 void PricedSheetView::placeRows()

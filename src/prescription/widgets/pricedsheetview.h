@@ -22,6 +22,9 @@ public:
     QScrollBar *scrollBar() const { return m_scroll; }
     void scrollToTop();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void showLines();
     void showTotals();
