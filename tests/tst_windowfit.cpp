@@ -5,12 +5,14 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
@@ -97,7 +99,14 @@ QStringList brokenControls(QWidget *window)
             }
         } else if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
             const QString text = shownText(button->text());
-            if (metrics.horizontalAdvance(text) + 4 > button->width())
+            int mark = 0;
+            if (qobject_cast<QRadioButton *>(button))
+                mark = button->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, button)
+                    + button->style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, button);
+            else if (qobject_cast<QCheckBox *>(button))
+                mark = button->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, button)
+                    + button->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, button);
+            if (metrics.horizontalAdvance(text) + 4 + mark > button->width())
                 faults.append(what + QStringLiteral(" clips ") + text);
         } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {
             const int arrow = combo->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;

@@ -313,7 +313,8 @@ void MainWindow::limitMinimumSize()
         setMinimumSize(designed);
         return;
     }
-    const QSize frame = isVisible() ? frameGeometry().size() - size() : QSize();
+    // Before the window manager has framed the window, room for a title bar is kept all the same.
+    const QSize frame = (isVisible() ? frameGeometry().size() - size() : QSize()).expandedTo(QSize(8, 40));
     setMinimumSize(designed.boundedTo(on->availableSize() - frame));
 }
 

@@ -49,6 +49,7 @@ DrugPickerPanel::DrugPickerPanel(DrugPickList &list, QWidget *parent)
         m_buttons.append(button);
     }
     auto *caption = new QLabel(QStringLiteral("中文或拼音查询"), this);
+    caption->adjustSize();
     caption->move(twips(60), twips(2400));
     m_search->setObjectName(QStringLiteral("Text1"));
     m_search->setGeometry(twipsRect(1380, 2310, 1815, 315));

@@ -5,10 +5,13 @@
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QRadioButton>
+#include <QStyle>
 #include <QTabBar>
 #include <QWidget>
 
@@ -22,6 +25,19 @@ bool ownsItsChildren(const QWidget *widget)
     return widget->layout() || qobject_cast<const QAbstractScrollArea *>(widget) || qobject_cast<const QComboBox *>(widget)
         || qobject_cast<const QAbstractSpinBox *>(widget) || qobject_cast<const QLineEdit *>(widget)
         || qobject_cast<const QAbstractButton *>(widget) || qobject_cast<const QTabBar *>(widget);
+}
+
+// The room the round or square mark of a radio button or check box takes before its caption.
+int indicatorWidth(const QAbstractButton *button)
+{
+    const QStyle *style = button->style();
+    if (qobject_cast<const QRadioButton *>(button))
+        return style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, button)
+            + style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, button);
+    if (qobject_cast<const QCheckBox *>(button))
+        return style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, button)
+            + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, button);
+    return 0;
 }
 
 QFont scaledFont(QFont font, double factor)
@@ -66,10 +82,12 @@ void FormScale::record(QWidget *widget, bool placed, const QPointF &parentAt)
     }
     Entry entry;
     entry.widget = widget;
+    // Named labels and buttons with a text are captions; unnamed cells show data, which may be cut.
     if (auto *label = qobject_cast<QLabel *>(widget))
         entry.caption = !label->text().isEmpty() && !label->wordWrap();
     else if (auto *button = qobject_cast<QAbstractButton *>(widget))
         entry.caption = !button->text().isEmpty();
+    entry.caption = entry.caption && !widget->objectName().isEmpty();
     entry.parentBase = QRectF(parentAt, QSizeF(widget->parentWidget()->size()));
     // A control a layout places is left to the layout.
     const QWidget *parent = widget->parentWidget();
@@ -138,7 +156,7 @@ void FormScale::fitCaption(QWidget *control)
         room = label->contentsRect().width() + 1;
     } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
         text = button->text().remove(QLatin1Char('&'));
-        room = button->width() - 4;
+        room = button->width() - 4 - indicatorWidth(button);
     }
     if (text.isEmpty() || text.contains(QLatin1Char('<')) || room <= 0)
         return;
