@@ -98,6 +98,11 @@ QStringList brokenControls(QWidget *window)
                     faults.append(what + QStringLiteral(" clips ") + line);
             }
         } else if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
+            // A neighbour lying over a button hides the end of its caption.
+            for (QAbstractButton *other : button->parentWidget()->findChildren<QAbstractButton *>(Qt::FindDirectChildrenOnly)) {
+                if (other != button && other->isVisibleTo(window) && other->geometry().intersects(button->geometry()))
+                    faults.append(what + QStringLiteral(" lies under ") + other->objectName());
+            }
             const QString text = shownText(button->text());
             int mark = 0;
             if (qobject_cast<QRadioButton *>(button))

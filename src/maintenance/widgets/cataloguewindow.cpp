@@ -97,8 +97,9 @@ void CatalogueWindow::buildSearchRow()
     m_search = box(QStringLiteral("searchEdit"), this, twipsRect(1860, 120, 2355, 315));
     connect(m_search, &QLineEdit::textChanged, this, &CatalogueWindow::searchTyped);
 
-    const int lefts[] = {4320, 5280, 6060, 7200};
-    const int widths[] = {900, 720, 1080, 780};
+    // Wide enough for the round mark and the caption in the interface font, up to the drop-down.
+    const int lefts[] = {4260, 5265, 6060, 7245};
+    const int widths[] = {990, 780, 1170, 780};
     for (const CatalogueOptions::Option option : CatalogueOptions::all()) {
         auto *button = new QRadioButton(CatalogueOptions::caption(option), this);
         button->setObjectName(CatalogueOptions::caption(option));

@@ -27,7 +27,8 @@ struct KeypadKey
     int top;
     int width;
 };
-const KeypadKey Keypad[] = {{"ABCD", 60, 2700, 525},  {"EFGH", 540, 2700, 525},  {"IJKL", 1020, 2700, 525},
+// The first keys do not overlap their neighbours, which would cover the end of "ABCD".
+const KeypadKey Keypad[] = {{"ABCD", 60, 2700, 480},  {"EFGH", 540, 2700, 480},  {"IJKL", 1020, 2700, 480},
                             {"MNOP", 1500, 2700, 585}, {"QRST", 2100, 2700, 585}, {"UVWX", 2700, 2700, 585},
                             {"YZ", 3300, 2700, 375},   {"\u2190", 3240, 2340, 435}};
 

@@ -206,6 +206,7 @@ void PrescriptionWindow::buildRightSide()
     connect(previewCard, &QPushButton::clicked, this, [this] { printCard(true); });
 
     auto *usageCaption = new QLabel(QStringLiteral("插入用法"), this);
+    usageCaption->adjustSize();
     usageCaption->move(twips(10080), twips(8850));
     auto *usages = new QWidget(this);
     usages->setObjectName(QStringLiteral("UsageButtons"));

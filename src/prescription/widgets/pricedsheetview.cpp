@@ -28,10 +28,11 @@ struct Column
 };
 
 // Name, quantity, unit, unit price, amount, drawer; the category cell lies outside the visible width.
+// The amount ends where the drawer begins (a header lying over its neighbour would hide its edge).
 const Column Columns[] = {
     {u"药物名称", 0, 1620, false, Qt::AlignLeft},   {u"数量", 1620, 480, true, Qt::AlignHCenter},
     {u"单位", 2100, 540, false, Qt::AlignLeft},     {u"单价", 2640, 720, true, Qt::AlignRight},
-    {u"金额", 3360, 735, false, Qt::AlignRight},    {u"斗位", 4080, 480, false, Qt::AlignLeft},
+    {u"金额", 3360, 720, false, Qt::AlignRight},    {u"斗位", 4080, 480, false, Qt::AlignLeft},
     {nullptr, 4860, 600, false, Qt::AlignLeft},
 };
 const QColor Tinted(249, 248, 245);

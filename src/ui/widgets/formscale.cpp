@@ -88,6 +88,8 @@ void FormScale::record(QWidget *widget, bool placed, const QPointF &parentAt)
     else if (auto *button = qobject_cast<QAbstractButton *>(widget))
         entry.caption = !button->text().isEmpty();
     entry.caption = entry.caption && !widget->objectName().isEmpty();
+    if (auto *button = qobject_cast<QAbstractButton *>(widget); button && !button->icon().isNull())
+        entry.iconSize = button->iconSize();
     entry.parentBase = QRectF(parentAt, QSizeF(widget->parentWidget()->size()));
     // A control a layout places is left to the layout.
     const QWidget *parent = widget->parentWidget();
@@ -211,6 +213,8 @@ void FormScale::setFactor(double factor)
             widget->setFont(scaledFont(entry.font, m_factor));
             entry.appliedFont = widget->font();
         }
+        if (entry.iconSize.isValid())
+            static_cast<QAbstractButton *>(widget)->setIconSize(scaledLimit(entry.iconSize));
         widget->setMinimumSize(scaledLimit(entry.minimum));
         widget->setMaximumSize(scaledLimit(entry.maximum));
         if (widget == m_form) {

@@ -64,6 +64,7 @@ private:
         QSize minimum;         // explicit minimum and maximum sizes at factor 1
         QSize maximum;
         bool caption = false;  // a label or button that had its text when the form was built
+        QSize iconSize;        // of a button, at factor 1
     };
 
     void record(QWidget *widget, bool placed, const QPointF &parentAt);
