@@ -62,6 +62,7 @@ private slots:
     void failedUndoChangesNothing();
     void deletionThatCannotBeKeptIsRefused();
     void olderFileGetsTheTable();
+    void fileNotUpgradedAtStartGetsItAtTheFirstDeletion();
 
 private:
     // 张三's settled prescription with two statistics lines; returns its id.
@@ -331,6 +332,17 @@ void TestDeletedRows::olderFileGetsTheTable()
     const QString id = savePrescription();
     const QStringList archive = archiveRows(id);
     QVERIFY(m_history->remove(id, m_now).ok);
+    QVERIFY(m_deleted->undo(m_deleted->list(m_now)->first().key).ok);
+    QCOMPARE(archiveRows(id), archive);
+}
+
+void TestDeletedRows::fileNotUpgradedAtStartGetsItAtTheFirstDeletion()
+{
+    const QString id = savePrescription();
+    const QStringList archive = archiveRows(id);
+    QVERIFY(m_main->database().exec(u"drop table 已删除"_qs).ok);
+    QVERIFY(m_history->remove(id, m_now).ok);
+    QCOMPARE(keptRows(), 3);
     QVERIFY(m_deleted->undo(m_deleted->list(m_now)->first().key).ok);
     QCOMPARE(archiveRows(id), archive);
 }

@@ -8,6 +8,7 @@
 #include "data/cataloguename.h"
 #include "data/database.h"
 #include "data/databaselocation.h"
+#include "data/databaseupgrade.h"
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
 #include "data/tabledefinition.h"
@@ -104,12 +105,17 @@ WriteResult DeletedRowsRepository::keepCatalogueEntry(const QString &key, const 
 WriteResult DeletedRowsRepository::keep(Kind kind, const QList<Source> &sources, const QString &key, const QDateTime &now,
                                         const std::function<WriteResult()> &removal)
 {
+    // A file start-up could not upgrade (it was busy then) gets the table now rather than
+    // refusing every deletion.
+    WriteResult result = DatabaseUpgrade::ensureTables(m_db, DatabaseKind::Main);
+    if (!result.ok)
+        return result;
     SqlTransaction transaction(m_db);
     if (!transaction.isActive())
         return transaction.begun();
     // Deletions past their time go with the next one, so the table stays small without a list
     // ever being opened.
-    WriteResult result = purge(now);
+    result = purge(now);
     if (!result.ok)
         return result;
     QList<SqlRow> kept;
