@@ -203,6 +203,10 @@ void TestBackupRestore::listShowsEveryBackupWithItsCheck()
     // Not ours: a folder of other names, and a weekday folder without files.
     makePair(place.filePath(u"照片"_qs), StatsCopy, u"别的"_qs);
     QVERIFY(root.mkpath(u" 星期五"_qs));
+    // With the data on a server the weekday folder holds the two dumps.
+    QVERIFY(writeTestFile(root.filePath(u" 星期二/数据库.sql"_qs), "create schema quillon_main;"));
+    QVERIFY(writeTestFile(root.filePath(u" 星期二/药物统计.sql"_qs), "create schema quillon_stats;"));
+    setTime(root.filePath(u" 星期二"_qs), QDateTime(QDate(2026, 12, 1), QTime(18, 0)));
     QVERIFY(damageTablePage(root.filePath(u" 星期三/数据库.dat"_qs), u"档案"_qs));
     setTime(root.filePath(u" 星期一"_qs), QDateTime(QDate(2026, 12, 7), QTime(18, 0)));
     setTime(place.filePath(u"2026-12-09"_qs), QDateTime(QDate(2026, 12, 9), QTime(18, 0)));
@@ -214,7 +218,13 @@ void TestBackupRestore::listShowsEveryBackupWithItsCheck()
         BackupCatalogue::inspect(entry);
         names.append(entry.place + entry.name.trimmed());
     }
-    QCOMPARE(names, (QStringList{u"本机星期三"_qs, u"第二备份位置2026-12-09"_qs, u"本机星期一"_qs}));
+    QCOMPARE(names, (QStringList{u"本机星期三"_qs, u"第二备份位置2026-12-09"_qs, u"本机星期一"_qs, u"本机星期二"_qs}));
+    QVERIFY(entries.at(3).serverDump);
+    QCOMPARE(entries.at(3).size, qint64(55));
+    // A dump is not put back over the server from here: the window says how it is done.
+    StartupValues values;
+    values.dataFolder = dir.path();
+    QCOMPARE(BackupService(values, root.path()).restoreRefusal(entries.at(3)), BackupService::serverRestoreText());
     QCOMPARE(entries.at(0).time, QDateTime(QDate(2026, 12, 10), QTime(18, 0)));
     QVERIFY(!entries.at(0).problem.isEmpty());
     QVERIFY(entries.at(1).problem.isEmpty());
