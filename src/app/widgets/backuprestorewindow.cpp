@@ -13,6 +13,7 @@
 
 #include "app/backupservice.h"
 #include "app/widgets/backupprogresswindow.h"
+#include "app/widgets/windowplacement.h"
 #include "data/serverdump.h"
 
 namespace {
@@ -112,6 +113,16 @@ void BackupRestoreWindow::refresh()
             m_table->setItem(row, column, new QTableWidgetItem(cells.at(column)));
     }
     m_table->resizeColumnsToContents();
+}
+
+void BackupRestoreWindow::showEvent(QShowEvent *event)
+{
+    // Placed over the main window as the settings window is, not wherever the system puts it.
+    if (parentWidget()) {
+        const QWidget *main = parentWidget()->window();
+        move(main->geometry().topLeft() + childWindowPosition(main->size(), frameGeometry().size()));
+    }
+    QWidget::showEvent(event);
 }
 
 void BackupRestoreWindow::restoreChosen()

@@ -26,6 +26,9 @@ signals:
     // The user chose this backup and agreed to the restart.
     void restoreConfirmed(const BackupEntry &entry);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void restoreChosen();
     void backUpNow();
