@@ -21,6 +21,7 @@
 #include "app/widgets/mainwindow.h"
 #include "app/widgets/settingswindow.h"
 #include "data/databasecreator.h"
+#include "data/databaserepair.h"
 #include "data/databaserestore.h"
 
 // Backups put back from the program, offered at start-up, and copied to a second place.
@@ -151,6 +152,8 @@ void TestBackupRestore::restore()
         QVERIFY(damageTablePage(backup.stats, u"统计"_qs));
     else if (fault == u"main copy damaged"_qs)
         QVERIFY(damageTablePage(backup.main, u"档案"_qs));
+    // What the last exit backup's check found in the live file.
+    QVERIFY(DatabaseRepair::recordDamage(live.main, u"索引损坏"_qs));
     const QByteArray liveMain = readTestFile(live.main);
     const QByteArray liveStats = readTestFile(live.stats);
 
@@ -175,8 +178,12 @@ void TestBackupRestore::restore()
     holder.reset();
 
     // Nothing is left half-made beside the live files.
-    QCOMPARE(QDir(liveFolder).entryList(QDir::Files), (QStringList{Main, Stats}));
+    const QString record = QFileInfo(DatabaseRepair::recordPath(live.main)).fileName();
+    QCOMPARE(QDir(liveFolder).entryList(QDir::Files), restored ? (QStringList{Main, Stats}) : (QStringList{Main, record, Stats}));
     if (restored) {
+        // The damage told of the replaced file goes with it.
+        QVERIFY(DatabaseRepair::recordedDamage(live.main).isEmpty());
+        QCOMPARE(DatabaseRepair::recordedDamage(QDir(kept).filePath(Main)), u"索引损坏"_qs);
         QCOMPARE(physicianIn(live.main), u"备份"_qs);
         QCOMPARE(readTestFile(live.stats), readTestFile(backup.stats));
         // The live pair as it was, in the dated folder, under the live names.

@@ -19,6 +19,7 @@
 #include "data/database.h"
 #include "data/databasebackup.h"
 #include "data/databasefilecheck.h"
+#include "data/databaserepair.h"
 #include "data/databasekind.h"
 #include "data/tabledefinition.h"
 #include "data/tables.h"
@@ -218,6 +219,13 @@ WriteResult DatabaseRestore::restore(const Pair &backup, const Pair &live, const
     }
     if (failure.ok) {
         flushFolder(QFileInfo(live.main).absolutePath());
+        // Damage recorded for the replaced files is not the restored files' (the record stays
+        // with them in the kept folder).
+        for (const QString &path : {live.main, live.stats}) {
+            const QString record = DatabaseRepair::recordPath(path);
+            if (QFileInfo::exists(record))
+                QFile::rename(record, QDir(kept).filePath(QFileInfo(record).fileName()));
+        }
         return WriteResult::success();
     }
     // Half done: the files already replaced get their kept copies back, so the pair stays one.
