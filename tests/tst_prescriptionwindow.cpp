@@ -619,6 +619,7 @@ void TestPrescriptionWindow::missingDiagnosisShownOnSavedPrescriptions()
     type(u"Text5_0"_qs, u"陈九"_qs);
     sheet.setBody(u"布洛芬片 0.1g×24片\r\n"_qs);
     QTRY_COMPARE(shown(), QStringList{u"未写诊断"_qs});
+    QCOMPARE(strip->entries().at(0)->text(), u"【未写诊断】"_qs);
     sheet.setBody(u"注射费 1次\r\n"_qs);
     QTRY_COMPARE(shown(), QStringList());
     QVERIFY(m_window->saveWithLayout());
