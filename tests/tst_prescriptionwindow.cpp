@@ -4,8 +4,10 @@
 #include "teststartupvalues.h"
 #include "widgetdriving.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -15,6 +17,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QSignalSpy>
 #include <QTextCursor>
 #include <QTimer>
@@ -49,6 +52,7 @@ private slots:
     void settleSaveAndReopenFromHistory();
     void deleteAsksThenResets();
     void deleteFromTheMenuOfAnotherRow();
+    void deletedPrescriptionComesBackFromTheMenu();
     void longAllergyNeverBlocksTheSave();
     void settledMarkShownAndCleared();
     void typedQuantityRecomputes();
@@ -397,6 +401,61 @@ void TestPrescriptionWindow::deleteFromTheMenuOfAnotherRow()
     QCOMPARE(catcher.texts(), QStringList{u"确实要永久删除该档案吗？\n\n将删除的是处方笺上的这张处方：甲一，2026-12-10"_qs});
     QCOMPARE(listTexts(history), (QStringList{u"丙三[,,2026-12-10]"_qs, u"乙二[,,2026-12-10]"_qs}));
     QCOMPARE(column(m_main->database(), u"select \"0\" from 档案 order by 序号 desc"_qs), (QStringList{u"丙三"_qs, u"乙二"_qs}));
+}
+
+void TestPrescriptionWindow::deletedPrescriptionComesBackFromTheMenu()
+{
+    type(u"Text5_0"_qs, u"孙八"_qs);
+    m_window->sheet().setBody(u"注射费 2次\r\n"_qs);
+    child<QPushButton>(u"划价结算"_qs)->click();
+    auto *history = child<QListWidget>(u"List2"_qs);
+    QCOMPARE(listTexts(history), QStringList{u"孙八[,,2026-12-10]-已结算"_qs});
+    const QString id = m_window->sheet().id();
+    const QStringList archived = column(m_main->database(), u"select \"序号\" || '|' || \"0\" || '|' || \"T1\" || '|' || \"计价\" from 档案"_qs);
+    const QStringList lines = column(m_stats->database(), u"select 名称 || '|' || 数量 || '|' || 金额 from 统计 where ID号 = ?"_qs, {id});
+    QCOMPARE(lines.size(), 1);
+    {
+        MessageBoxCatcher catcher;
+        QTest::mouseRelease(history->viewport(), Qt::RightButton, {}, history->visualItemRect(history->item(0)).center());
+        QTest::mouseClick(child<QLabel>(u"Label9_0"_qs), Qt::LeftButton);
+    }
+    QCOMPARE(history->count(), 0);
+    QCOMPARE(count(m_stats->database(), u"select count(*) from 统计"_qs), 0);
+
+    // The list is empty now, yet its menu still offers the deletions of the last days.
+    QTest::mouseRelease(history->viewport(), Qt::RightButton, {}, QPoint(20, 20));
+    QVERIFY(child<QWidget>(u"Picture6"_qs)->isVisible());
+    QVERIFY(!child<QLabel>(u"Label9_0"_qs)->isVisible());
+    QStringList listed;
+    QStringList questions;
+    QTimer::singleShot(50, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), u"最近删除"_qs);
+        auto *table = namedControl<QTableWidget>(dialog, u"删除列表"_qs);
+        for (int row = 0; row < table->rowCount(); ++row)
+            listed.append(table->item(row, 0)->text() + u' ' + table->item(row, 1)->text() + u' ' + table->item(row, 2)->text());
+        table->selectRow(0);
+        // The question is answered by its button's caption.
+        QTimer::singleShot(50, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            questions.append(box->text());
+            for (QAbstractButton *button : box->buttons()) {
+                if (button->text() == u"恢复"_qs)
+                    button->click();
+            }
+        });
+        namedControl<QPushButton>(dialog, u"恢复"_qs)->click();
+        QCOMPARE(table->rowCount(), 0);
+        namedControl<QPushButton>(dialog, u"关闭"_qs)->click();
+    });
+    QTest::mouseClick(child<QLabel>(u"最近删除"_qs), Qt::LeftButton);
+    QCOMPARE(listed, QStringList{u"2026-12-10 09:00:00 处方 孙八 2026-12-10"_qs});
+    QCOMPARE(questions, QStringList{u"要恢复处方“孙八 2026-12-10”吗？"_qs});
+    QCOMPARE(listTexts(history), QStringList{u"孙八[,,2026-12-10]-已结算"_qs});
+    QCOMPARE(column(m_main->database(), u"select \"序号\" || '|' || \"0\" || '|' || \"T1\" || '|' || \"计价\" from 档案"_qs), archived);
+    QCOMPARE(column(m_stats->database(), u"select 名称 || '|' || 数量 || '|' || 金额 from 统计 where ID号 = ?"_qs, {id}), lines);
 }
 
 void TestPrescriptionWindow::longAllergyNeverBlocksTheSave()

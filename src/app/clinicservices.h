@@ -12,6 +12,7 @@ class CatalogueLookup;
 class CatalogueRepository;
 class ClinicSettings;
 class Database;
+class DeletedRowsRepository;
 class OutpatientLogRepository;
 class UsageStatisticsCalculator;
 class WorkloadRepository;
@@ -57,6 +58,8 @@ public:
     ArchiveRepository &archive() { return *m_archive; }
     // The settled lines, in the statistics file.
     StatisticsRepository &statistics() { return *m_statistics; }
+    // Deleted prescriptions and catalogue entries, for undoing a deletion.
+    DeletedRowsRepository &deletedRows() { return *m_deletedRows; }
 
     // Reads the patient and catalogue lists on worker threads, once the user has logged in.
     void preloadLists();
@@ -83,4 +86,5 @@ private:
     std::unique_ptr<PatientRepository> m_patients;
     std::unique_ptr<ArchiveRepository> m_archive;
     std::unique_ptr<StatisticsRepository> m_statistics;
+    std::unique_ptr<DeletedRowsRepository> m_deletedRows;
 };
