@@ -1,5 +1,6 @@
 #include "app/clinicservices.h"
 
+#include "app/backupservice.h"
 #include "data/archiverepository.h"
 #include "data/cataloguelookup.h"
 #include "data/cataloguerepository.h"
@@ -21,6 +22,7 @@
 ClinicServices::ClinicServices(const StartupValues &values, const QString &backupRoot)
     : m_values(values)
     , m_backupRoot(backupRoot)
+    , m_backups(std::make_unique<BackupService>(values, backupRoot))
     , m_main(std::make_unique<Database>(values.mainLocation))
     , m_stats(std::make_unique<Database>(values.statsLocation))
     , m_settings(std::make_unique<ClinicSettings>(*m_main))

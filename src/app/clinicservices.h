@@ -7,6 +7,7 @@
 #include "app/startupvalues.h"
 
 class ArchiveRepository;
+class BackupService;
 class CatalogueLookup;
 class CatalogueRepository;
 class ClinicSettings;
@@ -35,6 +36,8 @@ public:
     const StartupValues &values() const { return m_values; }
     // Where the exit backup puts its weekday folders.
     const QString &backupRoot() const { return m_backupRoot; }
+    // The exit backup, the list of backups and their restore.
+    BackupService &backups() { return *m_backups; }
     // Where the two databases are (files, or schemas on the server).
     const DatabaseLocation &mainLocation() const;
     const DatabaseLocation &statsLocation() const;
@@ -67,6 +70,7 @@ public:
 private:
     StartupValues m_values;
     QString m_backupRoot;
+    std::unique_ptr<BackupService> m_backups;
     std::unique_ptr<Database> m_main;
     std::unique_ptr<Database> m_stats;
     std::unique_ptr<ClinicSettings> m_settings;
