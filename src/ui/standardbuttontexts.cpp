@@ -32,6 +32,18 @@ const QHash<QString, QString> &captions()
     return table;
 }
 
+// What the file dialogs call the entries they list, where Qt's translation has no word for it.
+const QHash<QString, QString> &fileKinds()
+{
+    static const QHash<QString, QString> table = {
+        {QStringLiteral("Folder"), QStringLiteral("文件夹")},
+        {QStringLiteral("File"), QStringLiteral("文件")},
+        {QStringLiteral("%1 File"), QStringLiteral("%1 文件")},
+        {QStringLiteral("Drive"), QStringLiteral("驱动器")},
+    };
+    return table;
+}
+
 } // namespace
 
 QString StandardButtonTexts::chinese(const QString &english)
@@ -43,7 +55,9 @@ QString StandardButtonTexts::translate(const char *context, const char *sourceTe
 {
     // Qt words its standard buttons in these two places; nothing else is translated here.
     const QLatin1StringView from(context);
-    if (from != QLatin1StringView("QPlatformTheme") && from != QLatin1StringView("QGnomeTheme"))
-        return QString();
-    return chinese(QString::fromUtf8(sourceText));
+    if (from == QLatin1StringView("QPlatformTheme") || from == QLatin1StringView("QGnomeTheme"))
+        return chinese(QString::fromUtf8(sourceText));
+    if (from == QLatin1StringView("QAbstractFileIconProvider") || from == QLatin1StringView("QFileSystemModel"))
+        return fileKinds().value(QString::fromUtf8(sourceText));
+    return QString();
 }

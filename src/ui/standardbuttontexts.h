@@ -2,8 +2,9 @@
 
 #include <QTranslator>
 
-// The Chinese captions of Qt's standard buttons (确定, 取消, 是, 否, 保存 …). Installed as the last
-// resort of translation, so a computer without Qt's own Chinese translation still shows them.
+// The Chinese captions of Qt's standard buttons (确定, 取消, 是, 否, 保存 …) and the kinds of entries
+// a file dialog lists. Installed as the last resort of translation, so a computer without Qt's own
+// Chinese translation (or one whose translation lacks a word) still shows them.
 class StandardButtonTexts : public QTranslator
 {
     Q_OBJECT

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QIcon>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -146,6 +147,8 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quillon.Quillon"));
     CjkFonts::installSubstitutions();
     QApplication::setFont(CjkFonts::interfaceFont(QApplication::font()));
+    // Qt's dialogs write dates and sizes as a Chinese reader expects, whatever the system's language.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     QtTranslations::install(app, QtTranslations::folders(QCoreApplication::applicationDirPath()));
     // The program ends only through the main window's exit or the login window's cancel.
     QApplication::setQuitOnLastWindowClosed(false);
