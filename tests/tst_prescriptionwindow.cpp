@@ -4,9 +4,11 @@
 #include "teststartupvalues.h"
 #include "widgetdriving.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -16,6 +18,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QSignalSpy>
 #include <QTextCursor>
 #include <QTimer>
@@ -53,6 +56,7 @@ private slots:
     void settleSaveAndReopenFromHistory();
     void deleteAsksThenResets();
     void deleteFromTheMenuOfAnotherRow();
+    void deletedPrescriptionComesBackFromTheMenu();
     void longAllergyNeverBlocksTheSave();
     void settledMarkShownAndCleared();
     void typedQuantityRecomputes();
@@ -458,6 +462,61 @@ void TestPrescriptionWindow::deleteFromTheMenuOfAnotherRow()
     QCOMPARE(column(m_main->database(), u"select \"0\" from 档案 order by 序号 desc"_qs), (QStringList{u"丙三"_qs, u"乙二"_qs}));
 }
 
+void TestPrescriptionWindow::deletedPrescriptionComesBackFromTheMenu()
+{
+    type(u"Text5_0"_qs, u"孙八"_qs);
+    m_window->sheet().setBody(u"注射费 2次\r\n"_qs);
+    child<QPushButton>(u"划价结算"_qs)->click();
+    auto *history = child<QListWidget>(u"List2"_qs);
+    QCOMPARE(listTexts(history), QStringList{u"孙八[,,2026-12-10]-已结算"_qs});
+    const QString id = m_window->sheet().id();
+    const QStringList archived = column(m_main->database(), u"select \"序号\" || '|' || \"0\" || '|' || \"T1\" || '|' || \"计价\" from 档案"_qs);
+    const QStringList lines = column(m_stats->database(), u"select 名称 || '|' || 数量 || '|' || 金额 from 统计 where ID号 = ?"_qs, {id});
+    QCOMPARE(lines.size(), 1);
+    {
+        MessageBoxCatcher catcher;
+        QTest::mouseRelease(history->viewport(), Qt::RightButton, {}, history->visualItemRect(history->item(0)).center());
+        QTest::mouseClick(child<QLabel>(u"Label9_0"_qs), Qt::LeftButton);
+    }
+    QCOMPARE(history->count(), 0);
+    QCOMPARE(count(m_stats->database(), u"select count(*) from 统计"_qs), 0);
+
+    // The list is empty now, yet its menu still offers the deletions of the last days.
+    QTest::mouseRelease(history->viewport(), Qt::RightButton, {}, QPoint(20, 20));
+    QVERIFY(child<QWidget>(u"Picture6"_qs)->isVisible());
+    QVERIFY(!child<QLabel>(u"Label9_0"_qs)->isVisible());
+    QStringList listed;
+    QStringList questions;
+    QTimer::singleShot(50, [&] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), u"最近删除"_qs);
+        auto *table = namedControl<QTableWidget>(dialog, u"删除列表"_qs);
+        for (int row = 0; row < table->rowCount(); ++row)
+            listed.append(table->item(row, 0)->text() + u' ' + table->item(row, 1)->text() + u' ' + table->item(row, 2)->text());
+        table->selectRow(0);
+        // The question is answered by its button's caption.
+        QTimer::singleShot(50, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            questions.append(box->text());
+            for (QAbstractButton *button : box->buttons()) {
+                if (button->text() == u"恢复"_qs)
+                    button->click();
+            }
+        });
+        namedControl<QPushButton>(dialog, u"恢复"_qs)->click();
+        QCOMPARE(table->rowCount(), 0);
+        namedControl<QPushButton>(dialog, u"关闭"_qs)->click();
+    });
+    QTest::mouseClick(child<QLabel>(u"最近删除"_qs), Qt::LeftButton);
+    QCOMPARE(listed, QStringList{u"2026-12-10 09:00:00 处方 孙八 2026-12-10"_qs});
+    QCOMPARE(questions, QStringList{u"要恢复处方“孙八 2026-12-10”吗？"_qs});
+    QCOMPARE(listTexts(history), QStringList{u"孙八[,,2026-12-10]-已结算"_qs});
+    QCOMPARE(column(m_main->database(), u"select \"序号\" || '|' || \"0\" || '|' || \"T1\" || '|' || \"计价\" from 档案"_qs), archived);
+    QCOMPARE(column(m_stats->database(), u"select 名称 || '|' || 数量 || '|' || 金额 from 统计 where ID号 = ?"_qs, {id}), lines);
+}
+
 void TestPrescriptionWindow::longAllergyNeverBlocksTheSave()
 {
     QSignalSpy status(m_window, &PrescriptionWindow::statusMessage);
@@ -678,6 +737,7 @@ void TestPrescriptionWindow::missingDiagnosisShownOnSavedPrescriptions()
     type(u"Text5_0"_qs, u"陈九"_qs);
     sheet.setBody(u"布洛芬片 0.1g×24片\r\n"_qs);
     QTRY_COMPARE(shown(), QStringList{u"未写诊断"_qs});
+    QCOMPARE(strip->entries().at(0)->text(), u"【未写诊断】"_qs);
     sheet.setBody(u"注射费 1次\r\n"_qs);
     QTRY_COMPARE(shown(), QStringList());
     QVERIFY(m_window->saveWithLayout());

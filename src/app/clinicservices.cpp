@@ -1,9 +1,11 @@
 #include "app/clinicservices.h"
 
+#include "app/backupservice.h"
 #include "data/archiverepository.h"
 #include "data/cataloguelookup.h"
 #include "data/cataloguerepository.h"
 #include "data/database.h"
+#include "data/deletedrowsrepository.h"
 #include "data/outpatientlogrepository.h"
 #include "data/patientrepository.h"
 #include "data/picklistrepository.h"
@@ -20,6 +22,7 @@
 ClinicServices::ClinicServices(const StartupValues &values, const QString &backupRoot)
     : m_values(values)
     , m_backupRoot(backupRoot)
+    , m_backups(std::make_unique<BackupService>(values, backupRoot))
     , m_main(std::make_unique<Database>(values.mainLocation))
     , m_stats(std::make_unique<Database>(values.statsLocation))
     , m_settings(std::make_unique<ClinicSettings>(*m_main))
@@ -37,6 +40,7 @@ ClinicServices::ClinicServices(const StartupValues &values, const QString &backu
     , m_archive(std::make_unique<ArchiveRepository>(*m_main))
     // Through the main file's connection: a settlement changes both files in one transaction.
     , m_statistics(std::make_unique<StatisticsRepository>(*m_main, m_stats->location()))
+    , m_deletedRows(std::make_unique<DeletedRowsRepository>(*m_main, m_stats->location()))
 {
 }
 
@@ -45,7 +49,7 @@ PrescriptionServices ClinicServices::prescriptionServices()
     // A clinic adds its own safety rules in a folder beside its data.
     const QString rules = m_values.dataFolder.isEmpty() ? QString() : m_values.dataFolder + QStringLiteral("/安全规则");
     return PrescriptionServices{*m_settings, *m_pickList, *m_templates, *m_patients, *m_diagnoses, *m_addresses,
-                                *m_archive,  *m_statistics, *m_catalogueLookup, m_values.installationPrefix, rules};
+                                *m_archive,  *m_statistics, *m_catalogueLookup, *m_deletedRows, m_values.installationPrefix, rules};
 }
 
 ClinicServices::~ClinicServices() = default;

@@ -7,10 +7,12 @@
 #include "app/startupvalues.h"
 
 class ArchiveRepository;
+class BackupService;
 class CatalogueLookup;
 class CatalogueRepository;
 class ClinicSettings;
 class Database;
+class DeletedRowsRepository;
 class OutpatientLogRepository;
 class UsageStatisticsCalculator;
 class WorkloadRepository;
@@ -34,6 +36,8 @@ public:
     const StartupValues &values() const { return m_values; }
     // Where the exit backup puts its weekday folders.
     const QString &backupRoot() const { return m_backupRoot; }
+    // The exit backup, the list of backups and their restore.
+    BackupService &backups() { return *m_backups; }
     // Where the two databases are (files, or schemas on the server).
     const DatabaseLocation &mainLocation() const;
     const DatabaseLocation &statsLocation() const;
@@ -54,6 +58,8 @@ public:
     ArchiveRepository &archive() { return *m_archive; }
     // The settled lines, in the statistics file.
     StatisticsRepository &statistics() { return *m_statistics; }
+    // Deleted prescriptions and catalogue entries, for undoing a deletion.
+    DeletedRowsRepository &deletedRows() { return *m_deletedRows; }
 
     // Reads the patient and catalogue lists on worker threads, once the user has logged in.
     void preloadLists();
@@ -64,6 +70,7 @@ public:
 private:
     StartupValues m_values;
     QString m_backupRoot;
+    std::unique_ptr<BackupService> m_backups;
     std::unique_ptr<Database> m_main;
     std::unique_ptr<Database> m_stats;
     std::unique_ptr<ClinicSettings> m_settings;
@@ -79,4 +86,5 @@ private:
     std::unique_ptr<PatientRepository> m_patients;
     std::unique_ptr<ArchiveRepository> m_archive;
     std::unique_ptr<StatisticsRepository> m_statistics;
+    std::unique_ptr<DeletedRowsRepository> m_deletedRows;
 };

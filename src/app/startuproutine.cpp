@@ -6,6 +6,7 @@
 #include <QTemporaryFile>
 
 #include "app/createfolderpath.h"
+#include "app/secondbackupplace.h"
 #include "data/database.h"
 #include "data/databasecreator.h"
 #include "data/databasefilecheck.h"
@@ -129,6 +130,34 @@ QString StartupRoutine::damageRecordedText(const QString &path)
         .arg(QDir::toNativeSeparators(path), DatabaseRepair::recordedDamage(path).left(500));
 }
 
+QString StartupRoutine::restoreOfferText(const StartupResult &result)
+{
+    if (!result.restoreOffer)
+        return QString();
+    const BackupEntry &backup = *result.restoreOffer;
+    return QStringLiteral("数据库文件“%1”已损坏或无法读取。\n\n"
+                          "最近一份检查完好的备份是 %2 的（%3“%4”），其中有 %5 张处方、%6 位患者。\n\n"
+                          "现在用这份备份恢复吗？恢复前，现在的数据文件会原样保存在“%7”文件夹中；"
+                          "备份以后新开的处方不在这份备份中。")
+        .arg(QDir::toNativeSeparators(result.damagedFile), backup.time.toString(QStringLiteral("yyyy-MM-dd HH:mm")), backup.place,
+             backup.name.trimmed())
+        .arg(backup.prescriptions)
+        .arg(backup.patients)
+        .arg(QDir::toNativeSeparators(DatabaseRestore::keptRoot(result.restorePair.main)));
+}
+
+void StartupRoutine::offerRestore(StartupResult &result, const QString &damagedPath, const DriveLayout &drives)
+{
+    const QDir local(result.values.dataFolder);
+    // Only the files of this computer: another computer's are restored there.
+    if (QFileInfo(damagedPath).absolutePath() != local.absolutePath())
+        return;
+    result.damagedFile = damagedPath;
+    result.restorePair = {local.filePath(databaseFileName(DatabaseKind::Main)), local.filePath(databaseFileName(DatabaseKind::Stats))};
+    const SecondBackupPlace place(SecondBackupPlace::settingsFileIn(result.values.dataFolder));
+    result.restoreOffer = BackupCatalogue::newestSound(drives.backupRoot(), place.folder());
+}
+
 QString StartupRoutine::chooseDataFolder(const DriveLayout &drives)
 {
     if (!drives.dataFolder.isEmpty())
@@ -194,8 +223,11 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
     }
     for (const auto &[path, kind] : {std::pair{localMain, DatabaseKind::Main}, std::pair{localStats, DatabaseKind::Stats}}) {
         const DatabaseFileCheck::Verdict verdict = DatabaseFileCheck::check(path, kind, busyTimeoutMs);
-        if (refuse(result, verdict, path))
+        if (refuse(result, verdict, path)) {
+            if (verdict == DatabaseFileCheck::Verdict::NotOurs && DatabaseFileCheck::isDamaged(path, busyTimeoutMs))
+                offerRestore(result, path, drives);
             return result;
+        }
         if (verdict == DatabaseFileCheck::Verdict::Missing) {
             const WriteResult created = DatabaseCreator().create(path, kind);
             if (!created.ok) {
@@ -247,6 +279,8 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
         if (!problems.isEmpty()) {
             result.warnings.append(damageWarning(path, problems));
             damaged.append(path);
+            if (!result.restoreOffer)
+                offerRestore(result, path, drives);
         }
     }
 
@@ -262,7 +296,11 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
         }
     }
 
-    return readPassword(result, busyTimeoutMs);
+    readPassword(result, busyTimeoutMs);
+    // Settings that cannot be read are damage too, unless another computer holds the file.
+    if (!result.fatalError.isEmpty() && !result.retryable && !result.restoreOffer)
+        offerRestore(result, values.mainDataPath, drives);
+    return result;
 }
 
 StartupResult StartupRoutine::readPassword(StartupResult &result, int busyTimeoutMs)

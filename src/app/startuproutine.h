@@ -1,11 +1,15 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 #include <QStringList>
 
+#include "app/backupcatalogue.h"
 #include "app/drivelayout.h"
 #include "app/startupvalues.h"
 #include "data/database.h"
+#include "data/databaserestore.h"
 
 // What start-up found: the values for the run, the notices and warnings to show the user (in
 // order), and, when the program cannot work safely, the one message to show before it ends.
@@ -26,6 +30,11 @@ struct StartupResult
     // run only after they are converted (oldDataExplanation says what was found).
     bool oldDataFound = false;
     QString oldDataExplanation;
+    // A local database file found damaged or unreadable (not busy, not foreign), and the newest
+    // backup that passes its check: start-up offers to put it back in place of `restorePair`.
+    QString damagedFile;
+    std::optional<BackupEntry> restoreOffer;
+    DatabaseRestore::Pair restorePair;
 
     bool canRun() const { return fatalError.isEmpty() && !oldDataFound; }
 };
@@ -41,10 +50,13 @@ public:
     static QString chooseDataFolder(const DriveLayout &drives);
     // What the user is asked about a file the last exit backup found damaged.
     static QString damageRecordedText(const QString &path);
+    // The question start-up asks about the offered backup.
+    static QString restoreOfferText(const StartupResult &result);
     // The first line of 计算机名.txt, trimmed; empty when the file has none. A PostgreSQL
     // connection address there puts the data on that server instead of another computer's share.
     static QString readComputerName(const QString &path);
 
 private:
     static StartupResult readPassword(StartupResult &result, int busyTimeoutMs);
+    static void offerRestore(StartupResult &result, const QString &damagedPath, const DriveLayout &drives);
 };

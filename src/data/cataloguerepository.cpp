@@ -3,6 +3,7 @@
 #include <QSqlQuery>
 
 #include "data/database.h"
+#include "data/deletedrowsrepository.h"
 #include "data/likepattern.h"
 #include "data/sqlcolumns.h"
 #include "data/sqldialect.h"
@@ -70,6 +71,7 @@ WriteResult failedTo(const WriteResult &result, const QString &action)
 CatalogueRepository::CatalogueRepository(Database &db)
     : m_db(db)
     , m_keys(db)
+    , m_deleted(db)
 {
 }
 
@@ -202,9 +204,12 @@ WriteResult CatalogueRepository::update(const Entry &entry)
     return guard.commit();
 }
 
-WriteResult CatalogueRepository::remove(const QString &key)
+WriteResult CatalogueRepository::remove(const QString &key, const QDateTime &now)
 {
-    return failedTo(m_db.exec(QStringLiteral("delete from \"商品\" where \"ID号\" = ?"), {key}), QStringLiteral("删除失败"));
+    // Kept for a while with the time, so that a deletion made by mistake can be undone.
+    return failedTo(m_deleted.keepCatalogueEntry(key, now,
+                                                 [&] { return m_db.exec(QStringLiteral("delete from \"商品\" where \"ID号\" = ?"), {key}); }),
+                    QStringLiteral("删除失败"));
 }
 
 WriteResult CatalogueRepository::clear(const QString &categoryPrefix)

@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 
+#include "data/deletedrowsrepository.h"
 #include "data/rowcache.h"
 #include "data/timestampkeygenerator.h"
 #include "data/writeresult.h"
@@ -70,7 +71,8 @@ public:
     // Stores an entry over the row of its key, whatever category that row had. A row deleted
     // meanwhile (on another computer) is stored again under the same key.
     WriteResult update(const Entry &entry);
-    WriteResult remove(const QString &key);
+    // Deletes the entry of that key, keeping it in the deleted rows (DeletedRowsRepository).
+    WriteResult remove(const QString &key, const QDateTime &now = QDateTime::currentDateTime());
     // Deletes every entry whose category begins with the prefix, in one statement.
     WriteResult clear(const QString &categoryPrefix);
 
@@ -101,5 +103,6 @@ private:
 
     Database &m_db;
     TimestampKeyGenerator m_keys;
+    DeletedRowsRepository m_deleted;
     std::unordered_map<QString, Listing> m_listings;
 };

@@ -151,6 +151,11 @@ QString DatabaseFileCheck::message(Verdict verdict, const QString &path)
     return QString();
 }
 
+bool DatabaseFileCheck::isDamaged(const QString &path, int busyTimeoutMs)
+{
+    return QFileInfo(path).isFile() && readHeader(path) == Header::Sqlite && !startupCheck(path, busyTimeoutMs).isEmpty();
+}
+
 QString DatabaseFileCheck::quickCheck(const QString &path, int busyTimeoutMs)
 {
     Database db(path, busyTimeoutMs);

@@ -25,6 +25,10 @@ public:
     // (an unreachable server leaves the data on the local files).
     static QString message(Verdict verdict, const QString &path);
 
+    // A database file (by its header) that cannot be read as one: cut short, a damaged page, a
+    // schema that cannot be read. Not a foreign file, and not one another computer holds.
+    static bool isDamaged(const QString &path, int busyTimeoutMs = Database::DefaultBusyTimeoutMs);
+
     // SQLite's quick_check of a database file: empty when sound, else what it found.
     static QString quickCheck(const QString &path, int busyTimeoutMs = Database::DefaultBusyTimeoutMs);
     // The check at start-up, as cheap as the file is large: the header, the page count against the

@@ -10,7 +10,9 @@ QString databaseFileName(DatabaseKind kind)
 QStringList requiredTables(DatabaseKind kind)
 {
     QStringList names;
-    for (const TableDefinition *table : Tables::of(kind))
-        names.append(table->name());
+    for (const TableDefinition *table : Tables::of(kind)) {
+        if (!Tables::added(kind).contains(table))
+            names.append(table->name());
+    }
     return names;
 }

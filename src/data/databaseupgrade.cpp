@@ -5,6 +5,7 @@
 
 #include "data/changecounters.h"
 #include "data/database.h"
+#include "data/serverschema.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
 
@@ -89,9 +90,57 @@ WriteResult widenServerTable(Database &db, const TableDefinition &table)
 
 WriteResult DatabaseUpgrade::apply(Database &db, DatabaseKind kind)
 {
+    // A table that could not be added only stops its own indexes: the others still get theirs.
+    const WriteResult tables = ensureTables(db, kind);
     const WriteResult widened = widenColumns(db, kind);
     const WriteResult indexed = ensureIndexes(db, kind);
+    if (!tables.ok)
+        return tables;
     return widened.ok ? indexed : widened;
+}
+
+WriteResult DatabaseUpgrade::ensureTables(Database &db, DatabaseKind kind)
+{
+    const bool onServer = db.location().isServer();
+    const QString present = onServer
+        ? QStringLiteral("select count(*) from pg_class c join pg_namespace n on n.oid = c.relnamespace "
+                         "where n.nspname = ? and c.relname = ? and c.relkind in ('r', 'p')")
+        : QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = ?");
+    const auto lacks = [&](const TableDefinition &table) -> std::optional<bool> {
+        const std::optional<QVariantList> found = onServer ? db.firstColumn(present, {db.location().schema(), table.name()})
+                                                           : db.firstColumn(present, {table.name()});
+        if (!found || found->isEmpty())
+            return std::nullopt;
+        return found->first().toInt() == 0;
+    };
+    QList<const TableDefinition *> missing;
+    for (const TableDefinition *table : Tables::added(kind)) {
+        const std::optional<bool> lacking = lacks(*table);
+        if (!lacking)
+            return db.readFailure();
+        if (*lacking)
+            missing.append(table);
+    }
+    if (missing.isEmpty())
+        return WriteResult::success();
+    // Looked at again under the write lock: of two computers starting at once, one adds them.
+    SqlTransaction transaction(db);
+    if (!transaction.isActive())
+        return transaction.begun();
+    for (const TableDefinition *table : std::as_const(missing)) {
+        const std::optional<bool> lacking = lacks(*table);
+        if (!lacking)
+            return db.readFailure();
+        if (!*lacking)
+            continue;
+        const QStringList statements = onServer ? ServerSchema::tableStatements(db.location().schema(), *table) : table->createStatements();
+        for (const QString &statement : statements) {
+            const WriteResult made = db.exec(statement);
+            if (!made.ok)
+                return made;
+        }
+    }
+    return transaction.commit();
 }
 
 WriteResult DatabaseUpgrade::ensureIndexes(Database &db, DatabaseKind kind)

@@ -11,8 +11,10 @@ class Database;
 class DatabaseUpgrade
 {
 public:
-    // Both of the steps below.
+    // The steps below but the change counters: tables first, then widths and indexes.
     static WriteResult apply(Database &db, DatabaseKind kind);
+    // Adds the tables this version keeps that the file (or schema) lacks, empty, in one transaction.
+    static WriteResult ensureTables(Database &db, DatabaseKind kind);
     static WriteResult ensureIndexes(Database &db, DatabaseKind kind);
     // Text columns whose width check is narrower than this version's get this version's width.
     // Widening a check never makes a stored row invalid, so only the table's description

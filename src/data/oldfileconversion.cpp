@@ -129,6 +129,9 @@ WriteResult OldFileConversion::copyFile(OldJetFile &old, Database &target, Datab
 {
     const QStringList oldTables = old.tables();
     for (const TableDefinition *table : Tables::of(kind)) {
+        // The old program never had it: nothing to bring over, nothing to tell.
+        if (!oldTables.contains(table->name()) && Tables::added(kind).contains(table))
+            continue;
         TableCount count;
         count.table = table->name();
         if (mode == Mode::Merge && !chosen(table->name(), options)) {

@@ -53,14 +53,20 @@ QStringList createStatements(const QString &schema, DatabaseKind kind)
                        "FINALFUNC = %1.quillon_decimal_sum_final, PARALLEL = SAFE)")
             .arg(own),
     };
-    for (const TableDefinition *table : Tables::of(kind)) {
-        statements += table->createStatements(SqlEngine::Postgres);
-        const QString name = quotedName(table->name());
-        statements.append(QStringLiteral("CREATE TRIGGER %1 AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON %2 "
-                                         "FOR EACH STATEMENT EXECUTE FUNCTION %3.quillon_note_change()")
-                              .arg(quotedName(table->name() + QStringLiteral("_changes")), name, own));
-        statements.append(QStringLiteral("INSERT INTO %1.%2 (table_name) VALUES (%3)").arg(own, changeTable(), quotedText(table->name())));
-    }
+    for (const TableDefinition *table : Tables::of(kind))
+        statements += tableStatements(schema, *table);
+    return statements;
+}
+
+QStringList tableStatements(const QString &schema, const TableDefinition &table)
+{
+    const QString own = quotedName(schema);
+    QStringList statements = table.createStatements(SqlEngine::Postgres);
+    const QString name = quotedName(table.name());
+    statements.append(QStringLiteral("CREATE TRIGGER %1 AFTER INSERT OR UPDATE OR DELETE OR TRUNCATE ON %2 "
+                                     "FOR EACH STATEMENT EXECUTE FUNCTION %3.quillon_note_change()")
+                          .arg(quotedName(table.name() + QStringLiteral("_changes")), name, own));
+    statements.append(QStringLiteral("INSERT INTO %1.%2 (table_name) VALUES (%3) ON CONFLICT DO NOTHING").arg(own, changeTable(), quotedText(table.name())));
     return statements;
 }
 

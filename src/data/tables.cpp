@@ -149,11 +149,28 @@ const TableDefinition &statistics()
     return table;
 }
 
+const TableDefinition &deletedRows()
+{
+    static const TableDefinition table(QStringLiteral("已删除"),
+        {text(QStringLiteral("序号"), 50), text(QStringLiteral("类别"), 10), text(QStringLiteral("删除时间"), 20),
+         text(QStringLiteral("表名"), 20), memo(QStringLiteral("内容"))},
+        // Undo finds a deletion by its key; the list and the purge read by time.
+        {QStringLiteral("序号"), QStringLiteral("删除时间")});
+    return table;
+}
+
 QList<const TableDefinition *> of(DatabaseKind kind)
 {
     if (kind == DatabaseKind::Stats)
         return {&statistics()};
-    return {&settings(), &archive(), &patients(), &catalogue(), &templates(), &diagnoses(), &addresses(), &users()};
+    return {&settings(), &archive(), &patients(), &catalogue(), &templates(), &diagnoses(), &addresses(), &users(), &deletedRows()};
+}
+
+QList<const TableDefinition *> added(DatabaseKind kind)
+{
+    if (kind == DatabaseKind::Stats)
+        return {};
+    return {&deletedRows()};
 }
 
 } // namespace Tables

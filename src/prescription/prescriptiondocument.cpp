@@ -24,7 +24,8 @@ PrescriptionDocument::PrescriptionDocument(const PrescriptionServices &services,
     m_pricer = std::make_unique<PrescriptionPricer>(m_services.catalogue);
     m_saver = std::make_unique<PrescriptionSaver>(m_services.archive, m_services.patients, today);
     m_settlement = std::make_unique<Settlement>(*m_sheet, *m_pricer, *m_saver, m_services.statistics);
-    m_history = std::make_unique<PrescriptionHistory>(m_services.archive, m_services.statistics, m_services.catalogue);
+    m_history = std::make_unique<PrescriptionHistory>(m_services.archive, m_services.statistics, m_services.catalogue,
+                                                      &m_services.deletedRows);
 
     for (const auto change : {&PrescriptionSheet::kindChanged, &PrescriptionSheet::dosesChanged, &PrescriptionSheet::bodyChanged,
                               &PrescriptionSheet::cardTextChanged, &PrescriptionSheet::idChanged,
@@ -131,7 +132,7 @@ bool PrescriptionDocument::reopen(qint64 rowId)
 
 WriteResult PrescriptionDocument::remove()
 {
-    const WriteResult removed = m_history->remove(m_sheet->id());
+    const WriteResult removed = m_history->remove(m_sheet->id(), m_services.now());
     if (!removed.ok)
         return removed;
     emit replacing();

@@ -2,13 +2,16 @@
 
 #include "data/cataloguelookup.h"
 #include "data/cataloguename.h"
+#include "data/deletedrowsrepository.h"
 #include "data/statisticsrepository.h"
 #include "prescription/prescriptionsheet.h"
 
-PrescriptionHistory::PrescriptionHistory(ArchiveRepository &archive, StatisticsRepository &statistics, CatalogueLookup &catalogue)
+PrescriptionHistory::PrescriptionHistory(ArchiveRepository &archive, StatisticsRepository &statistics, CatalogueLookup &catalogue,
+                                         DeletedRowsRepository *deletedRows)
     : m_archive(archive)
     , m_statistics(statistics)
     , m_catalogue(catalogue)
+    , m_deletedRows(deletedRows)
 {
 }
 
@@ -90,10 +93,12 @@ QString PrescriptionHistory::deleteQuestion(const QString &name, const QString &
     return QStringLiteral("确实要永久删除该档案吗？\n\n将删除的是处方笺上的这张处方：%1，%2").arg(who, date.trimmed());
 }
 
-WriteResult PrescriptionHistory::remove(const QString &prescriptionId)
+WriteResult PrescriptionHistory::remove(const QString &prescriptionId, const QDateTime &now)
 {
-    const WriteResult removed
-        = m_archive.remove(prescriptionId, nullptr, [this](const QString &id) { return m_statistics.remove(id); });
+    const auto removal = [&] {
+        return m_archive.remove(prescriptionId, nullptr, [this](const QString &id) { return m_statistics.remove(id); });
+    };
+    const WriteResult removed = m_deletedRows ? m_deletedRows->keepPrescription(prescriptionId, now, removal) : removal();
     if (removed.ok)
         return removed;
     QString reason = removed.message;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
@@ -8,6 +9,7 @@
 #include "prescription/drugcategories.h"
 
 class CatalogueLookup;
+class DeletedRowsRepository;
 class PrescriptionSheet;
 class StatisticsRepository;
 
@@ -17,7 +19,9 @@ class StatisticsRepository;
 class PrescriptionHistory
 {
 public:
-    PrescriptionHistory(ArchiveRepository &archive, StatisticsRepository &statistics, CatalogueLookup &catalogue);
+    // With `deletedRows`, a deleted prescription is kept there so that the deletion can be undone.
+    PrescriptionHistory(ArchiveRepository &archive, StatisticsRepository &statistics, CatalogueLookup &catalogue,
+                        DeletedRowsRepository *deletedRows = nullptr);
 
     // "name[sex,age,yyyy-mm-dd]" followed by the settled mark.
     static QString rowText(const ArchiveRepository::HistoryEntry &entry);
@@ -37,11 +41,13 @@ public:
     // The question before the prescription on screen is deleted, naming its patient and date, so
     // that nobody takes it for the row the menu was opened on.
     static QString deleteQuestion(const QString &name, const QString &date);
-    // Deletes a prescription and its settlement lines: both or, refused, neither.
-    WriteResult remove(const QString &prescriptionId);
+    // Deletes a prescription and its settlement lines: both or, refused, neither; kept with the
+    // time of deletion when there is a place for deleted rows.
+    WriteResult remove(const QString &prescriptionId, const QDateTime &now = QDateTime::currentDateTime());
 
 private:
     ArchiveRepository &m_archive;
     StatisticsRepository &m_statistics;
     CatalogueLookup &m_catalogue;
+    DeletedRowsRepository *m_deletedRows;
 };

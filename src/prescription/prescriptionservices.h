@@ -7,6 +7,7 @@
 
 class ArchiveRepository;
 class CatalogueLookup;
+class DeletedRowsRepository;
 class ClinicSettings;
 class PatientRepository;
 class PickListRepository;
@@ -27,6 +28,8 @@ struct PrescriptionServices
     ArchiveRepository &archive;
     StatisticsRepository &statistics;
     CatalogueLookup &catalogue;
+    // Deleted prescriptions and catalogue entries, kept so that a deletion can be undone.
+    DeletedRowsRepository &deletedRows;
     QString installationPrefix;
     // A folder whose rule files extend the shipped safety rules; none when empty.
     QString safetyRulesFolder;

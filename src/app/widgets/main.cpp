@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QSysInfo>
 
+#include "app/backupservice.h"
 #include "app/clinicservices.h"
 #include "app/commandline.h"
 #include "app/createfolderpath.h"
@@ -33,11 +34,47 @@
 
 namespace {
 
+void tellRestore(const WriteResult &restored, const QString &kept, const QString &what)
+{
+    if (restored.ok) {
+        qInfo().noquote() << QStringLiteral("已恢复%1，原来的数据保存在“%2”").arg(what, QDir::toNativeSeparators(kept));
+        QMessageBox::information(nullptr, QStringLiteral("提示"),
+                                 QStringLiteral("已恢复%1。\n原来的数据原样保存在“%2”。\n程序现在重新启动。").arg(what, QDir::toNativeSeparators(kept)));
+    } else {
+        qWarning().noquote() << QStringLiteral("恢复失败：") + restored.fullText();
+        QMessageBox::warning(nullptr, QStringLiteral("提示"), restored.fullText());
+    }
+}
+
+// A damaged live file: the newest good backup is offered once; true when it was put in place.
+bool offerRestore(const StartupResult &startup)
+{
+    qWarning().noquote() << QStringLiteral("数据库文件损坏，提供恢复：") + startup.damagedFile;
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"), StartupRoutine::restoreOfferText(startup));
+    QPushButton *restore = box.addButton(QStringLiteral("恢复"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("不恢复"), QMessageBox::RejectRole);
+    box.exec();
+    if (box.clickedButton() != static_cast<QAbstractButton *>(restore))
+        return false;
+    const BackupEntry &backup = *startup.restoreOffer;
+    QString kept;
+    const WriteResult restored = DatabaseRestore::restore({backup.mainFile(), backup.statsFile()}, startup.restorePair,
+                                                          QDateTime::currentDateTime(), &kept);
+    tellRestore(restored, kept, QStringLiteral(" %1 的备份").arg(backup.time.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+    return restored.ok;
+}
+
 // Start-up, asked again while another computer holds a database file and the user wants to wait.
 std::optional<StartupResult> startUp(const DriveLayout &drives)
 {
+    bool restoreOffered = false;
     for (;;) {
         StartupResult startup = StartupRoutine::run(drives, QPrinterInfo::defaultPrinterName(), installationPrefix());
+        if (startup.restoreOffer && !restoreOffered) {
+            restoreOffered = true;
+            if (offerRestore(startup))
+                continue;
+        }
         if (startup.canRun())
             return startup;
         if (startup.oldDataFound) {
@@ -175,42 +212,59 @@ int main(int argc, char *argv[])
     const MessageLog messageLog(logFile);
     qInfo().noquote() << QStringLiteral("启动：版本 %1，数据文件夹“%2”").arg(QStringLiteral(QUILLON_VERSION), QDir::toNativeSeparators(dataFolder));
 
-    const std::optional<StartupResult> startup = startUp(drives);
-    if (!startup)
-        return 1;
-    for (const QString &notice : startup->notices) {
-        qWarning().noquote() << notice;
-        QMessageBox::information(nullptr, QStringLiteral("提示"), notice);
-    }
-    for (const QString &warning : startup->warnings) {
-        qWarning().noquote() << warning;
-        QMessageBox::warning(nullptr, QStringLiteral("提示"), warning);
-    }
-    for (const QString &damaged : startup->damagedFiles)
-        offerRepair(damaged);
+    // A restore closes every window, replaces the files with nothing open on them, and starts the
+    // run again from the start-up checks and the login.
+    for (;;) {
+        const std::optional<StartupResult> startup = startUp(drives);
+        if (!startup)
+            return 1;
+        for (const QString &notice : startup->notices) {
+            qWarning().noquote() << notice;
+            QMessageBox::information(nullptr, QStringLiteral("提示"), notice);
+        }
+        for (const QString &warning : startup->warnings) {
+            qWarning().noquote() << warning;
+            QMessageBox::warning(nullptr, QStringLiteral("提示"), warning);
+        }
+        for (const QString &damaged : startup->damagedFiles)
+            offerRepair(damaged);
 
-    ClinicServices services(startup->values, drives.backupRoot());
-    LoginWindow login(startup->values.password);
-    std::unique_ptr<MainWindow> mainWindow;
-    QObject::connect(&login, &LoginWindow::cancelled, &app, &QApplication::quit, Qt::QueuedConnection);
-    QObject::connect(&login, &LoginWindow::loggedIn, &app, [&] {
-        services.preloadLists();
-        mainWindow = std::make_unique<MainWindow>(services);
-        QObject::connect(mainWindow.get(), &MainWindow::finished, &app, &QApplication::exit, Qt::QueuedConnection);
-        // Fill the screen even where no window manager honours the maximised state.
-        if (const QScreen *screen = QGuiApplication::primaryScreen())
-            mainWindow->setGeometry(screen->availableGeometry());
-        mainWindow->showMaximized();
-        offerSettlementRepair(services, mainWindow.get());
-    });
-    QObject::connect(&instance, &SingleInstance::activationRequested, &app, [&] {
-        qInfo().noquote() << QStringLiteral("再次启动：已切换到本窗口");
-        bringToFront(mainWindow ? static_cast<QWidget *>(mainWindow.get()) : &login);
-    });
-    login.show();
-    qInfo().noquote() << QStringLiteral("登录窗口已打开");
-    const int code = app.exec();
-    mainWindow.reset();
-    qInfo().noquote() << QStringLiteral("程序结束（代码 %1）").arg(code);
-    return code;
+        std::optional<BackupEntry> pendingRestore;
+        int code = 0;
+        {
+            ClinicServices services(startup->values, drives.backupRoot());
+            LoginWindow login(startup->values.password);
+            std::unique_ptr<MainWindow> mainWindow;
+            QObject::connect(&login, &LoginWindow::cancelled, &app, &QApplication::quit, Qt::QueuedConnection);
+            QObject::connect(&login, &LoginWindow::loggedIn, &app, [&] {
+                services.preloadLists();
+                mainWindow = std::make_unique<MainWindow>(services);
+                QObject::connect(mainWindow.get(), &MainWindow::restoreRequested, &app, [&](const BackupEntry &entry) { pendingRestore = entry; });
+                QObject::connect(mainWindow.get(), &MainWindow::finished, &app, &QApplication::exit, Qt::QueuedConnection);
+                // Fill the screen even where no window manager honours the maximised state.
+                if (const QScreen *screen = QGuiApplication::primaryScreen())
+                    mainWindow->setGeometry(screen->availableGeometry());
+                mainWindow->showMaximized();
+                offerSettlementRepair(services, mainWindow.get());
+            });
+            QObject::connect(&instance, &SingleInstance::activationRequested, &login, [&] {
+                qInfo().noquote() << QStringLiteral("再次启动：已切换到本窗口");
+                bringToFront(mainWindow ? static_cast<QWidget *>(mainWindow.get()) : &login);
+            });
+            login.show();
+            qInfo().noquote() << QStringLiteral("登录窗口已打开");
+            code = app.exec();
+            mainWindow.reset();
+        }
+        if (code != MainWindow::RestartExitCode || !pendingRestore) {
+            qInfo().noquote() << QStringLiteral("程序结束（代码 %1）").arg(code);
+            return code;
+        }
+        // Every connection of the run is closed now: the files can be replaced.
+        const BackupService backups(startup->values, drives.backupRoot());
+        QString kept;
+        const WriteResult restored = backups.restore(*pendingRestore, QDateTime::currentDateTime(), &kept);
+        tellRestore(restored, kept, QStringLiteral(" %1 的备份").arg(pendingRestore->time.toString(QStringLiteral("yyyy-MM-dd HH:mm"))));
+        qInfo().noquote() << QStringLiteral("程序重新启动");
+    }
 }

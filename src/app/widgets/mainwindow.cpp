@@ -14,7 +14,9 @@
 #include "app/clinicservices.h"
 #include "app/exitbackup.h"
 #include "app/widgets/aboutwindow.h"
+#include "app/backupservice.h"
 #include "app/widgets/backupprogresswindow.h"
+#include "app/widgets/backuprestorewindow.h"
 #include "app/widgets/olddataimportwindow.h"
 #include "app/widgets/servermigrationwindow.h"
 #include "app/widgets/serverreturnoffer.h"
@@ -287,7 +289,9 @@ void MainWindow::resizeEvent(QResizeEvent *event)
 void MainWindow::openSettings()
 {
     delete m_settingsWindow;
-    m_settingsWindow = new SettingsWindow(m_services.settings(), m_services.values().startupPrinterName, this);
+    m_settingsWindow = new SettingsWindow(m_services.settings(), m_services.values().startupPrinterName, this,
+                                          &m_services.backups().secondPlace());
+    connect(m_settingsWindow, &SettingsWindow::backupsRequested, this, &MainWindow::openBackups);
     connect(m_settingsWindow, &SettingsWindow::migrationRequested, this, &MainWindow::openServerMigration);
     connect(m_settingsWindow, &SettingsWindow::oldDataImportRequested, this, &MainWindow::openOldDataImport);
     m_settingsWindow->show();
@@ -352,34 +356,73 @@ void MainWindow::openHelp(const QUrl &url)
     m_helpViewer->open(url);
 }
 
-void MainWindow::closeEvent(QCloseEvent *event)
+BackupRestoreWindow *MainWindow::openBackups()
+{
+    delete m_backupWindow;
+    m_backupWindow = new BackupRestoreWindow(m_services.backups(), this);
+    connect(m_backupWindow, &BackupRestoreWindow::restoreConfirmed, this, &MainWindow::closeForRestore);
+    m_backupWindow->show();
+    return m_backupWindow;
+}
+
+bool MainWindow::closeWorkingWindows()
 {
     // Nothing typed is lost on the way out: an unsaved prescription is offered for saving, and a
     // window that keeps unsaved edits the user did not give up keeps the program open.
-    if (PrescriptionWindow *prescription = prescriptionWindow(); prescription && !prescription->mayLeaveCurrent()) {
-        event->ignore();
-        return;
-    }
+    if (PrescriptionWindow *prescription = prescriptionWindow(); prescription && !prescription->mayLeaveCurrent())
+        return false;
     // The working windows store what they keep (the log's margins) before the files are copied.
     for (QMdiSubWindow *sub : m_area->subWindowList()) {
-        if (sub != m_prescription && !sub->close()) {
-            event->ignore();
-            return;
-        }
+        if (sub != m_prescription && !sub->close())
+            return false;
     }
+    return true;
+}
+
+void MainWindow::closeForRestore(const BackupEntry &entry)
+{
+    if (m_closing || !closeWorkingWindows())
+        return;
     m_closing = true;
+    if (m_settingsWindow)
+        m_settingsWindow->close();
     if (m_prescription)
         m_prescription->hide();
     hide();
-    QStringList failures;
+    emit restoreRequested(entry);
+    emit finished(RestartExitCode);
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_closing) {
+        event->accept();
+        return;
+    }
+    if (!closeWorkingWindows()) {
+        event->ignore();
+        return;
+    }
+    m_closing = true;
+    if (m_settingsWindow)
+        m_settingsWindow->close();
+    if (m_backupWindow)
+        m_backupWindow->close();
+    if (m_prescription)
+        m_prescription->hide();
+    hide();
+    BackupService::Outcome outcome;
     {
         BackupProgressWindow progress;
         progress.show();
-        failures = ExitBackup::run(m_services.mainLocation(), m_services.statsLocation(), m_services.backupRoot(), QDate::currentDate(),
-                                   ServerDump::findPgDump(), [&progress](int done, int total) { progress.report(done, total); });
+        outcome = m_services.backups().backUp(QDate::currentDate(), ServerDump::findPgDump(),
+                                              [&progress](int done, int total) { progress.report(done, total); });
     }
-    if (!failures.isEmpty())
-        QMessageBox::warning(nullptr, QStringLiteral("提示"), failures.join(QStringLiteral("\n\n")));
+    const QStringList failures = outcome.failures;
+    // The second place failing is told, but the backup on this computer is there.
+    const QStringList shown = failures + outcome.warnings;
+    if (!shown.isEmpty())
+        QMessageBox::warning(nullptr, QStringLiteral("提示"), shown.join(QStringLiteral("\n\n")));
     event->accept();
     // Scripts and logs see a failed backup in the exit code.
     emit finished(failures.isEmpty() ? 0 : 1);

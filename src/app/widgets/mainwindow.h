@@ -7,8 +7,10 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "app/backupcatalogue.h"
 #include "ui/widgets/filechooser.h"
 
+class BackupRestoreWindow;
 class ClinicServices;
 class HelpViewer;
 class MedicalRecordWindow;
@@ -28,6 +30,9 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 
 public:
+    // The code `finished` carries when the program is to start again on restored data.
+    static constexpr int RestartExitCode = 75;
+
     // `files` answers the windows' file dialogs; the system's dialogs when none is given.
     explicit MainWindow(ClinicServices &services, FileChooser *files = nullptr, QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -51,10 +56,18 @@ public:
     ServerMigrationWindow *openServerMigration();
     // Opens the import of the old program's files (from the settings window).
     OldDataImportWindow *openOldDataImport();
+    // Opens the list of backups afresh (from the settings window).
+    BackupRestoreWindow *openBackups();
+    // Closes every window without the exit backup (the live pair is kept by the restore), then
+    // hands the chosen backup on and finishes with RestartExitCode. Nothing happens while a
+    // window keeps edits the user did not give up.
+    void closeForRestore(const BackupEntry &entry);
 
 signals:
     // After the exit backup; the application ends on it, with a non-zero code when the backup failed.
     void finished(int exitCode);
+    // Just before finished(RestartExitCode): the backup to put in place once everything is closed.
+    void restoreRequested(const BackupEntry &entry);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -83,6 +96,8 @@ private:
     void openSettings();
     void openAbout();
     void openHelp(const QUrl &url);
+    // Asks the working windows to close; false when one keeps the program open.
+    bool closeWorkingWindows();
 
     ClinicServices &m_services;
     std::unique_ptr<FileChooser> m_ownFiles;
@@ -96,5 +111,6 @@ private:
     QPointer<ServerMigrationWindow> m_migrationWindow;
     QPointer<OldDataImportWindow> m_oldDataImportWindow;
     QPointer<HelpViewer> m_helpViewer;
+    QPointer<BackupRestoreWindow> m_backupWindow;
     bool m_closing = false;
 };

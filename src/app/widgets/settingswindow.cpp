@@ -1,7 +1,9 @@
 #include "app/widgets/settingswindow.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -12,17 +14,21 @@
 #include <QMessageBox>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "app/secondbackupplace.h"
 #include "app/widgets/windowplacement.h"
 #include "print/units.h"
 #include "settings/clinicsettings.h"
 #include "settings/settingdefinitions.h"
 
-SettingsWindow::SettingsWindow(ClinicSettings &settings, const QString &startupPrinterName, QWidget *parent)
+SettingsWindow::SettingsWindow(ClinicSettings &settings, const QString &startupPrinterName, QWidget *parent,
+                               SecondBackupPlace *backupPlace)
     : QWidget(parent, Qt::Window)
     , m_settings(settings)
     , m_startupPrinterName(startupPrinterName)
+    , m_backupPlace(backupPlace)
 {
     setObjectName(QStringLiteral("Form8"));
     setWindowTitle(QStringLiteral("综合设置"));
@@ -111,13 +117,41 @@ SettingsWindow::SettingsWindow(ClinicSettings &settings, const QString &startupP
     auto *importOld = new QPushButton(QStringLiteral("导入旧版数据…"), this);
     importOld->setObjectName(QStringLiteral("导入旧版数据"));
     connect(importOld, &QPushButton::clicked, this, &SettingsWindow::oldDataImportRequested);
+    auto *backups = new QPushButton(QStringLiteral("数据备份与恢复…"), this);
+    backups->setObjectName(QStringLiteral("数据备份与恢复"));
+    connect(backups, &QPushButton::clicked, this, &SettingsWindow::backupsRequested);
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(migrate);
     buttons->addWidget(importOld);
+    buttons->addWidget(backups);
     buttons->addStretch();
     buttons->addWidget(saveButton);
     buttons->addWidget(cancelButton);
-    grid->addLayout(buttons, 2, 0, 1, 2);
+    if (m_backupPlace) {
+        // Kept per computer (a USB stick here is not one on the next computer).
+        auto *place = new QGroupBox(QStringLiteral("第二备份位置（U盘、另一块硬盘或网络文件夹）"), this);
+        auto *placeRow = new QHBoxLayout(place);
+        m_backupFolder = new QLineEdit(m_backupPlace->folder(), place);
+        m_backupFolder->setObjectName(QStringLiteral("第二备份位置"));
+        m_backupFolder->setPlaceholderText(QStringLiteral("不设置则只备份在本机"));
+        auto *choose = new QPushButton(QStringLiteral("选择…"), place);
+        choose->setObjectName(QStringLiteral("选择"));
+        connect(choose, &QPushButton::clicked, this, [this] {
+            const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("选择第二备份位置"), m_backupFolder->text());
+            if (!folder.isEmpty())
+                m_backupFolder->setText(QDir::toNativeSeparators(folder));
+        });
+        m_backupDays = new QSpinBox(place);
+        m_backupDays->setObjectName(QStringLiteral("保留天数"));
+        m_backupDays->setRange(1, 3650);
+        m_backupDays->setValue(m_backupPlace->keepDays());
+        placeRow->addWidget(m_backupFolder, 1);
+        placeRow->addWidget(choose);
+        placeRow->addWidget(new QLabel(QStringLiteral("保留天数"), place));
+        placeRow->addWidget(m_backupDays);
+        grid->addWidget(place, 2, 0, 1, 2);
+    }
+    grid->addLayout(buttons, 3, 0, 1, 2);
 
     load();
 }
@@ -186,7 +220,9 @@ void SettingsWindow::showEvent(QShowEvent *event)
 
 void SettingsWindow::save()
 {
-    const WriteResult result = m_settings.save();
+    WriteResult result = m_settings.save();
+    if (result.ok && m_backupPlace)
+        result = m_backupPlace->save(QDir::fromNativeSeparators(m_backupFolder->text()), m_backupDays->value());
     if (!result.ok) {
         // Nothing typed is lost: the window stays open with the edits.
         QMessageBox::warning(this, QStringLiteral("提示"), result.fullText());

@@ -8,6 +8,8 @@
 class ClinicSettings;
 class QComboBox;
 class QLineEdit;
+class QSpinBox;
+class SecondBackupPlace;
 
 // The window "综合设置": edits the settings row. While it is open its fields are the settings
 // in force; save stores them, cancel or closing drops the edits.
@@ -16,7 +18,9 @@ class SettingsWindow : public QWidget
     Q_OBJECT
 
 public:
-    SettingsWindow(ClinicSettings &settings, const QString &startupPrinterName, QWidget *parent = nullptr);
+    // With `backupPlace`, the window also edits this computer's second place for the exit backup.
+    SettingsWindow(ClinicSettings &settings, const QString &startupPrinterName, QWidget *parent = nullptr,
+                   SecondBackupPlace *backupPlace = nullptr);
 
     // The field bound to a column of 设置 (a QLineEdit or QComboBox), for the window's users and tests.
     QWidget *field(const QString &column) const { return m_fields.value(column); }
@@ -26,6 +30,8 @@ signals:
     void migrationRequested();
     // The user asked to import the old program's files.
     void oldDataImportRequested();
+    // The user asked for the list of backups.
+    void backupsRequested();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -44,6 +50,9 @@ private:
     QHash<QString, Setting> m_keys;
     QLineEdit *m_oldPassword = nullptr;
     QLineEdit *m_newPassword = nullptr;
+    SecondBackupPlace *m_backupPlace = nullptr;
+    QLineEdit *m_backupFolder = nullptr;
+    QSpinBox *m_backupDays = nullptr;
     bool m_loading = false;
     bool m_saved = false;
 };

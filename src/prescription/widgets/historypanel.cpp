@@ -87,10 +87,12 @@ HistoryPanel::HistoryPanel(PrescriptionHistory &history, std::function<QDate()> 
     auto *menuLayout = new QVBoxLayout(m_menu);
     menuLayout->setContentsMargins(1, 1, 1, 1);
     menuLayout->setSpacing(0);
-    const QString captions[] = {QStringLiteral("删除(D)"), QStringLiteral("取消(E)")};
-    for (int i = 0; i < 2; ++i) {
+    // "最近删除" lists what was deleted lately and puts it back.
+    const QString captions[] = {QStringLiteral("删除(D)"), QStringLiteral("最近删除"), QStringLiteral("取消(E)")};
+    const QString names[] = {QStringLiteral("Label9_0"), QStringLiteral("最近删除"), QStringLiteral("Label9_1")};
+    for (int i = 0; i < 3; ++i) {
         auto *item = new QLabel(captions[i], m_menu);
-        item->setObjectName(QStringLiteral("Label9_%1").arg(i));
+        item->setObjectName(names[i]);
         item->setStyleSheet(QStringLiteral("QLabel { padding: 2px 12px; color: black; background: white; }"
                                            "QLabel:hover { color: white; background: palette(highlight); }"));
         item->installEventFilter(this);
@@ -178,7 +180,10 @@ bool HistoryPanel::eventFilter(QObject *watched, QEvent *event)
         auto *mouse = static_cast<QMouseEvent *>(event);
         if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::LeftButton) {
             hideMenu();
-        } else if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::RightButton && m_list->count() > 0) {
+        } else if (event->type() == QEvent::MouseButtonRelease && mouse->button() == Qt::RightButton) {
+            // On an empty list (its last row just deleted, say) the menu still offers the undo.
+            m_menu->findChild<QLabel *>(QStringLiteral("Label9_0"))->setVisible(m_list->count() > 0);
+            m_menu->adjustSize();
             showMenu(mouse->position().toPoint());
             return true;
         } else if (event->type() == QEvent::MouseButtonPress && mouse->button() == Qt::RightButton) {
@@ -190,6 +195,8 @@ bool HistoryPanel::eventFilter(QObject *watched, QEvent *event)
         hideMenu();
         if (name == QStringLiteral("Label9_0"))
             emit deleteRequested();
+        else if (name == QStringLiteral("最近删除"))
+            emit recentDeletionsRequested();
         return true;
     }
     return false;

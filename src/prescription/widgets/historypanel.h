@@ -16,7 +16,7 @@ class QListWidget;
 
 // The history panel under the result list: a name filter, a date range, "今日患者", "历史处方", day
 // paging and the list of archived prescriptions. A click reopens the row clicked; a right click
-// offers to delete the prescription on screen.
+// offers to delete the prescription on screen, or to undo a recent deletion.
 class HistoryPanel : public QWidget
 {
     Q_OBJECT
@@ -43,6 +43,8 @@ public:
 signals:
     void reopenRequested(qint64 rowId);
     void deleteRequested();
+    // "最近删除": the deletions that can still be undone.
+    void recentDeletionsRequested();
     // "历史处方": the window knows the name on the sheet.
     void patientHistoryRequested();
 

@@ -28,6 +28,7 @@
 #include "prescription/widgets/paperview.h"
 #include "prescription/widgets/prescriptiontoolbar.h"
 #include "prescription/widgets/pricedsheetview.h"
+#include "prescription/widgets/recentdeletionsdialog.h"
 #include "prescription/widgets/safetystrip.h"
 #include "print/units.h"
 #include "print/widgets/printservice.h"
@@ -89,6 +90,13 @@ PrescriptionWindow::PrescriptionWindow(PrescriptionDocument &document, QWidget *
     m_historyPanel->move(0, twips(6420));
     connect(m_historyPanel, &HistoryPanel::reopenRequested, this, &PrescriptionWindow::reopen);
     connect(m_historyPanel, &HistoryPanel::deleteRequested, this, &PrescriptionWindow::deleteOnScreen);
+    connect(m_historyPanel, &HistoryPanel::recentDeletionsRequested, this, [this] {
+        RecentDeletionsDialog dialog(m_document.services().deletedRows, m_document.services().now, this);
+        dialog.exec();
+        // The history shows a prescription put back at once; the catalogue's lists reload by themselves.
+        if (dialog.restoredPrescription())
+            m_historyPanel->query();
+    });
     connect(m_historyPanel, &HistoryPanel::patientHistoryRequested, this,
             [this] { m_historyPanel->patientHistory(m_sheet.field(PrescriptionSheet::Name)); });
 

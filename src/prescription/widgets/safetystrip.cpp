@@ -59,7 +59,11 @@ bool SafetyStrip::eventFilter(QObject *watched, QEvent *event)
 
 QString SafetyStrip::entryText(const SafetyWarning &warning)
 {
-    return QStringLiteral("【%1】%2").arg(SafetyWarning::kindName(warning.kind), warning.text);
+    const QString kind = SafetyWarning::kindName(warning.kind);
+    // A warning whose whole text is its kind ("未写诊断") is not said twice.
+    if (warning.text == kind)
+        return QStringLiteral("【%1】").arg(kind);
+    return QStringLiteral("【%1】%2").arg(kind, warning.text);
 }
 
 void SafetyStrip::show(const QList<SafetyWarning> &warnings)
