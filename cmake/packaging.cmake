@@ -16,8 +16,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded as plugins, so dpkg-shlibdeps cannot see them: the screen (xcb), both database drivers
-# (the PostgreSQL client driver only, never the server) and the fonts the printouts use.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, libqt6sql6-psql, fonts-noto-cjk")
+# (the PostgreSQL client driver only, never the server), the fonts the windows and printouts use and
+# Qt's Chinese translation of its dialogs.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6sql6-sqlite, libqt6sql6-psql, fonts-noto-cjk, qt6-translations-l10n")
 # pg_dump makes the exit backup of data kept on a server; without it the program writes its own export.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "postgresql-client")
 include(CPack)

@@ -9,7 +9,7 @@ packages=(
     libsqlite3-dev
     pkg-config libfreexl-dev libminizip-dev
     mdbtools-dev
-    fonts-noto-cjk
+    fonts-noto-cjk qt6-translations-l10n
     xvfb xauth
     dpkg-dev file
     libpq-dev

@@ -22,7 +22,7 @@ deb=$(ls "$scratch"/package/quillon_*.deb)
 echo "package: $(basename "$deb")"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for needed in libqt6widgets6 libqt6sql6-sqlite libqt6sql6-psql libsqlite3-0 libfreexl1 libminizip1 fonts-noto-cjk qt6-qpa-plugins; do
+for needed in libqt6widgets6 libqt6sql6-sqlite libqt6sql6-psql libsqlite3-0 libfreexl1 libminizip1 fonts-noto-cjk qt6-qpa-plugins qt6-translations-l10n; do
     grep -q "$needed" <<<"$depends" || fail "the package does not depend on $needed"
 done
 # The clinic's computers need the client driver only, never a database server.

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "data/tsvtable.h"
+#include "text/nameorder.h"
 #include "text/pinyininitials.h"
 #include "text/pinyinpattern.h"
 #include "text/pinyinreadings.h"
@@ -24,6 +25,8 @@ private slots:
     void find();
     void findKeepsTheGivenOrder();
     void polyphoneFreeNamesMatchLikeTheLiteralSearch();
+    void nameOrder_data();
+    void nameOrder();
 };
 
 void TestPinyinReadings::initialsOf_data()
@@ -221,6 +224,28 @@ void TestPinyinReadings::polyphoneFreeNamesMatchLikeTheLiteralSearch()
         }
         QCOMPARE(index.find(typed), literal);
     }
+}
+
+void TestPinyinReadings::nameOrder_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::newRow("by pinyin, not by code point") << u"丁香"_qs << u"三七粉"_qs;
+    QTest::newRow("same initial, syllables compared") << u"三棱"_qs << u"桑叶"_qs;
+    QTest::newRow("second character decides") << u"三棱"_qs << u"三七粉"_qs;
+    QTest::newRow("a shorter name first") << u"甘草"_qs << u"甘草片"_qs;
+    QTest::newRow("letters blind to case") << u"abc"_qs << u"ABD"_qs;
+    QTest::newRow("letters before Han") << u"Vc泡腾片"_qs << u"阿莫西林"_qs;
+    QTest::newRow("digits before letters") << u"5%葡萄糖"_qs << u"a"_qs;
+}
+
+void TestPinyinReadings::nameOrder()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QVERIFY(NameOrder::less(first, second));
+    QVERIFY(!NameOrder::less(second, first));
+    QVERIFY(!NameOrder::less(first.toUpper(), first.toLower()));
 }
 
 QTEST_APPLESS_MAIN(TestPinyinReadings)

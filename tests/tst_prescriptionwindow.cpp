@@ -6,6 +6,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
@@ -43,6 +44,9 @@ private slots:
     void init();
     void cleanup();
     void controlsCarryTheirNames();
+    void enterFollowsTheReadingOrder_data();
+    void enterFollowsTheReadingOrder();
+    void tabLeavesTheBody();
     void patientLookupAndPick();
     void diagnosisCompletesTheLastOne();
     void pickingDrugsAndHerbs();
@@ -111,6 +115,61 @@ void TestPrescriptionWindow::cleanup()
     delete m_services;
     delete m_stats;
     delete m_main;
+}
+
+void TestPrescriptionWindow::enterFollowsTheReadingOrder_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("to");
+    QTest::newRow("姓名 to 性别") << u"Text5_0"_qs << u"Text5_1"_qs;
+    QTest::newRow("性别 to 年龄") << u"Text5_1"_qs << u"Text5_2"_qs;
+    QTest::newRow("年龄 to 科别") << u"Text5_2"_qs << u"Text5_3"_qs;
+    QTest::newRow("科别 to 住址") << u"Text5_3"_qs << u"Text5_4"_qs;
+    QTest::newRow("住址 to 日期") << u"Text5_4"_qs << u"Text5_5"_qs;
+    QTest::newRow("日期 to 诊断") << u"Text5_5"_qs << u"Text5_6"_qs;
+    QTest::newRow("诊断 to 过敏史, past the fee fields") << u"Text5_6"_qs << u"Text5_13"_qs;
+    QTest::newRow("过敏史 to the drug search") << u"Text5_13"_qs << u"Text1"_qs;
+    QTest::newRow("配药 to 复核 at the foot") << u"Text5_8"_qs << u"Text5_17"_qs;
+    QTest::newRow("复核 to 药费") << u"Text5_17"_qs << u"Text5_9"_qs;
+}
+
+void TestPrescriptionWindow::enterFollowsTheReadingOrder()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, to);
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    // The caret waits in 姓名 when the window opens.
+    QCOMPARE(QApplication::focusWidget(), child<QWidget>(u"Text5_0"_qs));
+    auto *field = child<QLineEdit>(from);
+    field->setFocus();
+    QTest::keyClick(field, Qt::Key_Return);
+    QVERIFY(QApplication::focusWidget());
+    QCOMPARE(QApplication::focusWidget()->objectName(), to);
+    // Tab takes the same way through the header.
+    if (from != u"Text5_13"_qs) {
+        field->setFocus();
+        QTest::keyClick(field, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), to);
+    }
+}
+
+void TestPrescriptionWindow::tabLeavesTheBody()
+{
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    auto *body = child<QPlainTextEdit>(u"R1"_qs);
+    body->setFocus();
+    QTest::keyClicks(body, u"Rp"_qs);
+    QTest::keyClick(body, Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() != body);
+    QCOMPARE(m_document->sheet().body(), u"Rp"_qs);
+    // A tab pasted in is stored as a space.
+    body->setFocus();
+    body->moveCursor(QTextCursor::End);
+    body->insertPlainText(u"\t阿莫西林\t0.25g"_qs);
+    QCOMPARE(m_document->sheet().body(), u"Rp 阿莫西林 0.25g"_qs);
+    QCOMPARE(body->toPlainText(), u"Rp 阿莫西林 0.25g"_qs);
 }
 
 void TestPrescriptionWindow::type(const QString &field, const QString &text)

@@ -5,10 +5,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
@@ -16,10 +19,13 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTextBrowser>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QTranslator>
 
 #include "app/clinicservices.h"
 #include "app/exitbackup.h"
+#include "app/qttranslations.h"
 #include "app/widgets/loginwindow.h"
 #include "app/widgets/mainwindow.h"
 #include "app/widgets/settingswindow.h"
@@ -27,10 +33,12 @@
 #include "data/settingsrepository.h"
 #include "prescription/prescriptionsheet.h"
 #include "prescription/widgets/prescriptionwindow.h"
+#include "print/cjkfonts.h"
 #include "print/units.h"
 #include "reports/widgets/outpatientlogwindow.h"
 #include "settings/clinicsettings.h"
 #include "ui/widgets/helpviewer.h"
+#include "ui/widgets/questionbox.h"
 
 // The windows as a user meets them: login, the main window's menus, settings and the exit.
 class TestWindows : public QObject
@@ -45,6 +53,12 @@ private slots:
     void loginCancelEndsTheProgram_data();
     void loginCancelEndsTheProgram();
     void captionMenusAndShortcuts();
+    void altLetterOpensItsMenu_data();
+    void altLetterOpensItsMenu();
+    void caretWaitsInTheNameField();
+    void interfaceFontIsSimplifiedChinese();
+    void questionButtonsSpeakChinese_data();
+    void questionButtonsSpeakChinese();
     void menuOpensFreshWindow_data();
     void menuOpensFreshWindow();
     void windowThatRefusesToCloseStays();
@@ -159,8 +173,12 @@ void TestWindows::captionMenusAndShortcuts()
 {
     QCOMPARE(m_main->windowTitle(), u"QuillonV8.0"_qs);
     QStringList captions;
-    for (QAction *item : m_main->menuBar()->actions())
-        captions << item->text();
+    for (QAction *item : m_main->menuBar()->actions()) {
+        // Shown as written; the letter in brackets works with Alt.
+        captions << QString(item->text()).remove(u'&');
+        const QString letter = item->text().section(u'(', -1).mid(1, 1);
+        QCOMPARE(QKeySequence::mnemonic(item->text()), QKeySequence(Qt::ALT | QKeySequence(letter)[0].key()));
+    }
     QCOMPARE(captions, (QStringList{u"综合设置(S)"_qs, u"药物维护(Y)"_qs, u"模板维护(M)"_qs, u"处方录入(C)"_qs, u"门诊病历(B)"_qs,
                                     u"业务统计(T)"_qs, u"门诊日志(Z)"_qs, u"用药统计(J)"_qs, u"操作帮助(H)"_qs}));
     const QList<QPair<QString, QString>> shortcuts = {{u"人个组套\\中药方剂"_qs, u"Ctrl+C"_qs}, {u"病历模板维护"_qs, u"Ctrl+H"_qs},
@@ -177,6 +195,116 @@ void TestWindows::captionMenusAndShortcuts()
     QCOMPARE(m_main->minimumSize().height(), twipsSize(15630, 10950).height());
     QVERIFY(m_main->minimumSize().width() < screen.width());
     QVERIFY(m_main->minimumSize().width() > screen.width() * 9 / 10);
+}
+
+void TestWindows::altLetterOpensItsMenu_data()
+{
+    QTest::addColumn<int>("letter");
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("综合设置(S)") << int(Qt::Key_S) << u"Form8"_qs;
+    QTest::newRow("药物维护(Y)") << int(Qt::Key_Y) << u"Form3"_qs;
+    QTest::newRow("门诊病历(B)") << int(Qt::Key_B) << u"Form14"_qs;
+    QTest::newRow("用药统计(J)") << int(Qt::Key_J) << u"Form13"_qs;
+    QTest::newRow("模板维护(M) drops its menu") << int(Qt::Key_M) << u"menu"_qs;
+}
+
+void TestWindows::altLetterOpensItsMenu()
+{
+    QFETCH(int, letter);
+    QFETCH(QString, opened);
+    m_main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_main));
+    QTest::keyClick(m_main, Qt::Key(letter), Qt::AltModifier);
+    if (opened == u"menu"_qs) {
+        QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+        QVERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget())->actions().contains(action(u"病历模板维护"_qs)));
+        QApplication::activePopupWidget()->close();
+    } else if (opened == u"Form8"_qs) {
+        QVERIFY(m_main->settingsWindow());
+        QTRY_VERIFY(m_main->settingsWindow()->isVisible());
+    } else {
+        QTRY_VERIFY(m_main->childWindow(opened));
+    }
+}
+
+void TestWindows::caretWaitsInTheNameField()
+{
+    // After login the first thing typed is the patient's name.
+    m_main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_main));
+    QTRY_VERIFY(QApplication::focusWidget());
+    QCOMPARE(QApplication::focusWidget()->objectName(), u"Text5_0"_qs);
+}
+
+namespace {
+
+// The captions of the buttons of the message box `open` shows; the box is answered No (or OK).
+QStringList buttonCaptions(const std::function<void()> &open)
+{
+    QStringList captions;
+    QTimer::singleShot(0, [&captions] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        for (QAbstractButton *button : box->buttons())
+            captions << button->text();
+        QAbstractButton *answer = box->button(QMessageBox::No) ? box->button(QMessageBox::No) : box->button(QMessageBox::Ok);
+        answer->click();
+    });
+    open();
+    captions.sort();
+    return captions;
+}
+
+void removeTranslators()
+{
+    for (QTranslator *translator : qApp->findChildren<QTranslator *>()) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+}
+
+} // namespace
+
+void TestWindows::interfaceFontIsSimplifiedChinese()
+{
+    // Whatever the system's language: under a neutral locale fontconfig's own choice is a Japanese face.
+    const QFont font = CjkFonts::interfaceFont(QApplication::font());
+    QCOMPARE(font.pointSizeF(), QApplication::font().pointSizeF());
+    const QStringList installed = QFontDatabase::families();
+    const QStringList wanted = CjkFonts::interfaceFamilies();
+    if (std::none_of(wanted.begin(), wanted.end(), [&](const QString &family) { return installed.contains(family); }))
+        QSKIP("no Simplified Chinese face installed (Debian fonts-noto-cjk)");
+    QVERIFY2(wanted.contains(QFontInfo(font).family()), qPrintable(QFontInfo(font).family()));
+}
+
+void TestWindows::questionButtonsSpeakChinese_data()
+{
+    QTest::addColumn<bool>("qtTranslationFound");
+    QTest::newRow("with Qt's translation") << true;
+    QTest::newRow("no translation on this computer") << false;
+}
+
+void TestWindows::questionButtonsSpeakChinese()
+{
+    QFETCH(bool, qtTranslationFound);
+    QTemporaryDir empty;
+    const QStringList folders = qtTranslationFound ? QtTranslations::folders(QCoreApplication::applicationDirPath()) : QStringList{empty.path()};
+    const QString loaded = QtTranslations::install(*qApp, folders);
+    if (qtTranslationFound && loaded.isEmpty()) {
+        removeTranslators();
+        QSKIP("Qt's Chinese translation is not installed (Debian qt6-translations-l10n)");
+    }
+    QCOMPARE(loaded.isEmpty(), !qtTranslationFound);
+    // Qt's own boxes, as start-up leaves them: no English left on the standard buttons.
+    const QStringList yesNo = buttonCaptions([] { QMessageBox::question(nullptr, u"提示"_qs, u"问题"_qs, QMessageBox::Yes | QMessageBox::No); });
+    QCOMPARE(yesNo.size(), 2);
+    QVERIFY2(yesNo.at(0).contains(u"否"_qs) && yesNo.at(1).contains(u"是"_qs), qPrintable(yesNo.join(u'|')));
+    QCOMPARE(buttonCaptions([] { QMessageBox::information(nullptr, u"提示"_qs, u"消息"_qs); }), QStringList{u"确定"_qs});
+    removeTranslators();
+    // Our questions word their buttons themselves.
+    QCOMPARE(buttonCaptions([] { QuestionBox::askYesNo(nullptr, u"问题"_qs, true); }), (QStringList{u"否(&N)"_qs, u"是(&Y)"_qs}));
+    QCOMPARE(buttonCaptions([] { QuestionBox::askOkCancel(nullptr, u"删除吗？"_qs); }), (QStringList{u"取消"_qs, u"确定"_qs}));
 }
 
 void TestWindows::menuOpensFreshWindow_data()

@@ -10,6 +10,7 @@
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
+#include "text/nameorder.h"
 
 namespace {
 
@@ -83,7 +84,7 @@ CatalogueRepository::Listing &CatalogueRepository::listingOf(const QString &cate
         Listing listing;
         listing.cache = std::make_unique<RowCache>(
             m_db, columns().cacheSelect(QStringLiteral("名称"), QStringLiteral("查询"), QStringLiteral("where %1 %2").arg(ByCategory, byName(m_db.engine()))),
-            QVariantList{startsWithPattern(categoryPrefix)});
+            QVariantList{startsWithPattern(categoryPrefix)}, RowCache::byName());
         found = m_listings.emplace(categoryPrefix, std::move(listing)).first;
     }
     return found->second;
@@ -131,6 +132,7 @@ std::optional<QList<CatalogueRepository::Entry>> CatalogueRepository::list(const
     QList<Entry> entries;
     while (query.next())
         entries.append(entryOf(columns().of(query)));
+    NameOrder::sort(entries, [](const Entry &entry) { return entry.name; });
     return entries;
 }
 

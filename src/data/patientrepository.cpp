@@ -7,6 +7,7 @@
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
+#include "text/nameorder.h"
 
 namespace {
 
@@ -48,6 +49,8 @@ QList<PatientRepository::Match> PatientRepository::find(const QString &typed)
     QList<Match> matches;
     for (const RowCache::Row *row : m_cache.find(typed))
         matches.append({row->rowId, row->name, listColumns().of(row->columns).text(QStringLiteral("年龄"))});
+    // The cache keeps the stored order, so that new patients are only appended to it.
+    NameOrder::sort(matches, [](const Match &match) { return match.name; });
     return matches;
 }
 

@@ -22,9 +22,10 @@ QString categoryOfRow(const RowCache::Row &row)
 } // namespace
 
 PickListRepository::PickListRepository(Database &db)
-    : m_cache(db, columns().cacheSelect(QStringLiteral("名称"), QStringLiteral("查询"),
-                                        QStringLiteral("order by %1, rowid")
-                                            .arg(SqlDialect::caseBlindOrder(db.engine(), QStringLiteral("\"名称\"")))))
+    : m_cache(db,
+              columns().cacheSelect(QStringLiteral("名称"), QStringLiteral("查询"),
+                                    QStringLiteral("order by %1, rowid").arg(SqlDialect::caseBlindOrder(db.engine(), QStringLiteral("\"名称\"")))),
+              {}, RowCache::byName())
 {
 }
 

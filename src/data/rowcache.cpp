@@ -5,6 +5,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include "text/nameorder.h"
+
 namespace {
 
 RowCache::Row rowOf(const QSqlQuery &query, int columns)
@@ -20,10 +22,23 @@ RowCache::Row rowOf(const QSqlQuery &query, int columns)
 
 } // namespace
 
-RowCache::RowCache(Database &db, QString sql, QVariantList values)
+RowCache::Sorting RowCache::byName()
+{
+    return [](QList<Row> &rows) { NameOrder::sort(rows, [](const Row &row) { return row.name; }); };
+}
+
+RowCache::Sorting RowCache::byNameWithin(int column)
+{
+    return [column](QList<Row> &rows) {
+        NameOrder::sortRuns(rows, [column](const Row &row) { return row.columns.value(column); }, [](const Row &row) { return row.name; });
+    };
+}
+
+RowCache::RowCache(Database &db, QString sql, QVariantList values, Sorting sorting)
     : m_db(db)
     , m_sql(std::move(sql))
     , m_values(std::move(values))
+    , m_sorting(std::move(sorting))
 {
     // Only writes to its own table make the rows stale.
     static const QRegularExpression from(QStringLiteral(R"re(\bfrom\s+"([^"]+)"\s*(\bwhere\b)?.*?(\border\s+by\s+rowid\s*)?$)re"),
@@ -31,7 +46,7 @@ RowCache::RowCache(Database &db, QString sql, QVariantList values)
     const QRegularExpressionMatch match = from.match(m_sql);
     m_table = match.captured(1);
     // Rows added later have higher row ids, so a list in row-id order grows at its end only.
-    if (match.capturedLength(2) == 0 && match.capturedLength(3) > 0) {
+    if (match.capturedLength(2) == 0 && match.capturedLength(3) > 0 && !m_sorting) {
         const QString head = m_sql.left(match.capturedStart(3)).trimmed();
         m_newerSql = head + QStringLiteral(" where rowid > ? ") + match.captured(3);
         m_byIdSql = head + QStringLiteral(" where rowid = ?");
@@ -44,19 +59,23 @@ RowCache::~RowCache()
         m_preload.wait();
 }
 
-RowCache::Loaded RowCache::load(Database &db, const QString &sql, const QVariantList &values, const QString &table)
+RowCache::Loaded RowCache::load(Database &db, const QString &sql, const QVariantList &values, const QString &table,
+                                const Sorting &sorting)
 {
     Loaded loaded;
     // Taken before the read: a write in between is seen as a change next time.
     loaded.changes = db.tableChanges(table);
-    QList<SearchIndex::Entry> entries;
     QSqlQuery query = db.select(sql, values);
     const int columns = query.record().count();
-    while (query.next()) {
-        Row row = rowOf(query, columns);
-        loaded.positions.insert(row.rowId, loaded.rows.size());
+    while (query.next())
+        loaded.rows.append(rowOf(query, columns));
+    if (sorting)
+        sorting(loaded.rows);
+    QList<SearchIndex::Entry> entries;
+    entries.reserve(loaded.rows.size());
+    for (const Row &row : std::as_const(loaded.rows)) {
+        loaded.positions.insert(row.rowId, entries.size());
         entries.append({row.rowId, row.name, row.searchKey});
-        loaded.rows.append(std::move(row));
     }
     loaded.index.assign(entries);
     loaded.ok = query.isActive();
@@ -68,9 +87,9 @@ void RowCache::preload()
     if (m_preload.valid() || !m_stamp.isEmpty())
         return;
     const DatabaseLocation location = m_db.location();
-    m_preload = std::async(std::launch::async, [location, sql = m_sql, values = m_values, table = m_table] {
+    m_preload = std::async(std::launch::async, [location, sql = m_sql, values = m_values, table = m_table, sorting = m_sorting] {
         Database own(location);
-        return load(own, sql, values, table);
+        return load(own, sql, values, table, sorting);
     });
 }
 
@@ -117,7 +136,7 @@ void RowCache::refresh()
             return;
         }
     }
-    adopt(load(m_db, m_sql, m_values, m_table));
+    adopt(load(m_db, m_sql, m_values, m_table, m_sorting));
     ++m_wholeLoads;
 }
 
@@ -191,6 +210,11 @@ void RowCache::absorbOwnWrite(const QString &before, const Row &row, bool append
 {
     if (m_stamp.isEmpty() || m_stamp != before)
         return;
+    // Where a written row belongs in a sorted list is the sorting's business: read again.
+    if (m_sorting) {
+        m_stamp.clear();
+        return;
+    }
     const auto known = m_positions.constFind(row.rowId);
     if (known != m_positions.constEnd()) {
         const bool searchedAlike = m_rows.at(*known).name == row.name && m_rows.at(*known).searchKey == row.searchKey;

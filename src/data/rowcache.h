@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <future>
 
 #include <QHash>
@@ -28,9 +29,18 @@ public:
         QStringList columns;
     };
 
+    // Puts freshly read rows in the list's order (where the database cannot give it, such as the
+    // order of Chinese names); it may run on the loading worker thread.
+    using Sorting = std::function<void(QList<Row> &)>;
+    // Names as a Chinese reader orders them (rows of equal names keep the query's order).
+    static Sorting byName();
+    // The same within each run of rows that share the further column `column`: the query orders
+    // by that column first (an explicit order kept by the user).
+    static Sorting byNameWithin(int column);
+
     // The query selects the row id, the name and the stored search key, then the columns the list
-    // needs; its order is the list's order.
-    RowCache(Database &db, QString sql, QVariantList values = {});
+    // needs; its order is the list's order, or the order `sorting` makes of it.
+    RowCache(Database &db, QString sql, QVariantList values = {}, Sorting sorting = {});
     ~RowCache();
     RowCache(const RowCache &) = delete;
     RowCache &operator=(const RowCache &) = delete;
@@ -64,7 +74,7 @@ private:
         Database::TableChanges changes;
         bool ok = false;
     };
-    static Loaded load(Database &db, const QString &sql, const QVariantList &values, const QString &table);
+    static Loaded load(Database &db, const QString &sql, const QVariantList &values, const QString &table, const Sorting &sorting);
     void refresh();
     void adopt(Loaded &&loaded);
     bool appendNewer();
@@ -76,6 +86,7 @@ private:
     QString m_sql;
     QString m_table;
     QVariantList m_values;
+    Sorting m_sorting;
     // For a list in stored order: the same query for the rows past a row id, and for one row;
     // empty otherwise.
     QString m_newerSql;

@@ -54,7 +54,7 @@ RowCache &TemplateRepository::cacheOf(const QString &kind)
         auto cache = std::make_unique<RowCache>(
             m_db,
             columns().cacheSelect(QStringLiteral("名称"), QStringLiteral("查询"), QStringLiteral("where \"分类\" = ? order by \"排序\", rowid")),
-            QVariantList{kind});
+            QVariantList{kind}, RowCache::byNameWithin(columns().names().indexOf(QStringLiteral("排序"))));
         found = m_caches.emplace(kind, std::move(cache)).first;
     }
     return *found->second;

@@ -5,6 +5,7 @@
 #include "data/database.h"
 #include "data/likepattern.h"
 #include "data/sqldialect.h"
+#include "text/nameorder.h"
 
 namespace {
 
@@ -43,6 +44,7 @@ UsageStatisticsRepository::Read UsageStatisticsRepository::totals(const QString 
     }
     while (query.next())
         read.totals.append({query.value(0).toString(), query.value(1).toString(), sumOf(query.value(2)), sumOf(query.value(3))});
+    NameOrder::sort(read.totals, [](const auto &total) { return total.name; });
     return read;
 }
 
@@ -61,6 +63,7 @@ UsageStatisticsRepository::Read UsageStatisticsRepository::totalsPerName(const Q
     QStringList found;
     while (names.next())
         found.append(names.value(0).toString());
+    NameOrder::sort(found, [](const QString &name) { return name; });
     const QString from = QStringLiteral(" from \"统计\" where ") + Range + QStringLiteral(" and \"名称\" = ?");
     for (const QString &name : found) {
         const QVariantList values = range + QVariantList{name};

@@ -35,3 +35,17 @@ void CjkFonts::installSubstitutions()
             QFont::insertSubstitutions(family, substitution.installed);
     }
 }
+
+QStringList CjkFonts::interfaceFamilies()
+{
+    return {QStringLiteral("Noto Sans CJK SC"),  QStringLiteral("Source Han Sans SC"), QStringLiteral("WenQuanYi Micro Hei"),
+            QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Microsoft YaHei"),    QStringLiteral("微软雅黑"),
+            QStringLiteral("SimSun"),            QStringLiteral("宋体")};
+}
+
+QFont CjkFonts::interfaceFont(const QFont &platformFont)
+{
+    QFont font = platformFont;
+    font.setFamilies(interfaceFamilies());
+    return font;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <QStringList>
 
@@ -13,4 +14,10 @@ public:
 
     // Called once at start-up, before any window or printout uses a font.
     static void installSubstitutions();
+
+    // The interface font: the platform's font at its size, drawn with a Simplified Chinese face, so
+    // that a computer set to another language does not pick Japanese glyph forms (骨, 直, 令).
+    static QFont interfaceFont(const QFont &platformFont);
+    // The Simplified Chinese sans faces, most wanted first (Linux, then Windows).
+    static QStringList interfaceFamilies();
 };

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QIcon>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPrinterInfo>
 #include <QPushButton>
@@ -19,6 +20,7 @@
 #include "app/installationprefix.h"
 #include "app/logfile.h"
 #include "app/messagelog.h"
+#include "app/qttranslations.h"
 #include "app/singleinstance.h"
 #include "app/startuproutine.h"
 #include "app/widgets/loginwindow.h"
@@ -27,6 +29,7 @@
 #include "data/databaserepair.h"
 #include "prescription/settlementrepair.h"
 #include "print/cjkfonts.h"
+#include "ui/widgets/questionbox.h"
 #include "version.h"
 
 namespace {
@@ -108,7 +111,7 @@ void offerSettlementRepair(ClinicServices &services, QWidget *parent)
     if (findings->withoutLines.isEmpty()) {
         QMessageBox::information(parent, QStringLiteral("提示"), question);
         mended = repair.removeOrphans(*findings);
-    } else if (QMessageBox::question(parent, QStringLiteral("提示"), question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+    } else if (QuestionBox::askYesNo(parent, question, true)) {
         mended = repair.mend(*findings);
     } else {
         mended = repair.removeOrphans(*findings);
@@ -120,9 +123,7 @@ void offerSettlementRepair(ClinicServices &services, QWidget *parent)
 // Damage the last exit backup found: the user decides whether the indexes are rebuilt now.
 void offerRepair(const QString &path)
 {
-    const QMessageBox::StandardButton answer = QMessageBox::question(nullptr, QStringLiteral("提示"), StartupRoutine::damageRecordedText(path),
-                                                                     QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    if (answer != QMessageBox::Yes)
+    if (!QuestionBox::askYesNo(nullptr, StartupRoutine::damageRecordedText(path), false))
         return;
     QString kept;
     const WriteResult repaired = DatabaseRepair::reindex(path, QDateTime::currentDateTime(), &kept);
@@ -182,6 +183,10 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(programIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("org.quillon.Quillon"));
     CjkFonts::installSubstitutions();
+    QApplication::setFont(CjkFonts::interfaceFont(QApplication::font()));
+    // Qt's dialogs write dates and sizes as a Chinese reader expects, whatever the system's language.
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    QtTranslations::install(app, QtTranslations::folders(QCoreApplication::applicationDirPath()));
     // The program ends only through the main window's exit or the login window's cancel.
     QApplication::setQuitOnLastWindowClosed(false);
 

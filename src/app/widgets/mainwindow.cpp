@@ -8,9 +8,10 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
-#include <QWindow>
 #include <QStatusBar>
+#include <QWindow>
 
 #include "app/clinicservices.h"
 #include "app/exitbackup.h"
@@ -53,6 +54,13 @@ namespace {
 constexpr double LargestPrescriptionFactor = 1.6;
 constexpr double LargestFactor = 1.0;
 
+// "综合设置(S)" is shown as it is written, its letter working with Alt: "综合设置(&S)".
+QString withAccelerator(QString caption)
+{
+    static const QRegularExpression letter(QStringLiteral("\\(([A-Z])\\)$"));
+    return caption.replace(letter, QStringLiteral("(&\\1)"));
+}
+
 } // namespace
 
 MainWindow::MainWindow(ClinicServices &services, FileChooser *files, QWidget *parent)
@@ -87,7 +95,7 @@ void MainWindow::buildMenus()
     addItem(nullptr, QStringLiteral("综合设置(S)"), {}, [this] { openSettings(); });
     addItem(nullptr, QStringLiteral("药物维护(Y)"), {}, [this] { openCatalogue(); });
 
-    QMenu *templates = bar->addMenu(QStringLiteral("模板维护(M)"));
+    QMenu *templates = bar->addMenu(withAccelerator(QStringLiteral("模板维护(M)")));
     addItem(templates, QStringLiteral("人个组套\\中药方剂"), QKeySequence(QStringLiteral("Ctrl+C")),
             [this] { openTemplates(TemplateKinds::personalSet()); });
     addItem(templates, QStringLiteral("病历模板维护"), QKeySequence(QStringLiteral("Ctrl+H")),
@@ -113,7 +121,7 @@ void MainWindow::buildMenus()
         });
     });
 
-    QMenu *help = bar->addMenu(QStringLiteral("操作帮助(H)"));
+    QMenu *help = bar->addMenu(withAccelerator(QStringLiteral("操作帮助(H)")));
     addItem(help, QStringLiteral("操作帮助"), QKeySequence(QStringLiteral("Ctrl+M")),
             [this] { openHelp(HelpPages::operatingHelp()); });
     addItem(help, QStringLiteral("访问作者主页"), QKeySequence(QStringLiteral("Ctrl+U")),
@@ -124,7 +132,7 @@ void MainWindow::buildMenus()
 QAction *MainWindow::addItem(QMenu *menu, const QString &caption, const QKeySequence &shortcut, std::function<void()> action)
 {
     // A top-level item without a submenu acts when clicked, like the items of a submenu.
-    QAction *item = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
+    QAction *item = menu ? menu->addAction(withAccelerator(caption)) : menuBar()->addAction(withAccelerator(caption));
     item->setObjectName(caption);
     if (!shortcut.isEmpty())
         item->setShortcut(shortcut);

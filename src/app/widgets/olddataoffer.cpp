@@ -7,6 +7,7 @@
 
 #include "data/oldfileconversion.h"
 #include "data/oldjetfile.h"
+#include "ui/widgets/questionbox.h"
 
 bool OldDataOffer::run(const QString &dataFolder, const QString &explanation, QWidget *parent)
 {
@@ -14,10 +15,7 @@ bool OldDataOffer::run(const QString &dataFolder, const QString &explanation, QW
         QMessageBox::warning(parent, QStringLiteral("提示"), explanation + QStringLiteral("\n\n") + OldJetFile::readerMissing());
         return false;
     }
-    const QMessageBox::StandardButton answer = QMessageBox::question(
-        parent, QStringLiteral("提示"), explanation + QStringLiteral("\n\n发现旧版数据库，是否转换？"), QMessageBox::Yes | QMessageBox::No,
-        QMessageBox::Yes);
-    if (answer != QMessageBox::Yes)
+    if (!QuestionBox::askYesNo(parent, explanation + QStringLiteral("\n\n发现旧版数据库，是否转换？"), true))
         return false;
 
     QProgressDialog progress(QStringLiteral("正在转换旧版数据库…"), QStringLiteral("取消"), 0, 0, parent);

@@ -8,6 +8,7 @@
 #include "data/databasekind.h"
 #include "data/localdaytransfer.h"
 #include "data/serveraddress.h"
+#include "ui/widgets/questionbox.h"
 
 namespace {
 
@@ -51,12 +52,12 @@ void ServerReturnOffer::offer()
         QMessageBox::information(m_window, Title, QStringLiteral("数据库服务器已经恢复连接。\n") + RestartHint);
         return;
     }
-    const QMessageBox::StandardButton answer = QMessageBox::question(
-        m_window, Title,
-        QStringLiteral("数据库服务器已经恢复连接。\n今天有%1张处方只保存在本机，要把它们移到服务器上吗？\n"
-                       "（处方编号不变，服务器上已有的不会重复。）")
-            .arg(*pending));
-    if (answer != QMessageBox::Yes) {
+    const bool move = QuestionBox::askYesNo(m_window,
+                                            QStringLiteral("数据库服务器已经恢复连接。\n今天有%1张处方只保存在本机，要把它们移到服务器上吗？\n"
+                                                           "（处方编号不变，服务器上已有的不会重复。）")
+                                                .arg(*pending),
+                                            true);
+    if (!move) {
         QMessageBox::information(m_window, Title, QStringLiteral("本机的处方没有移动，仍只保存在本机。"));
         return;
     }

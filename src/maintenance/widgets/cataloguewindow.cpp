@@ -16,6 +16,7 @@
 #include "print/units.h"
 #include "ui/helppages.h"
 #include "ui/widgets/filechooser.h"
+#include "ui/widgets/questionbox.h"
 #include "ui/widgets/rowgrid.h"
 
 namespace {
@@ -511,11 +512,8 @@ void CatalogueWindow::importFile()
 
 void CatalogueWindow::clearCategory()
 {
-    QMessageBox question(QMessageBox::Warning, QStringLiteral("提示"),
-                         QStringLiteral("在进行清空操作前，务必先将药品导出备份，否则不能恢复！"),
-                         QMessageBox::Yes | QMessageBox::No, this);
-    question.setDefaultButton(QMessageBox::No);
-    if (question.exec() != QMessageBox::Yes)
+    if (!QuestionBox::askYesNo(this, QStringLiteral("在进行清空操作前，务必先将药品导出备份，否则不能恢复！"), false,
+                               QMessageBox::Warning))
         return;
     const WriteResult cleared = m_catalogue.clear(m_prefix);
     if (!cleared.ok)

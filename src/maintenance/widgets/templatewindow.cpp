@@ -20,6 +20,7 @@
 #include "text/linebreaks.h"
 #include "text/pinyininitials.h"
 #include "ui/widgets/closeinframe.h"
+#include "ui/widgets/questionbox.h"
 
 namespace {
 
@@ -275,9 +276,7 @@ bool TemplateWindow::isModified() const
 void TemplateWindow::closeEvent(QCloseEvent *event)
 {
     if (isModified()) {
-        const auto answer = QMessageBox::question(this, Title, QStringLiteral("模板的修改还没有保存，放弃这些修改吗？"),
-                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer != QMessageBox::Yes) {
+        if (!QuestionBox::askYesNo(this, QStringLiteral("模板的修改还没有保存，放弃这些修改吗？"), false)) {
             event->ignore();
             return;
         }

@@ -100,14 +100,18 @@ PaperView::PaperView(PrescriptionSheet &sheet, PatientEntry &entry, QWidget *par
     m_body->setFont(sheetFont(QStringLiteral("宋体"), 10.5));
     m_body->setFrameShape(QFrame::NoFrame);
     m_body->viewport()->installEventFilter(this);
+    // Tab moves on, as in every other box; a tab pasted in is stored as a space, so the printed
+    // and the laid-out body keep their columns.
+    m_body->setTabChangesFocus(true);
     connect(m_body, &QPlainTextEdit::textChanged, this, [this] {
         if (!m_syncing)
-            m_sheet.setBody(LineBreaks::stored(m_body->toPlainText()));
+            m_sheet.setBody(LineBreaks::stored(m_body->toPlainText()).replace(QLatin1Char('\t'), QLatin1Char(' ')));
     });
     connect(&m_sheet, &PrescriptionSheet::bodyChanged, this, &PaperView::showBody);
     connect(&m_sheet, &PrescriptionSheet::kindChanged, this, &PaperView::showKind);
 
     buildFields();
+    setReadingOrder();
 
     const struct
     {
@@ -169,6 +173,22 @@ void PaperView::buildFields()
     connect(&m_sheet, &PrescriptionSheet::fieldChanged, this, &PaperView::fieldChanged);
     for (int i = 0; i < m_fields.size(); ++i)
         showField(i);
+}
+
+// Tab and Enter go through the fields as the page reads: the header line by line, the body, then
+// the signatures and the fees at the foot.
+void PaperView::setReadingOrder()
+{
+    using Sheet = PrescriptionSheet;
+    QList<QWidget *> order;
+    for (const int field : {Sheet::Name, Sheet::Sex, Sheet::Age, Sheet::Department, Sheet::Address, Sheet::Date, Sheet::Diagnosis,
+                            Sheet::Allergy})
+        order.append(m_fields.at(field));
+    order << m_body << m_doses;
+    for (const int field : {Sheet::Physician, Sheet::Dispenser, Sheet::Checker, Sheet::DrugFee, Sheet::OtherFee, Sheet::Total})
+        order.append(m_fields.at(field));
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order.at(i - 1), order.at(i));
 }
 
 void PaperView::showField(int field)
@@ -360,7 +380,10 @@ bool PaperView::eventFilter(QObject *watched, QEvent *event)
     } else if (event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            focusNextChild();
+            if (field == PrescriptionSheet::Allergy)
+                emit headerCompleted();
+            else
+                focusNextChild();
             return true;
         }
         if (key == Qt::Key_Down) {

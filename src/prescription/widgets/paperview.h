@@ -35,12 +35,15 @@ signals:
     // A click in the body or the search box wants the pick lists hidden; the body of a herbal
     // prescription was double-clicked (the word selection of the double-click is not made).
     void bodyDoubleClicked();
+    // Enter in the last header field (过敏史): the drug search comes next.
+    void headerCompleted();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildFields();
+    void setReadingOrder();
     void showField(int field);
     void showKind();
     void showBody();

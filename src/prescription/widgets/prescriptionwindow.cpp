@@ -36,6 +36,7 @@
 #include "text/linebreaks.h"
 #include "text/textboxlines.h"
 #include "ui/widgets/formscale.h"
+#include "ui/widgets/questionbox.h"
 #include "ui/widgets/refusalmessage.h"
 
 namespace {
@@ -103,6 +104,7 @@ PrescriptionWindow::PrescriptionWindow(PrescriptionDocument &document, QWidget *
     m_paper = new PaperView(m_sheet, *m_entry, this);
     m_paper->move(twips(3720), twips(840));
     connect(m_picker, &DrugPickerPanel::searchFocused, m_paper, &PaperView::hidePickLists);
+    connect(m_paper, &PaperView::headerCompleted, this, [this] { m_picker->searchBox()->setFocus(); });
     connect(m_paper, &PaperView::bodyDoubleClicked, this, [this] {
         if (const int caret = m_sheet.layOutHerbs(); caret >= 0)
             m_paper->setBodyCaret(caret);
@@ -134,6 +136,8 @@ PrescriptionWindow::PrescriptionWindow(PrescriptionDocument &document, QWidget *
     connect(&services.settings, &ClinicSettings::organisationNameSaved, m_paper, &PaperView::setOrganisation);
     m_historyPanel->query();
     m_picker->showCategory(0);
+    // The caret waits in 姓名 when the window first shows.
+    m_paper->field(PrescriptionSheet::Name)->setFocus();
 }
 
 PrescriptionSheet &PrescriptionWindow::sheet()
@@ -440,8 +444,7 @@ void PrescriptionWindow::reopen(qint64 rowId)
 void PrescriptionWindow::deleteOnScreen()
 {
     const QString question = PrescriptionHistory::deleteQuestion(m_sheet.field(PrescriptionSheet::Name), m_sheet.field(PrescriptionSheet::Date));
-    QMessageBox ask(QMessageBox::Warning, Title, question, QMessageBox::Ok | QMessageBox::Cancel, this);
-    if (ask.exec() != QMessageBox::Ok)
+    if (!QuestionBox::askOkCancel(this, question))
         return;
     const QString id = m_sheet.id();
     const WriteResult removed = m_document.remove();

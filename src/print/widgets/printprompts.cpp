@@ -4,20 +4,17 @@
 #include <QMessageBox>
 #include <QPointer>
 
+#include "ui/widgets/questionbox.h"
 PrintPrompts PrintPrompts::dialogs(QWidget *parent)
 {
     // The service may outlive a window it was made for.
     const QPointer<QWidget> owner(parent);
     PrintPrompts prompts;
     prompts.confirm = [owner](const QString &question) {
-        return QMessageBox::question(owner, QStringLiteral("提示"), question, QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::Yes)
-            == QMessageBox::Yes;
+        return QuestionBox::askYesNo(owner, question, true);
     };
     prompts.confirmRisk = [owner](const QString &question) {
-        return QMessageBox::question(owner, QStringLiteral("提示"), question, QMessageBox::Yes | QMessageBox::No,
-                                     QMessageBox::No)
-            == QMessageBox::Yes;
+        return QuestionBox::askYesNo(owner, question, false);
     };
     prompts.pdfPath = [owner](const QString &suggestedPath) {
         return QFileDialog::getSaveFileName(owner, QStringLiteral("保存为PDF文件"), suggestedPath,

@@ -3,9 +3,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QStandardPaths>
 
+#include "ui/widgets/questionbox.h"
 QString FileChooser::fileToWrite(QWidget *parent, const QString &title, const QString &filter, const QString &suffix)
 {
     QString path = saveFileName(parent, title, filter).trimmed();
@@ -21,11 +21,7 @@ QString FileChooser::fileToWrite(QWidget *parent, const QString &title, const QS
 
 bool FileChooser::confirmReplace(QWidget *parent, const QString &path)
 {
-    const QMessageBox::StandardButton answer
-        = QMessageBox::question(parent, QStringLiteral("提示"),
-                                QStringLiteral("文件“%1”已经存在，要替换它吗？").arg(QDir::toNativeSeparators(path)),
-                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    return answer == QMessageBox::Yes;
+    return QuestionBox::askYesNo(parent, QStringLiteral("文件“%1”已经存在，要替换它吗？").arg(QDir::toNativeSeparators(path)), false);
 }
 
 QString DialogFileChooser::saveFileName(QWidget *parent, const QString &title, const QString &filter)
