@@ -257,6 +257,10 @@ void TestWindowFit::prescriptionWindowFollowsTheMainWindow()
     QTRY_VERIFY(scale->factor() > 1.0);
     const double large = scale->factor();
     const int largeCaption = window->findChild<QLabel *>(u"Label1_0"_qs)->fontInfo().pixelSize();
+    // The strip under the sheet grows with the rest, though its entries carry their own colours.
+    auto *quiet = window->findChild<QLabel *>(u"safetyWarningsNone"_qs);
+    QVERIFY(quiet);
+    QVERIFY(quiet->fontInfo().pixelSize() > QFontInfo(QApplication::font()).pixelSize());
 
     // What was typed and where the priced sheet was scrolled to survive the change of size.
     auto *name = window->findChild<QLineEdit *>(u"Text5_0"_qs);

@@ -31,6 +31,7 @@ SafetyStrip::SafetyStrip(QWidget *parent)
     , m_list(new QFrame(this, Qt::Popup))
 {
     setObjectName(QStringLiteral("safetyWarnings"));
+    m_quiet->setObjectName(QStringLiteral("safetyWarningsNone"));
     m_quiet->setStyleSheet(QStringLiteral("color: #707070;"));
     m_more->setObjectName(QStringLiteral("safetyWarningsMore"));
     m_more->setCheckable(true);
@@ -47,6 +48,23 @@ SafetyStrip::SafetyStrip(QWidget *parent)
     m_list->layout()->setContentsMargins(Margin, Margin, Margin, Margin);
     m_list->layout()->setSpacing(3);
     m_list->installEventFilter(this);
+}
+
+void SafetyStrip::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::FontChange)
+        return;
+    followFont(m_quiet);
+    followFont(m_more);
+    for (QLabel *entry : std::as_const(m_entries))
+        followFont(entry);
+    arrange();
+}
+
+void SafetyStrip::followFont(QWidget *label) const
+{
+    label->setFont(font());
 }
 
 bool SafetyStrip::eventFilter(QObject *watched, QEvent *event)
@@ -78,6 +96,7 @@ void SafetyStrip::show(const QList<SafetyWarning> &warnings)
     for (const SafetyWarning &warning : warnings) {
         const bool red = warning.severity == SafetyWarning::Severity::Red;
         auto *entry = new QLabel(entryText(warning), this);
+        followFont(entry);
         entry->setObjectName(QStringLiteral("safetyWarning_%1").arg(m_entries.size()));
         entry->setProperty("severity", red ? QStringLiteral("red") : QStringLiteral("amber"));
         entry->setStyleSheet(entryStyle(red));
@@ -161,6 +180,7 @@ void SafetyStrip::showFullList()
     for (qsizetype i = 0; i < m_warnings.size(); ++i) {
         const SafetyWarning &warning = m_warnings.at(i);
         auto *line = new QLabel(entryText(warning), m_list);
+        followFont(line);
         line->setObjectName(QStringLiteral("safetyWarningFull_%1").arg(i));
         line->setWordWrap(true);
         line->setStyleSheet(entryStyle(warning.severity == SafetyWarning::Severity::Red));

@@ -32,11 +32,14 @@ public:
     static QString entryText(const SafetyWarning &warning);
 
 protected:
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
     void arrange();
+    // Labels with a style sheet keep the font they were polished with; they are given the strip's.
+    void followFont(QWidget *label) const;
     void showFullList();
 
     QLabel *m_quiet;
