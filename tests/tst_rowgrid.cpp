@@ -15,6 +15,7 @@ private slots:
     void scrollRange();
     void scrollingShowsLaterResults();
     void clickAndSelection();
+    void cutValueShownWholeOnHovering();
 };
 
 namespace {
@@ -91,6 +92,21 @@ void TestRowGrid::clickAndSelection()
     // Scrolling recolours, which drops the highlight.
     list->setScrollValue(1);
     QCOMPARE(list->selectedRow(), -1);
+}
+
+void TestRowGrid::cutValueShownWholeOnHovering()
+{
+    std::unique_ptr<RowGrid> list(grid(3));
+    list->resize(300, 200);
+    list->show();
+    const QString longName = u"5%葡萄糖氯化钠注射液[250ml] 250ml×1瓶 静脉滴注"_qs;
+    list->setResults({{longName, u"1"_qs}, {u"短名"_qs, u"2"_qs}});
+    QCOMPARE(list->cellText(0, 0), longName);
+    QCOMPARE(list->cell(0, 0)->toolTip(), longName);
+    QCOMPARE(list->cell(1, 0)->toolTip(), QString());
+    // Scrolled away, the row that now shows a short value offers nothing.
+    list->setResults({{u"短名"_qs, u"2"_qs}});
+    QCOMPARE(list->cell(0, 0)->toolTip(), QString());
 }
 
 QTEST_MAIN(TestRowGrid)

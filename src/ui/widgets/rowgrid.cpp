@@ -82,6 +82,7 @@ void RowGrid::resizeEvent(QResizeEvent *event)
     m_horizontal->setGeometry(0, height() - barHeight, width() - bar, barHeight);
     m_horizontal->setRange(0, wide ? 100 : 0);
     layoutCells();
+    offerWholeTexts();
 }
 
 void RowGrid::layoutCells()
@@ -127,6 +128,18 @@ void RowGrid::showResults()
         const int index = resultAt(row);
         for (int column = 0; column < m_columns.size(); ++column)
             m_cells[row][column]->setText(index >= 0 ? m_results.at(index).value(column) : QString());
+    }
+    offerWholeTexts();
+}
+
+void RowGrid::offerWholeTexts()
+{
+    // A value wider than its column (a long name, a pinyin code) is shown whole on hovering.
+    for (const QList<QLabel *> &row : std::as_const(m_cells)) {
+        for (QLabel *cell : row) {
+            const bool cut = cell->fontMetrics().horizontalAdvance(cell->text()) > cell->contentsRect().width();
+            cell->setToolTip(cut ? cell->text() : QString());
+        }
     }
 }
 

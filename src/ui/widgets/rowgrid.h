@@ -62,6 +62,7 @@ protected:
 private:
     void showResults();
     void layoutCells();
+    void offerWholeTexts();
 
     QList<Column> m_columns;
     int m_tintedParity;
