@@ -12,10 +12,8 @@
 
 namespace {
 
-const QString MainDat = QStringLiteral("数据库.dat");
-const QString StatsDat = QStringLiteral("药物统计.dat");
-const QString MainSql = QStringLiteral("数据库.sql");
-const QString StatsSql = QStringLiteral("药物统计.sql");
+const QString MainDat = ExitBackup::backupFileName(DatabaseKind::Main, false);
+const QString MainSql = ExitBackup::backupFileName(DatabaseKind::Main, true);
 
 std::optional<BackupEntry> entryIn(const QString &folder, const QString &name, const QString &place)
 {
@@ -42,12 +40,12 @@ std::optional<BackupEntry> entryIn(const QString &folder, const QString &name, c
 
 QString BackupEntry::mainFile() const
 {
-    return QDir(folder).filePath(serverDump ? MainSql : MainDat);
+    return QDir(folder).filePath(ExitBackup::backupFileName(DatabaseKind::Main, serverDump));
 }
 
 QString BackupEntry::statsFile() const
 {
-    return QDir(folder).filePath(serverDump ? StatsSql : StatsDat);
+    return QDir(folder).filePath(ExitBackup::backupFileName(DatabaseKind::Stats, serverDump));
 }
 
 QList<BackupEntry> BackupCatalogue::list(const QString &backupRoot, const QString &secondPlace)

@@ -19,6 +19,12 @@ QString ExitBackup::weekdayFolderName(const QDate &date)
     return names.at(date.dayOfWeek() - 1);
 }
 
+QString ExitBackup::backupFileName(DatabaseKind kind, bool dump)
+{
+    return (kind == DatabaseKind::Main ? QStringLiteral("数据库") : QStringLiteral("药物统计"))
+           + (dump ? QStringLiteral(".sql") : QStringLiteral(".dat"));
+}
+
 QStringList ExitBackup::run(const QString &mainDataPath, const QString &statsDataPath, const QString &backupRoot,
                             const QDate &date)
 {
@@ -36,12 +42,11 @@ QStringList backUp(const DatabaseLocation &main, const DatabaseLocation &stats, 
     const QDir day(folder);
     QList<QPair<QString, QString>> copies;
     QStringList failures;
-    for (const auto &[location, kind, name] : {std::tuple{main, DatabaseKind::Main, QStringLiteral("数据库")},
-                                               std::tuple{stats, DatabaseKind::Stats, QStringLiteral("药物统计")}}) {
+    for (const auto &[location, kind] : {std::pair{main, DatabaseKind::Main}, std::pair{stats, DatabaseKind::Stats}}) {
         // Without a statistics file there is nothing to copy; that is not a failure of the backup.
         if (!location.isServer() && kind == DatabaseKind::Stats && !QFileInfo::exists(location.path()))
             continue;
-        const QString target = day.filePath(name + (location.isServer() ? QStringLiteral(".sql") : QStringLiteral(".dat")));
+        const QString target = day.filePath(ExitBackup::backupFileName(kind, location.isServer()));
         const QString copy = target + QStringLiteral(".copying");
         copies.append({copy, target});
         if (progress)

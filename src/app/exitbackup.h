@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "data/databasebackup.h"
+#include "data/databasekind.h"
 #include "data/databaselocation.h"
 
 // The copies taken when the program closes: one folder per weekday under the backup root,
@@ -14,6 +15,9 @@ class ExitBackup
 public:
     // " 星期日" … " 星期六": the folder names keep their leading space.
     static QString weekdayFolderName(const QDate &date);
+    // The name of a backup's copy of one file: "数据库.dat" and "药物统计.dat" (not the live
+    // statistics file's name "用药统计.dat"), or with ".sql" for a server's dump.
+    static QString backupFileName(DatabaseKind kind, bool dump);
 
     // Copies both databases into the weekday folder; a missing statistics file is skipped.
     // Returns the messages of the copies that failed (empty when all went well). A file whose copy

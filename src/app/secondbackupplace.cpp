@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QSettings>
 
+#include "app/exitbackup.h"
 #include "data/databasebackup.h"
 
 namespace {
@@ -66,7 +67,10 @@ bool SecondBackupPlace::isDayFolderName(const QString &name, QDate *date)
 
 QStringList SecondBackupPlace::backupFileNames()
 {
-    return {QStringLiteral("数据库.dat"), QStringLiteral("药物统计.dat"), QStringLiteral("数据库.sql"), QStringLiteral("药物统计.sql")};
+    QStringList names;
+    for (const bool dump : {false, true})
+        names << ExitBackup::backupFileName(DatabaseKind::Main, dump) << ExitBackup::backupFileName(DatabaseKind::Stats, dump);
+    return names;
 }
 
 QStringList SecondBackupPlace::copy(const QString &backupFolder, const QString &place, const QDate &date, int keepDays,

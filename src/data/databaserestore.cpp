@@ -1,8 +1,6 @@
 #include "data/databaserestore.h"
 
-#include <filesystem>
 #include <sqlite3.h>
-#include <system_error>
 
 #include <QDir>
 #include <QFile>
@@ -53,16 +51,6 @@ void flushFolder(const QString &folder)
 #else
     Q_UNUSED(folder);
 #endif
-}
-
-WriteResult renamedOver(const QString &from, const QString &to)
-{
-    std::error_code error;
-    std::filesystem::rename(std::filesystem::path(from.toStdU16String()), std::filesystem::path(to.toStdU16String()), error);
-    if (error)
-        return WriteResult::failure(QStringLiteral("无法用“%1”替换“%2”").arg(QDir::toNativeSeparators(from), QDir::toNativeSeparators(to)),
-                                    QString::fromStdString(error.message()));
-    return WriteResult::success();
 }
 
 QString kindProblem(const QString &path, DatabaseKind kind)
@@ -207,41 +195,27 @@ WriteResult DatabaseRestore::restore(const Pair &backup, const Pair &live, const
     if (keptFolder)
         *keptFolder = kept;
 
-    QStringList replaced;
-    WriteResult failure;
-    for (int i = 0; i < sourcesToLive.size() && failure.ok; ++i) {
-        const QString &target = sourcesToLive.at(i).second;
+    // A journal the replaced files left is no journal of the restored ones (its changes were
+    // settled when the files were locked above, and it is kept with them).
+    for (const QString &path : {live.main, live.stats}) {
         for (const QString &suffix : CompanionSuffixes.mid(1))
-            QFile::remove(target + suffix);
-        failure = renamedOver(temporaries.at(i), target);
-        if (failure.ok)
-            replaced.append(target);
+            QFile::remove(path + suffix);
     }
-    if (failure.ok) {
-        flushFolder(QFileInfo(live.main).absolutePath());
-        // Damage recorded for the replaced files is not the restored files' (the record stays
-        // with them in the kept folder).
-        for (const QString &path : {live.main, live.stats}) {
-            const QString record = DatabaseRepair::recordPath(path);
-            if (QFileInfo::exists(record))
-                QFile::rename(record, QDir(kept).filePath(QFileInfo(record).fileName()));
-        }
-        return WriteResult::success();
+    const WriteResult replaced = DatabaseBackup::replaceTogether({{temporaries.at(0), live.main}, {temporaries.at(1), live.stats}});
+    if (!replaced.ok) {
+        removeTemporaries();
+        return WriteResult::failure(QStringLiteral("恢复失败：%1。\n原来的数据没有改动，另有一份完整地保存在“%2”中。")
+                                        .arg(replaced.message, QDir::toNativeSeparators(kept)),
+                                    replaced.detail);
     }
-    // Half done: the files already replaced get their kept copies back, so the pair stays one.
-    removeTemporaries();
-    QStringList notBack;
-    for (const QString &target : std::as_const(replaced)) {
-        const QString back = target + QStringLiteral(".restoring");
-        const WriteResult copied = copy(QDir(kept).filePath(QFileInfo(target).fileName()), back);
-        if (!copied.ok || !renamedOver(back, target).ok) {
-            QFile::remove(back);
-            notBack.append(QDir::toNativeSeparators(target));
-        }
+    flushFolder(QFileInfo(live.main).absolutePath());
+    // Damage recorded for the replaced files is not the restored files' (the record stays
+    // with them in the kept folder).
+    for (const QString &path : {live.main, live.stats}) {
+        const QString record = DatabaseRepair::recordPath(path);
+        if (QFileInfo::exists(record))
+            QFile::rename(record, QDir(kept).filePath(QFileInfo(record).fileName()));
     }
-    QString message = QStringLiteral("恢复失败：%1。").arg(failure.message);
-    message += notBack.isEmpty() ? QStringLiteral("\n原来的数据已放回，没有改动。")
-                                 : QStringLiteral("\n%1没能放回；原来的两个文件完整地保存在“%2”中。")
-                                       .arg(notBack.join(QStringLiteral("、")), QDir::toNativeSeparators(kept));
-    return WriteResult::failure(message, failure.detail);
+    return WriteResult::success();
 }
+

@@ -10,8 +10,7 @@
 // Puts a backup pair (main and statistics file) back in place of the live files. Nothing is ever
 // lost: the live pair is first copied into a dated folder beside it, and the backup is copied to
 // new files beside the live ones before either live file is touched, so a full disk or a failing
-// copy leaves the live files as they were. Both are replaced, or, when the second replacement
-// fails, the first is put back from the kept copy.
+// copy leaves the live files as they were. Both are replaced or neither.
 class DatabaseRestore
 {
 public:
