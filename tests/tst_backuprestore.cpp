@@ -20,7 +20,9 @@
 #include "app/widgets/backuprestorewindow.h"
 #include "app/widgets/mainwindow.h"
 #include "app/widgets/settingswindow.h"
+#include "data/databasebackup.h"
 #include "data/databasecreator.h"
+#include "data/databasefilecheck.h"
 #include "data/databaserepair.h"
 #include "data/databaserestore.h"
 
@@ -35,6 +37,8 @@ private slots:
     void listShowsEveryBackupWithItsCheck();
     void startupOffersTheNewestSoundBackup_data();
     void startupOffersTheNewestSoundBackup();
+    void interruptedRestoreIsPutRightAtStart_data();
+    void interruptedRestoreIsPutRightAtStart();
     void secondPlace_data();
     void secondPlace();
     void exitBackupReachesTheSecondPlace();
@@ -321,6 +325,62 @@ void TestBackupRestore::startupOffersTheNewestSoundBackup()
     QVERIFY(again.warnings.isEmpty());
     QVERIFY(!again.restoreOffer);
     QCOMPARE(physicianIn(live), u"周一的"_qs);
+}
+
+void TestBackupRestore::interruptedRestoreIsPutRightAtStart_data()
+{
+    // How far the killed restore got: copies beside the live files (whole or cut short), live
+    // files set aside, copies already moved into place.
+    QTest::addColumn<bool>("copiesWhole");
+    QTest::addColumn<QStringList>("setAside");
+    QTest::addColumn<QStringList>("placed");
+    QTest::addColumn<QString>("physician");
+    QTest::addColumn<QString>("told");
+    QTest::newRow("while copying the backup") << false << QStringList() << QStringList() << u"现在的"_qs << u"没有改动"_qs;
+    QTest::newRow("copies whole, nothing replaced") << true << QStringList() << QStringList() << u"现在的"_qs << u"没有改动"_qs;
+    QTest::newRow("main file set aside") << true << QStringList{Main} << QStringList() << u"备份的"_qs << u"做完"_qs;
+    QTest::newRow("both set aside") << true << QStringList{Main, Stats} << QStringList() << u"备份的"_qs << u"做完"_qs;
+    QTest::newRow("main file in place") << true << QStringList{Main, Stats} << QStringList{Main} << u"备份的"_qs << u"做完"_qs;
+    QTest::newRow("both in place") << true << QStringList{Main, Stats} << QStringList{Main, Stats} << u"备份的"_qs << u"做完"_qs;
+}
+
+void TestBackupRestore::interruptedRestoreIsPutRightAtStart()
+{
+    QFETCH(bool, copiesWhole);
+    QFETCH(QStringList, setAside);
+    QFETCH(QStringList, placed);
+    QFETCH(QString, physician);
+    QFETCH(QString, told);
+    QTemporaryDir dir;
+    DriveLayout drives;
+    drives.cRoot = dir.path();
+    drives.networkRoot = dir.filePath(u"net"_qs);
+    const StartupResult first = StartupRoutine::run(drives, QString(), u"TEST"_qs);
+    QVERIFY(first.canRun());
+    const QDir data(first.values.dataFolder);
+    {
+        Database db(data.filePath(Main));
+        QVERIFY(db.exec(u"update 设置 set 医师 = '现在的'"_qs).ok);
+    }
+    const QString backup = dir.filePath(u"backup"_qs);
+    makePair(backup, Stats, u"备份的"_qs);
+    for (const QString &name : {Main, Stats}) {
+        QByteArray bytes = readTestFile(QDir(backup).filePath(name));
+        if (!copiesWhole)
+            bytes.truncate(100);
+        writeTestFile(data.filePath(name + u".restoring"_qs), bytes);
+    }
+    for (const QString &name : setAside)
+        QVERIFY(QFile::rename(data.filePath(name), DatabaseBackup::setAsidePath(data.filePath(name))));
+    for (const QString &name : placed)
+        QVERIFY(QFile::rename(data.filePath(name + u".restoring"_qs), data.filePath(name)));
+
+    const StartupResult next = StartupRoutine::run(drives, QString(), u"TEST"_qs);
+    QVERIFY2(next.canRun(), qPrintable(next.fatalError));
+    QCOMPARE(physicianIn(data.filePath(Main)), physician);
+    QVERIFY(next.notices.join(u'\n').contains(told));
+    QCOMPARE(data.entryList({u"*.restoring"_qs, u"*.previous"_qs}, QDir::Files), QStringList());
+    QCOMPARE(DatabaseFileCheck::check(data.filePath(Stats), DatabaseKind::Stats), DatabaseFileCheck::Verdict::Ours);
 }
 
 void TestBackupRestore::secondPlace_data()

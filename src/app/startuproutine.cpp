@@ -206,6 +206,15 @@ StartupResult StartupRoutine::run(const DriveLayout &drives, const QString &defa
     const QDir local(values.dataFolder);
     const QString localMain = local.filePath(databaseFileName(DatabaseKind::Main));
     const QString localStats = local.filePath(databaseFileName(DatabaseKind::Stats));
+    // A restore cut off half-way must not leave a missing file for the checks below to create anew.
+    QString restoreNotice;
+    const WriteResult finished = DatabaseRestore::finishInterrupted({localMain, localStats}, &restoreNotice);
+    if (!finished.ok) {
+        result.fatalError = finished.message;
+        return result;
+    }
+    if (!restoreNotice.isEmpty())
+        result.notices.append(restoreNotice);
     // The old program's files are not foreign: they are offered for conversion, and until then
     // nothing in the folder is created or changed.
     QStringList oldFiles;

@@ -178,6 +178,11 @@ QString DatabaseBackup::integrityCheck(const QString &path, const Progress &prog
     return problems.join(QLatin1Char('\n'));
 }
 
+QString DatabaseBackup::setAsidePath(const QString &target)
+{
+    return target + QStringLiteral(".previous");
+}
+
 WriteResult DatabaseBackup::replaceTogether(const QList<QPair<QString, QString>> &copiesToTargets)
 {
     // Move the old copies aside first, so that a failure half-way can put every one of them back.
@@ -192,7 +197,7 @@ WriteResult DatabaseBackup::replaceTogether(const QList<QPair<QString, QString>>
     for (const auto &[copy, target] : copiesToTargets) {
         if (!QFileInfo::exists(target))
             continue;
-        const QString previous = target + QStringLiteral(".previous");
+        const QString previous = setAsidePath(target);
         QFile::remove(previous);
         const WriteResult moved = renamed(target, previous);
         if (!moved.ok) {

@@ -29,6 +29,8 @@ public:
                                 QString *damage = nullptr);
     // SQLite's integrity_check of a file no one else uses: empty when sound, else what it found.
     static QString integrityCheck(const QString &path, const Progress &progress = {});
-    // Moves each finished copy (first) over its target (second): all of them or none.
+    // Moves each finished copy (first) over its target (second): all of them or none. The targets
+    // are first set aside (setAsidePath) and removed once every copy is in place.
     static WriteResult replaceTogether(const QList<QPair<QString, QString>> &copiesToTargets);
+    static QString setAsidePath(const QString &target);
 };

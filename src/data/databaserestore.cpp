@@ -27,6 +27,7 @@ namespace {
 constexpr qint64 ChunkBytes = 1 << 20;
 // What SQLite keeps beside a database file while it writes; a journal left by the replaced file
 // must never be played into the restored one.
+const QString RestoringSuffix = QStringLiteral(".restoring");
 const QStringList CompanionSuffixes = {QString(), QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")};
 
 bool flushToDisk(QFile &file)
@@ -161,7 +162,7 @@ WriteResult DatabaseRestore::restore(const Pair &backup, const Pair &live, const
     };
     // The backup goes beside the live files first: a full disk stops here, with nothing changed.
     for (const auto &[source, target] : sourcesToLive) {
-        const QString temporary = target + QStringLiteral(".restoring");
+        const QString temporary = target + RestoringSuffix;
         QFile::remove(temporary);
         temporaries.append(temporary);
         const WriteResult copied = copy(source, temporary);
@@ -219,3 +220,41 @@ WriteResult DatabaseRestore::restore(const Pair &backup, const Pair &live, const
     return WriteResult::success();
 }
 
+WriteResult DatabaseRestore::finishInterrupted(const Pair &live, QString *notice)
+{
+    notice->clear();
+    const QStringList targets = {live.main, live.stats};
+    bool replacing = false;
+    bool copiesLeft = false;
+    for (const QString &target : targets) {
+        replacing = replacing || QFileInfo::exists(DatabaseBackup::setAsidePath(target));
+        copiesLeft = copiesLeft || QFileInfo::exists(target + RestoringSuffix);
+    }
+    if (!replacing && !copiesLeft)
+        return WriteResult::success();
+    if (!replacing) {
+        // Stopped while copying or keeping: the copies may be cut short, the live files are whole.
+        for (const QString &target : targets)
+            QFile::remove(target + RestoringSuffix);
+        *notice = QStringLiteral("上次恢复备份没有完成（程序被中断），数据仍是恢复前的样子，没有改动。");
+        return WriteResult::success();
+    }
+    // The copies were whole and flushed before anything was set aside: the restore is finished.
+    for (const QString &target : targets) {
+        const QString copy = target + RestoringSuffix;
+        if (!QFileInfo::exists(copy))
+            continue;
+        QFile::remove(target);
+        if (!QFile::rename(copy, target))
+            return WriteResult::failure(QStringLiteral("上次恢复备份时程序被中断，现在无法完成恢复：无法把“%1”改名为“%2”。\n"
+                                                       "恢复前的数据保存在“%3”中。")
+                                            .arg(QDir::toNativeSeparators(copy), QDir::toNativeSeparators(target),
+                                                 QDir::toNativeSeparators(keptRoot(live.main))));
+    }
+    for (const QString &target : targets)
+        QFile::remove(DatabaseBackup::setAsidePath(target));
+    flushFolder(QFileInfo(live.main).absolutePath());
+    *notice = QStringLiteral("上次恢复备份时程序被中断，现已把恢复做完。恢复前的数据保存在“%1”中。")
+                  .arg(QDir::toNativeSeparators(keptRoot(live.main)));
+    return WriteResult::success();
+}

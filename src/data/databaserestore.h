@@ -45,4 +45,9 @@ public:
     // failed after it was made).
     static WriteResult restore(const Pair &backup, const Pair &live, const QDateTime &now, QString *keptFolder = nullptr,
                                const CopyFile &copy = copyToDisk, int busyWaitMs = 1000);
+    // Puts right what a restore the program did not live to finish left beside the live files:
+    // once the backup's copies were whole and the replacing had begun, the restore is finished;
+    // before that the half-made copies are removed (the live files were not touched yet).
+    // `notice` receives what the user is told; empty when there was nothing to put right.
+    static WriteResult finishInterrupted(const Pair &live, QString *notice);
 };
