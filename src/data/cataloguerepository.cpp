@@ -6,7 +6,6 @@
 #include "data/deletedrowsrepository.h"
 #include "data/likepattern.h"
 #include "data/sqlcolumns.h"
-#include "data/sqldialect.h"
 #include "data/sqlrow.h"
 #include "data/sqltransaction.h"
 #include "data/tables.h"
@@ -23,12 +22,9 @@ const SqlColumns &columns()
     return read;
 }
 const QString ByCategory = QStringLiteral("\"分类\" like ? escape '\\'");
-// Names compare without regard to letter case, as everywhere else in the program: the column
-// is declared so on both engines.
-QString byName(SqlEngine engine)
-{
-    return QStringLiteral("order by %1, rowid").arg(SqlDialect::caseBlindOrder(engine, QStringLiteral("\"名称\"")));
-}
+// The program puts the names in pinyin order (NameOrder); the database gives equal names in the
+// order they were stored.
+const QString StoredOrder = QStringLiteral("order by rowid");
 
 CatalogueRepository::Entry entryOf(const SqlColumns::Values &row)
 {
@@ -83,7 +79,7 @@ CatalogueRepository::Listing &CatalogueRepository::listingOf(const QString &cate
     if (found == m_listings.end()) {
         Listing listing;
         listing.cache = std::make_unique<RowCache>(
-            m_db, columns().cacheSelect(QStringLiteral("名称"), QStringLiteral("查询"), QStringLiteral("where %1 %2").arg(ByCategory, byName(m_db.engine()))),
+            m_db, columns().cacheSelect(QStringLiteral("名称"), QStringLiteral("查询"), QStringLiteral("where %1 %2").arg(ByCategory, StoredOrder)),
             QVariantList{startsWithPattern(categoryPrefix)}, RowCache::byName());
         found = m_listings.emplace(categoryPrefix, std::move(listing)).first;
     }
@@ -125,7 +121,7 @@ QList<CatalogueRepository::Entry> CatalogueRepository::find(const QString &categ
 
 std::optional<QList<CatalogueRepository::Entry>> CatalogueRepository::list(const QString &categoryPrefix)
 {
-    QSqlQuery query = m_db.select(columns().select(QStringLiteral("where %1 %2").arg(ByCategory, byName(m_db.engine()))),
+    QSqlQuery query = m_db.select(columns().select(QStringLiteral("where %1 %2").arg(ByCategory, StoredOrder)),
                                   {startsWithPattern(categoryPrefix)});
     if (!query.isActive())
         return std::nullopt;

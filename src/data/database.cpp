@@ -606,11 +606,8 @@ WriteResult Database::insertAll(const QList<SqlRow> &rows, const QString &table)
         Q_ASSERT(row.columns() == rows.first().columns());
         values += row.values();
     }
-    const QString own = rows.first().table().name();
-    QString sql = insertSql(own, rows.first().columns(), int(rows.size()));
-    if (!table.isEmpty())
-        sql.replace(0, QStringLiteral("insert into ").size() + quotedName(own).size(), QStringLiteral("insert into ") + table);
-    return write(sql, values);
+    const QString into = table.isEmpty() ? quotedName(rows.first().table().name()) : table;
+    return write(insertSqlInto(into, rows.first().columns(), int(rows.size())), values);
 }
 
 WriteResult Database::update(const SqlRow &row, const QString &where, const QVariantList &whereValues)

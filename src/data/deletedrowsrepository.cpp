@@ -271,10 +271,7 @@ WriteResult DeletedRowsRepository::undo(const QString &key)
                 // Bound as stored: a NULL stays NULL, a text (an empty one too) that text.
                 values.append(value.isNull() ? QVariant() : QVariant(value.toString()));
             }
-            QString sql = insertSql(table->name(), columns);
-            sql.replace(0, QStringLiteral("insert into ").size() + quotedName(table->name()).size(),
-                        QStringLiteral("insert into ") + sqlTableOf(table->name()));
-            const WriteResult inserted = m_db.exec(sql, values);
+            const WriteResult inserted = m_db.exec(insertSqlInto(sqlTableOf(table->name()), columns), values);
             if (!inserted.ok)
                 return inserted;
         }

@@ -2,7 +2,6 @@
 
 #include "data/database.h"
 #include "data/sqlcolumns.h"
-#include "data/sqldialect.h"
 #include "data/tables.h"
 
 namespace {
@@ -23,9 +22,9 @@ QString categoryOfRow(const RowCache::Row &row)
 
 PickListRepository::PickListRepository(Database &db)
     : m_cache(db,
-              columns().cacheSelect(QStringLiteral("名称"), QStringLiteral("查询"),
-                                    QStringLiteral("order by %1, rowid").arg(SqlDialect::caseBlindOrder(db.engine(), QStringLiteral("\"名称\"")))),
-              {}, RowCache::byName())
+              // Pinyin order is the program's (RowCache::byName); equal names keep the stored order.
+              columns().cacheSelect(QStringLiteral("名称"), QStringLiteral("查询"), QStringLiteral("order by rowid")), {},
+              RowCache::byName())
 {
 }
 

@@ -127,6 +127,11 @@ QString quotedText(const QString &text)
 
 QString insertSql(const QString &table, const QStringList &columns, int rows)
 {
+    return insertSqlInto(quotedName(table), columns, rows);
+}
+
+QString insertSqlInto(const QString &sqlTable, const QStringList &columns, int rows)
+{
     const QString row = QLatin1Char('(') + QStringList(columns.size(), QStringLiteral("?")).join(QStringLiteral(", ")) + QLatin1Char(')');
-    return QStringLiteral("insert into %1 (%2) values %3").arg(quotedName(table), quotedNames(columns), QStringList(rows, row).join(QStringLiteral(", ")));
+    return QStringLiteral("insert into %1 (%2) values %3").arg(sqlTable, quotedNames(columns), QStringList(rows, row).join(QStringLiteral(", ")));
 }

@@ -61,3 +61,5 @@ QString quotedNames(const QStringList &names);
 QString quotedText(const QString &text);
 // "insert into "t" ("a", "b") values (?, ?)", with that many rows of placeholders.
 QString insertSql(const QString &table, const QStringList &columns, int rows = 1);
+// The same into a table already written as SQL names it (quoted, or behind an attached file's alias).
+QString insertSqlInto(const QString &sqlTable, const QStringList &columns, int rows = 1);
