@@ -15,6 +15,7 @@
 #include "app/widgets/backupprogresswindow.h"
 #include "app/widgets/windowplacement.h"
 #include "data/serverdump.h"
+#include "ui/widgets/questionbox.h"
 
 namespace {
 
@@ -144,15 +145,10 @@ void BackupRestoreWindow::restoreChosen()
         QMessageBox::information(this, QStringLiteral("提示"), refusal);
         return;
     }
-    QMessageBox question(QMessageBox::Question, QStringLiteral("提示"),
-                         QStringLiteral("用%1替换现在的数据吗？\n\n现在的数据会先原样保存在“%2”文件夹中，不会丢失；备份以后新开的处方不在这份备份中。\n"
-                                        "恢复时程序会关闭所有窗口，恢复后重新启动，需要重新登录。")
-                             .arg(describe(entry), QDir::toNativeSeparators(m_backups.keptRoot())),
-                         QMessageBox::NoButton, this);
-    QPushButton *yes = question.addButton(QStringLiteral("恢复"), QMessageBox::AcceptRole);
-    question.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-    question.exec();
-    if (question.clickedButton() != static_cast<QAbstractButton *>(yes))
+    const QString question = QStringLiteral("用%1替换现在的数据吗？\n\n现在的数据会先原样保存在“%2”文件夹中，不会丢失；备份以后新开的处方不在这份备份中。\n"
+                                            "恢复时程序会关闭所有窗口，恢复后重新启动，需要重新登录。")
+                                 .arg(describe(entry), QDir::toNativeSeparators(m_backups.keptRoot()));
+    if (!QuestionBox::askWith(this, question, QStringLiteral("恢复"), QStringLiteral("取消")))
         return;
     emit restoreConfirmed(entry);
     close();

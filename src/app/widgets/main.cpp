@@ -50,11 +50,8 @@ void tellRestore(const WriteResult &restored, const QString &kept, const QString
 bool offerRestore(const StartupResult &startup)
 {
     qWarning().noquote() << QStringLiteral("数据库文件损坏，提供恢复：") + startup.damagedFile;
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"), StartupRoutine::restoreOfferText(startup));
-    QPushButton *restore = box.addButton(QStringLiteral("恢复"), QMessageBox::AcceptRole);
-    box.addButton(QStringLiteral("不恢复"), QMessageBox::RejectRole);
-    box.exec();
-    if (box.clickedButton() != static_cast<QAbstractButton *>(restore))
+    if (!QuestionBox::askWith(nullptr, StartupRoutine::restoreOfferText(startup), QStringLiteral("恢复"), QStringLiteral("不恢复"),
+                              QMessageBox::Warning))
         return false;
     const BackupEntry &backup = *startup.restoreOffer;
     QString kept;
@@ -88,11 +85,7 @@ std::optional<StartupResult> startUp(const DriveLayout &drives)
             QMessageBox::critical(nullptr, QStringLiteral("提示"), startup.fatalError);
             return std::nullopt;
         }
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("提示"), startup.fatalError);
-        QPushButton *retry = box.addButton(QStringLiteral("重试"), QMessageBox::AcceptRole);
-        box.addButton(QStringLiteral("退出"), QMessageBox::RejectRole);
-        box.exec();
-        if (box.clickedButton() != static_cast<QAbstractButton *>(retry))
+        if (!QuestionBox::askWith(nullptr, startup.fatalError, QStringLiteral("重试"), QStringLiteral("退出"), QMessageBox::Warning))
             return std::nullopt;
     }
 }

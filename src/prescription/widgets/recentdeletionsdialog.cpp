@@ -8,6 +8,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "ui/widgets/questionbox.h"
+
 namespace {
 const QString Title = QStringLiteral("提示");
 } // namespace
@@ -74,14 +76,8 @@ void RecentDeletionsDialog::restoreChosen()
         return;
     const DeletedRowsRepository::Entry entry = m_entries.at(row);
     const bool prescription = entry.kind == DeletedRowsRepository::Kind::Prescription;
-    QMessageBox ask(QMessageBox::Question, Title,
-                    QStringLiteral("要恢复%1“%2”吗？").arg(prescription ? QStringLiteral("处方") : QStringLiteral("药物"), entry.description),
-                    QMessageBox::NoButton, this);
-    QPushButton *yes = ask.addButton(QStringLiteral("恢复"), QMessageBox::AcceptRole);
-    ask.addButton(QStringLiteral("取消"), QMessageBox::RejectRole);
-    ask.setDefaultButton(yes);
-    ask.exec();
-    if (ask.clickedButton() != yes)
+    if (!QuestionBox::askWith(this, QStringLiteral("要恢复%1“%2”吗？").arg(prescription ? QStringLiteral("处方") : QStringLiteral("药物"), entry.description),
+                              QStringLiteral("恢复"), QStringLiteral("取消")))
         return;
     const WriteResult undone = m_deletedRows.undo(entry.key);
     if (!undone.ok) {

@@ -1,6 +1,7 @@
 #include "ui/widgets/questionbox.h"
 
 #include <QAbstractButton>
+#include <QPushButton>
 
 #include "ui/standardbuttontexts.h"
 
@@ -27,6 +28,16 @@ bool askYesNo(QWidget *parent, const QString &question, bool yesByDefault, QMess
 bool askOkCancel(QWidget *parent, const QString &question, QMessageBox::Icon icon)
 {
     return ask(parent, question, icon, QMessageBox::Ok, QMessageBox::Cancel, QMessageBox::Ok);
+}
+
+bool askWith(QWidget *parent, const QString &question, const QString &accept, const QString &refuse, QMessageBox::Icon icon)
+{
+    QMessageBox box(icon, QStringLiteral("提示"), question, QMessageBox::NoButton, parent);
+    QPushButton *yes = box.addButton(accept, QMessageBox::AcceptRole);
+    box.addButton(refuse, QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    box.exec();
+    return box.clickedButton() == static_cast<QAbstractButton *>(yes);
 }
 
 void wordButtons(QMessageBox &box)

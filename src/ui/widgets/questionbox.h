@@ -15,6 +15,11 @@ bool askYesNo(QWidget *parent, const QString &question, bool yesByDefault, QMess
 // 确定/取消, for an action the user confirms; true for 确定. Enter answers 确定.
 bool askOkCancel(QWidget *parent, const QString &question, QMessageBox::Icon icon = QMessageBox::Warning);
 
+// A question whose two answers are worded for it (恢复/取消, 重试/退出); true for `accept`, which
+// Enter answers.
+bool askWith(QWidget *parent, const QString &question, const QString &accept, const QString &refuse,
+             QMessageBox::Icon icon = QMessageBox::Question);
+
 // Gives each standard button of the box its Chinese caption.
 void wordButtons(QMessageBox &box);
 
