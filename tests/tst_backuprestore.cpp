@@ -173,8 +173,19 @@ void TestBackupRestore::restore()
     else if (fault == u"full at third copy"_qs)
         copy = failingFrom(3);
 
+    // Another computer trying to save while the live pair is being kept must wait.
+    QStringList writtenMeanwhile;
+    const DatabaseRestore::CopyFile watched = [&](const QString &from, const QString &to) {
+        if (to.contains(u"恢复前的数据"_qs)) {
+            Database other(live.main, 0);
+            if (other.exec(u"update 设置 set 医师 = '其他电脑'"_qs).ok)
+                writtenMeanwhile.append(to);
+        }
+        return copy(from, to);
+    };
     QString kept;
-    const WriteResult result = DatabaseRestore::restore(backup, live, QDateTime(QDate(2026, 12, 10), QTime(9, 30, 5)), &kept, copy, 100);
+    const WriteResult result = DatabaseRestore::restore(backup, live, QDateTime(QDate(2026, 12, 10), QTime(9, 30, 5)), &kept, watched, 100);
+    QCOMPARE(writtenMeanwhile, QStringList());
     QVERIFY2(result.ok == restored, qPrintable(result.fullText()));
     QVERIFY2(result.message.contains(message), qPrintable(result.message));
     if (holder)

@@ -54,6 +54,50 @@ void flushFolder(const QString &folder)
 #endif
 }
 
+// A database file's exclusive lock, held from acquire() until release(): no other connection reads
+// or writes the file meanwhile.
+class ExclusiveLock
+{
+public:
+    ExclusiveLock() = default;
+    ExclusiveLock(const ExclusiveLock &) = delete;
+    ExclusiveLock &operator=(const ExclusiveLock &) = delete;
+    ~ExclusiveLock() { release(); }
+
+    // False when another connection keeps the file longer than `waitMs`; a missing file has
+    // nothing to hold.
+    bool acquire(const QString &path, int waitMs)
+    {
+        release();
+        if (!QFileInfo::exists(path))
+            return true;
+        bool busy = false;
+        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+            sqlite3_busy_timeout(m_db, waitMs);
+            // Exclusive: also a reader elsewhere in the middle of a query counts.
+            const int rc = sqlite3_exec(m_db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+            busy = isSqliteBusy(rc) || isSqliteBusy(sqlite3_extended_errcode(m_db));
+            m_held = rc == SQLITE_OK;
+        }
+        if (!m_held)
+            release();
+        return !busy;
+    }
+
+    void release()
+    {
+        if (m_held)
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        m_held = false;
+        sqlite3_close(m_db);
+        m_db = nullptr;
+    }
+
+private:
+    sqlite3 *m_db = nullptr;
+    bool m_held = false;
+};
+
 QString kindProblem(const QString &path, DatabaseKind kind)
 {
     if (!QFileInfo::exists(path))
@@ -121,20 +165,8 @@ DatabaseRestore::Contents DatabaseRestore::contents(const QString &mainFile)
 
 bool DatabaseRestore::inUse(const QString &path, int waitMs)
 {
-    if (!QFileInfo::exists(path))
-        return false;
-    sqlite3 *db = nullptr;
-    bool busy = false;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
-        sqlite3_busy_timeout(db, waitMs);
-        // Exclusive: also a reader elsewhere in the middle of a query counts.
-        const int rc = sqlite3_exec(db, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
-        busy = isSqliteBusy(rc) || isSqliteBusy(sqlite3_extended_errcode(db));
-        if (rc == SQLITE_OK)
-            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    }
-    sqlite3_close(db);
-    return busy;
+    ExclusiveLock lock;
+    return !lock.acquire(path, waitMs);
 }
 
 QString DatabaseRestore::keptRoot(const QString &liveMain)
@@ -148,10 +180,14 @@ WriteResult DatabaseRestore::restore(const Pair &backup, const Pair &live, const
     const QString problem = backupProblem(backup);
     if (!problem.isEmpty())
         return WriteResult::failure(QStringLiteral("这份备份没有通过检查，不能用它恢复：%1。").arg(problem));
-    for (const QString &path : {live.main, live.stats}) {
-        if (inUse(path, busyWaitMs))
+    // Held until the files are replaced: a write elsewhere can neither tear the kept copy of the
+    // live pair nor land in a file about to be replaced.
+    ExclusiveLock locks[2];
+    const QString livePaths[2] = {live.main, live.stats};
+    for (int i = 0; i < 2; ++i) {
+        if (!locks[i].acquire(livePaths[i], busyWaitMs))
             return WriteResult::failure(QStringLiteral("数据正被其他电脑或程序使用，现在不能恢复：\n%1\n\n请先关闭其他电脑上的本程序，再试一次。")
-                                            .arg(QDir::toNativeSeparators(path)));
+                                            .arg(QDir::toNativeSeparators(livePaths[i])));
     }
 
     const QList<QPair<QString, QString>> sourcesToLive = {{backup.main, live.main}, {backup.stats, live.stats}};
@@ -202,7 +238,14 @@ WriteResult DatabaseRestore::restore(const Pair &backup, const Pair &live, const
         for (const QString &suffix : CompanionSuffixes.mid(1))
             QFile::remove(path + suffix);
     }
+#ifdef Q_OS_WIN
+    // Windows renames no file that is open, our own lock's included.
+    for (ExclusiveLock &lock : locks)
+        lock.release();
+#endif
     const WriteResult replaced = DatabaseBackup::replaceTogether({{temporaries.at(0), live.main}, {temporaries.at(1), live.stats}});
+    for (ExclusiveLock &lock : locks)
+        lock.release();
     if (!replaced.ok) {
         removeTemporaries();
         return WriteResult::failure(QStringLiteral("恢复失败：%1。\n原来的数据没有改动，另有一份完整地保存在“%2”中。")
