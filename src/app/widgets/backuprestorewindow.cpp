@@ -1,6 +1,5 @@
 #include "app/widgets/backuprestorewindow.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -8,6 +7,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QThread>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -86,13 +86,27 @@ BackupRestoreWindow::BackupRestoreWindow(BackupService &backups, QWidget *parent
     refresh();
 }
 
+BackupRestoreWindow::~BackupRestoreWindow()
+{
+    stopChecks();
+}
+
+void BackupRestoreWindow::stopChecks()
+{
+    if (m_checksStale)
+        *m_checksStale = true;
+    // At most the check under way is waited for; the rest are not started.
+    if (m_checks) {
+        m_checks->wait();
+        delete m_checks;
+        m_checks = nullptr;
+    }
+}
+
 void BackupRestoreWindow::refresh()
 {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    stopChecks();
     m_entries = m_backups.list();
-    for (BackupEntry &entry : m_entries)
-        BackupCatalogue::inspect(entry);
-    QApplication::restoreOverrideCursor();
 
     QString note = QStringLiteral("本机备份：%1").arg(QDir::toNativeSeparators(m_backups.backupRoot()));
     const QString place = m_backups.secondPlace().folder();
@@ -103,17 +117,46 @@ void BackupRestoreWindow::refresh()
     m_note->setText(note);
 
     m_table->setRowCount(int(m_entries.size()));
-    for (int row = 0; row < m_entries.size(); ++row) {
-        const BackupEntry &entry = m_entries.at(row);
-        const QString check = entry.serverDump ? QStringLiteral("服务器备份（恢复时才能检查）")
-                            : entry.problem.isEmpty() ? QStringLiteral("完好")
-                                                      : QStringLiteral("未通过：") + entry.problem;
-        const QStringList cells = {entry.place, entry.name.trimmed(), entry.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), shownSize(entry.size),
-                                   shownCount(entry.prescriptions), shownCount(entry.patients), check};
-        for (int column = 0; column < cells.size(); ++column)
-            m_table->setItem(row, column, new QTableWidgetItem(cells.at(column)));
-    }
+    for (int row = 0; row < m_entries.size(); ++row)
+        showEntry(row);
     m_table->resizeColumnsToContents();
+
+    m_checksStale = std::make_shared<std::atomic_bool>(false);
+    m_checks = QThread::create([this, entries = m_entries, stale = m_checksStale]() mutable {
+        for (int row = 0; row < entries.size() && !*stale; ++row) {
+            BackupCatalogue::inspect(entries[row]);
+            QMetaObject::invokeMethod(
+                this,
+                [this, row, entry = entries.at(row), stale] {
+                    if (*stale)
+                        return;
+                    m_entries[row] = entry;
+                    showEntry(row);
+                    m_table->resizeColumnsToContents();
+                },
+                Qt::QueuedConnection);
+        }
+    });
+    m_checks->start();
+}
+
+void BackupRestoreWindow::showEntry(int row)
+{
+    const BackupEntry &entry = m_entries.at(row);
+    const QString check = entry.serverDump      ? QStringLiteral("服务器备份（恢复时才能检查）")
+                        : !entry.inspected      ? QStringLiteral("正在检查…")
+                        : entry.problem.isEmpty() ? QStringLiteral("完好")
+                                                  : QStringLiteral("未通过：") + entry.problem;
+    const QString pending = entry.inspected || entry.serverDump ? QString() : QStringLiteral("…");
+    const QStringList cells = {entry.place,
+                               entry.name.trimmed(),
+                               entry.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")),
+                               shownSize(entry.size),
+                               pending.isEmpty() ? shownCount(entry.prescriptions) : pending,
+                               pending.isEmpty() ? shownCount(entry.patients) : pending,
+                               check};
+    for (int column = 0; column < cells.size(); ++column)
+        m_table->setItem(row, column, new QTableWidgetItem(cells.at(column)));
 }
 
 void BackupRestoreWindow::showEvent(QShowEvent *event)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <atomic>
+#include <memory>
+
 #include <QList>
 #include <QWidget>
 
@@ -8,6 +11,7 @@
 class BackupService;
 class QLabel;
 class QTableWidget;
+class QThread;
 
 // The window "数据备份与恢复": every backup the program knows with its time, size, contents and
 // check; "恢复" asks and hands the chosen one on (the program restores it once every window is
@@ -18,8 +22,10 @@ class BackupRestoreWindow : public QWidget
 
 public:
     explicit BackupRestoreWindow(BackupService &backups, QWidget *parent = nullptr);
+    ~BackupRestoreWindow() override;
 
-    // Lists and checks the backups afresh.
+    // Lists the backups afresh at once; their checks run behind the list, which fills in as each
+    // ends (a full check of ten years' file takes seconds).
     void refresh();
 
 signals:
@@ -32,9 +38,14 @@ protected:
 private:
     void restoreChosen();
     void backUpNow();
+    void showEntry(int row);
+    void stopChecks();
 
     BackupService &m_backups;
     QList<BackupEntry> m_entries;
     QTableWidget *m_table;
     QLabel *m_note;
+    QThread *m_checks = nullptr;
+    // Set when the running checks' results no longer belong to the list shown.
+    std::shared_ptr<std::atomic_bool> m_checksStale;
 };
