@@ -79,6 +79,20 @@ void setTime(const QString &folder, const QDateTime &time)
     }
 }
 
+// Drives in `dir` with a clinic started on them once, its physician set to `physician`.
+DriveLayout startedClinic(const QTemporaryDir &dir, const QString &physician, StartupResult &first)
+{
+    DriveLayout drives;
+    drives.cRoot = dir.path();
+    drives.networkRoot = dir.filePath(u"net"_qs);
+    first = StartupRoutine::run(drives, QString(), u"TEST"_qs);
+    if (first.canRun()) {
+        Database db(first.values.mainDataPath);
+        db.exec(u"update 设置 set 医师 = ?"_qs, {physician});
+    }
+    return drives;
+}
+
 // Fails every copy from the n-th on (counting from 1), as a disk that fills up would.
 DatabaseRestore::CopyFile failingFrom(int n)
 {
@@ -281,16 +295,10 @@ void TestBackupRestore::startupOffersTheNewestSoundBackup()
     QFETCH(QString, fault);
     QFETCH(bool, offered);
     QTemporaryDir dir;
-    DriveLayout drives;
-    drives.cRoot = dir.path();
-    drives.networkRoot = dir.filePath(u"net"_qs);
-    const StartupResult first = StartupRoutine::run(drives, QString(), u"TEST"_qs);
+    StartupResult first;
+    const DriveLayout drives = startedClinic(dir, u"周一的"_qs, first);
     QVERIFY(first.canRun());
     const QString live = first.values.mainDataPath;
-    {
-        Database db(live);
-        QVERIFY(db.exec(u"update 设置 set 医师 = '周一的'"_qs).ok);
-    }
     const QString root = drives.backupRoot();
     QVERIFY(ExitBackup::run(live, first.values.statsDataPath, root, QDate(2026, 12, 7)).isEmpty());
     setTime(QDir(root).filePath(u" 星期一"_qs), QDateTime(QDate(2026, 12, 7), QTime(18, 0)));
@@ -363,16 +371,10 @@ void TestBackupRestore::interruptedRestoreIsPutRightAtStart()
     QFETCH(QString, physician);
     QFETCH(QString, told);
     QTemporaryDir dir;
-    DriveLayout drives;
-    drives.cRoot = dir.path();
-    drives.networkRoot = dir.filePath(u"net"_qs);
-    const StartupResult first = StartupRoutine::run(drives, QString(), u"TEST"_qs);
+    StartupResult first;
+    const DriveLayout drives = startedClinic(dir, u"现在的"_qs, first);
     QVERIFY(first.canRun());
     const QDir data(first.values.dataFolder);
-    {
-        Database db(data.filePath(Main));
-        QVERIFY(db.exec(u"update 设置 set 医师 = '现在的'"_qs).ok);
-    }
     const QString backup = dir.filePath(u"backup"_qs);
     makePair(backup, Stats, u"备份的"_qs);
     for (const QString &name : {Main, Stats}) {
